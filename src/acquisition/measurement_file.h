@@ -1,0 +1,54 @@
+#pragma once
+// The day's measurement file: one CR LF line per reading, never a line lost.
+#include <chrono>
+#include <cstdint>
+#include <deque>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <system_error>
+
+#include "platform/file_system.h"
+
+namespace acquisition {
+
+/// " 2, 2048,14:03:27\r\n": a space and the number, ",", a space and the millivolts, ",",
+/// HH:MM:SS, CR LF. Independent of any locale.
+std::string dataLine(std::int64_t numMes, std::int64_t mesureMv,
+                     std::chrono::hh_mm_ss<std::chrono::seconds> time);
+
+/// "data" + MM-DD-YYYY + ".val", for example "data12-05-2026.val".
+std::string dataFileName(std::chrono::year_month_day date);
+
+/// Why lines are waiting.
+struct WriteFailure {
+    std::filesystem::path path;
+    std::error_code code;
+};
+
+class MeasurementFile {
+public:
+    MeasurementFile(std::filesystem::path fullFile, FileSystem& files);
+
+    /// Queues `line` (complete, CR LF included) and writes everything queued, in order, each
+    /// line flushed to stable storage. `startNewFile` (the window's FirstAnalyse) makes this line
+    /// begin a new file: a file that holds lines is first renamed to the first free
+    /// "<file>.1", "<file>.2", ... The folder is created when missing. Returns true when nothing
+    /// is left waiting; on failure the lines stay queued and lastFailure() says why.
+    bool append(std::string line, bool startNewFile);
+
+    /// Tries again to write what is waiting, without a new line. True when nothing is left.
+    bool retry();
+
+    std::size_t pendingLines() const;
+    const std::optional<WriteFailure>& lastFailure() const;
+    /// Drops what is waiting (the user agreed to lose it).
+    void discardPending();
+
+    const std::filesystem::path& path() const;
+
+private:
+    // implementation's choice
+};
+
+}  // namespace acquisition

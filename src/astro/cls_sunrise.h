@@ -1,0 +1,60 @@
+#pragma once
+// Sunrise, solar noon and sunset for one date and place (fractional-year method), with the
+// built-in table of observing sites.
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "astro/date_time.h"
+
+/// One observing site of the built-in table.
+struct CityEntry {
+    std::string name;        ///< UTF-8
+    double longitude;        ///< degrees, positive west
+    double latitude;         ///< degrees, positive north
+    std::int32_t timeZone;   ///< hours to add to local standard time to get UTC (positive west)
+};
+
+class clsSunrise {
+public:
+    /// Receives a successful site selection: latitude first, then the longitude made
+    /// non-negative (degrees east for every built-in site). The main window implements it.
+    using SiteLink = std::function<void(double latitude, double longitude)>;
+
+    /// Loads the site table, then sets the date field to `now` (the current local date-time).
+    explicit clsSunrise(astro::DateTime now);
+
+    astro::DateTime Sunrise() const;
+    astro::DateTime Sunset() const;
+    astro::DateTime SolarNoon() const;
+
+    std::int32_t CityCount() const;
+    /// The site's name, or "(Error)" for an index outside the table.
+    std::string CityName(std::int32_t nCity) const;
+    /// Select by name: lower-cased (accented capitals too), trimmed of spaces, exact match.
+    void City(std::string_view name);
+    /// Select by index, rounded half to even. Throws std::overflow_error, before anything
+    /// changes, for a number outside the 32-bit signed range.
+    void City(double index);
+
+    std::int32_t TimeZone() const;
+    void TimeZone(std::int32_t nNew);
+    bool DaySavings() const;
+    void DaySavings(bool bNew);
+    double Longitude() const;
+    void Longitude(double nNew);
+    double Latitude() const;
+    void Latitude(double nNew);
+    astro::DateTime DateDay() const;
+    void DateDay(astro::DateTime dateNew);
+
+    /// Computes and stores Sunrise, SolarNoon and Sunset, in that order.
+    void CalculateSun();
+
+    void setSiteLink(SiteLink link);
+
+private:
+    // implementation's choice
+};

@@ -1,0 +1,19 @@
+#pragma once
+// The PC's clock, injected so that tests drive time themselves.
+#include <chrono>
+
+class Clock {
+public:
+    virtual ~Clock() = default;
+    /// The local civil time (wall clock), to the millisecond.
+    virtual std::chrono::local_time<std::chrono::milliseconds> localNow() const = 0;
+    /// Monotonic time for schedules; it does not jump when the wall clock is set.
+    virtual std::chrono::steady_clock::time_point steadyNow() const = 0;
+};
+
+/// The system clocks.
+class SystemClock final : public Clock {
+public:
+    std::chrono::local_time<std::chrono::milliseconds> localNow() const override;
+    std::chrono::steady_clock::time_point steadyNow() const override;
+};
