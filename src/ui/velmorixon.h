@@ -1,0 +1,135 @@
+#pragma once
+// The main window: switches, period, start/stop/quit, clock, time zone, site list with the day's
+// sun times, and the sun's position. It owns the program's state in the members below.
+#include <QPointer>
+#include <QWidget>
+#include <chrono>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "acquisition/measurement_file.h"
+#include "astro/cls_sunrise.h"
+#include "platform/platform.h"
+
+class QCheckBox;
+class QLabel;
+class QListWidget;
+class QMessageBox;
+class QPushButton;
+class QScrollBar;
+class QTimer;
+class Graph;
+
+class Velmorixon : public QWidget {
+    Q_OBJECT
+public:
+    explicit Velmorixon(Platform platform, QWidget* parent = nullptr);
+    ~Velmorixon() override;
+
+    // ---- controls, named as on the instrument (member name == objectName) -----------------
+    QCheckBox* OKgraphe;
+    QCheckBox* OKfile;
+    QLabel* Label1;
+    QLabel* LVitesse;
+    QLabel* Label2;
+    QScrollBar* HScroll1;
+    QLabel* Label3;
+    QLabel* LfileName;
+    QLabel* Lzone;
+    QLabel* Lheure;
+    QLabel* Label4;
+    QLabel* Label5;
+    QListWidget* Lville;
+    QLabel* LLever;
+    QLabel* Label7;
+    QLabel* Lmidi;
+    QLabel* Label8;
+    QLabel* Lmesure;
+    QLabel* Lvaleur;
+    QLabel* Lcoucher;
+    QLabel* Label10;
+    QLabel* label9;
+    QLabel* Lazt;
+    QLabel* Lalt;
+    QPushButton* BtnMax187;
+    QPushButton* BtnStop;
+    QPushButton* BtnQuit;
+    QPushButton* BtnCalc;
+    QPushButton* BtnStopCalc;
+    QTimer* Timer1;
+    QTimer* TCalcSun;
+    QTimer* TimeAquis;
+
+    // ---- the program's shared state -------------------------------------------------
+    double Pi = 0;
+    std::int32_t Correction_Heure = 0;
+    double Longitude = 0;
+    double Latitude = 0;
+    std::unique_ptr<clsSunrise> CalcSun;
+    float NumMes = 1;
+    bool FirstAnalyse = true;
+    double Mesure = 0;
+    std::string FileUnit;
+    std::string FilePath;
+    std::string FileName;
+    std::string FullFile;
+    float Vitesse = 1;
+    float Xline = 0;
+    std::int16_t OldY = 0;
+    bool ChOkFile = false;
+    bool ChOkGraphe = false;
+
+    // ---- operations --------------------------------------------------------------------
+    /// One conversion through the port into Mesure. Throws std::system_error when the port fails.
+    void ReadMax187();
+    void QuelFuseau();
+    void CalcPosSun();
+    void WriteDataLine();
+    void PlotPoint();
+
+    /// The graph window, created hidden when absent.
+    Graph* graphWindow();
+    /// The graph window if it exists, else nullptr (never creates it).
+    Graph* existingGraph() const;
+
+public slots:
+    // Handlers. The timers' slots only call these, so tests drive them with a fake clock.
+    void clockTick();            // Timer1
+    void quit();                 // BtnQuit
+    void startAcquisition();     // BtnMax187
+    void stopAcquisition();      // BtnStop
+    void acquisitionTick();      // TimeAquis
+    void periodChanged();        // HScroll1
+    void fileSwitchClicked();    // OKfile
+    void graphSwitchClicked();   // OKgraphe
+    void graphStopClicked();     // Graph::BtnStop
+    void startTracking();        // BtnCalc
+    void stopTracking();         // BtnStopCalc
+    void sunTick();              // TCalcSun
+    void siteSelected();         // Lville
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    // velmorixon_sun.cpp: the sun half of the window
+    clsSunrise& calcSun();       // created on first use
+    void connectSunHandlers();   // BtnCalc, BtnStopCalc, TCalcSun, Lville
+    void fillSiteList();         // start-up: Lville from the calculator's table
+    void setSunConstants();      // start-up: Pi and Correction_Heure
+
+    Platform m_platform;
+    ZoneInfo m_zone;             // read once by QuelFuseau
+    // velmorixon.cpp: acquisition, file, graph
+    std::unique_ptr<ParallelPort> m_port;
+    std::unique_ptr<acquisition::MeasurementFile> m_file;
+    QPointer<Graph> m_graph;
+    QPointer<QMessageBox> m_fileMessage;
+    std::uint64_t m_run = 0;     // changes at every start and stop: a tick of an older run stops early
+    std::chrono::steady_clock::time_point m_runStart{};
+    std::int64_t m_ticksDue = 0; // ticks scheduled since m_runStart
+    bool m_quitting = false;
+};

@@ -1,0 +1,30 @@
+#pragma once
+// A clock the test moves by hand: wall clock and monotonic clock advance together.
+#include <chrono>
+
+#include "astro/date_time.h"
+#include "platform/clock.h"
+
+class FakeClock final : public Clock {
+public:
+    explicit FakeClock(std::chrono::local_time<std::chrono::milliseconds> start)
+        : m_local(start) {}
+    /// Convenience: a whole-second local date-time.
+    explicit FakeClock(astro::DateTime start)
+        : m_local(std::chrono::time_point_cast<std::chrono::milliseconds>(start)) {}
+
+    std::chrono::local_time<std::chrono::milliseconds> localNow() const override { return m_local; }
+    std::chrono::steady_clock::time_point steadyNow() const override { return m_steady; }
+
+    void advance(std::chrono::milliseconds d)
+    {
+        m_local += d;
+        m_steady += d;
+    }
+    /// Sets the wall clock only (the user or NTP set the time); the monotonic clock goes on.
+    void setLocal(std::chrono::local_time<std::chrono::milliseconds> t) { m_local = t; }
+
+private:
+    std::chrono::local_time<std::chrono::milliseconds> m_local;
+    std::chrono::steady_clock::time_point m_steady{std::chrono::hours{1000}};
+};
