@@ -1,0 +1,49 @@
+# Install layout and the Debian package of Velmorixon.
+# The executable itself is installed by the main CMakeLists.txt (bin/velmorixon).
+include(GNUInstallDirs)
+
+set(VELMORIXON_DATA ${CMAKE_CURRENT_SOURCE_DIR}/data)
+
+# Application menu entry and its icon in the freedesktop hicolor theme.
+install(FILES ${VELMORIXON_DATA}/velmorixon.desktop
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+foreach(size 16 32)
+  install(FILES ${VELMORIXON_DATA}/icons/velmorixon-${size}.png
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps
+          RENAME velmorixon.png)
+endforeach()
+install(FILES ${VELMORIXON_DATA}/icons/velmorixon.svg
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+install(FILES ${CMAKE_CURRENT_SOURCE_DIR}/README.md
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/velmorixon)
+
+# ---- Debian package: cpack -G DEB in a build folder ---------------------------------------
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME velmorixon)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_VENDOR "Velmorixon")
+set(CPACK_PACKAGE_CONTACT "Velmorixon maintainers <velmorixon@example.org>")
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_STRIP_FILES ON)
+
+set(CPACK_DEBIAN_PACKAGE_NAME velmorixon)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)   # velmorixon_<version>_<arch>.deb
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${CPACK_PACKAGE_CONTACT}")
+set(CPACK_DEBIAN_PACKAGE_SECTION science)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
+    "MAX187 logger and sun position - acquisition MAX187 et position du soleil")
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
+"Velmorixon clocks a MAX187 12-bit A/D converter through the PC's parallel
+port (ppdev), logs each reading in millivolts to the day's measurement file
+and plots it on a strip chart. It also shows the sun's altitude and azimuth
+and the day's sunrise, solar noon and sunset for twelve observing sites.
+.
+Acquisition d'un convertisseur MAX187 sur le port parallèle, enregistrement
+des mesures, courbe en direct, position du soleil et heures de lever, de
+midi solaire et de coucher. Interface en français.")
+# Runtime dependencies (Qt 6, the C and C++ libraries) come from dpkg-shlibdeps.
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+
+include(CPack)
