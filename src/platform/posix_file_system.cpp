@@ -1,0 +1,147 @@
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <string>
+#include <system_error>
+
+#include "platform/file_system.h"
+
+namespace {
+
+[[noreturn]] void throwErrno(int errnoValue, const char* what, const std::filesystem::path& path)
+{
+    throw std::system_error(errnoValue, std::generic_category(), std::string(what) + " " + path.string());
+}
+
+/// Closes on every path out of writeDurably.
+class Descriptor {
+public:
+    explicit Descriptor(int fd) : m_fd(fd) {}
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    ~Descriptor()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    int get() const { return m_fd; }
+
+private:
+    int m_fd;
+};
+
+/// Flushes a folder, so that a name created or changed in it survives a power cut.
+void syncDirectory(const std::filesystem::path& dir)
+{
+    const std::filesystem::path folder = dir.empty() ? std::filesystem::path(".") : dir;
+    const Descriptor fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (fd.get() < 0)
+        throwErrno(errno, "open", folder);
+    if (::fsync(fd.get()) != 0)
+        throwErrno(errno, "fsync", folder);
+}
+
+/// Opens for writing; says whether the file was created by this call.
+int openForWriting(const std::filesystem::path& file, bool truncate, bool& created)
+{
+    const int flags = O_WRONLY | O_CLOEXEC | (truncate ? O_TRUNC : O_APPEND);
+    for (;;) {
+        int fd = ::open(file.c_str(), flags);
+        if (fd >= 0 || errno != ENOENT) {
+            created = false;
+            return fd;
+        }
+        fd = ::open(file.c_str(), flags | O_CREAT | O_EXCL, 0644);
+        if (fd >= 0 || errno != EEXIST) {
+            created = fd >= 0;
+            return fd;
+        }
+        // Someone created it between the two calls: open the existing one.
+    }
+}
+
+void writeAll(int fd, std::string_view bytes)
+{
+    while (!bytes.empty()) {
+        const ssize_t n = ::write(fd, bytes.data(), bytes.size());
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            throw std::system_error(errno, std::generic_category());
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(n));
+    }
+}
+
+}  // namespace
+
+void PosixFileSystem::createDirectories(const std::filesystem::path& dir)
+{
+    std::error_code code;
+    std::filesystem::create_directories(dir, code);
+    if (code)
+        throw std::system_error(code, "mkdir " + dir.string());
+}
+
+bool PosixFileSystem::holdsData(const std::filesystem::path& file)
+{
+    struct stat st {};
+    if (::stat(file.c_str(), &st) != 0) {
+        if (errno == ENOENT)
+            return false;
+        throwErrno(errno, "stat", file);
+    }
+    return S_ISREG(st.st_mode) && st.st_size > 0;
+}
+
+bool PosixFileSystem::exists(const std::filesystem::path& file)
+{
+    struct stat st {};
+    if (::lstat(file.c_str(), &st) == 0)
+        return true;
+    if (errno == ENOENT)
+        return false;
+    throwErrno(errno, "stat", file);
+}
+
+void PosixFileSystem::rename(const std::filesystem::path& from, const std::filesystem::path& to)
+{
+    if (::rename(from.c_str(), to.c_str()) != 0)
+        throwErrno(errno, "rename", from);
+    syncDirectory(to.parent_path());
+}
+
+void PosixFileSystem::writeDurably(const std::filesystem::path& file, std::string_view bytes,
+                                   bool truncate)
+{
+    bool created = false;
+    const Descriptor fd(openForWriting(file, truncate, created));
+    if (fd.get() < 0)
+        throwErrno(errno, "open", file);
+
+    // All or nothing: a write cut short (disk full, quota, size limit) or a failed flush is
+    // undone, so the file only ever holds whole lines and a later attempt cannot repeat one.
+    struct stat st {};
+    if (::fstat(fd.get(), &st) != 0)
+        throwErrno(errno, "stat", file);
+    const off_t sizeBefore = st.st_size;
+    const char* step = "write";
+    try {
+        writeAll(fd.get(), bytes);
+        step = "fsync";
+        if (::fsync(fd.get()) != 0)
+            throw std::system_error(errno, std::generic_category());
+        if (created)
+            syncDirectory(file.parent_path());
+    } catch (const std::system_error& e) {
+        while (::ftruncate(fd.get(), sizeBefore) != 0 && errno == EINTR) {
+        }
+        ::fsync(fd.get());
+        throw std::system_error(e.code(), std::string(step) + " " + file.string());
+    }
+    // The bytes are on stable storage once fsync succeeded; Linux releases the descriptor
+    // whatever close() returns, and reporting its error would only make the caller write the
+    // lines a second time. The destructor closes.
+}
