@@ -48,7 +48,23 @@ public:
     const std::filesystem::path& path() const;
 
 private:
-    // implementation's choice
+    struct Line {
+        std::string bytes;
+        bool startsNewFile;
+    };
+
+    bool writePending();
+    void keepPreviousRun();
+
+    std::filesystem::path m_path;
+    FileSystem& m_files;
+    std::deque<Line> m_pending;
+    std::optional<WriteFailure> m_failure;
+    bool m_folderReady = false;
+    /// The earlier run's file was moved aside for the first waiting line: never twice.
+    bool m_previousRunKept = false;
+    /// Lines were dropped before their new file was begun: the next line begins it.
+    bool m_newFileOwed = false;
 };
 
 }  // namespace acquisition
