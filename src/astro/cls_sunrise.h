@@ -56,5 +56,41 @@ public:
     void setSiteLink(SiteLink link);
 
 private:
-    // implementation's choice
+    static double RadToDeg(double x);
+    static double DegToRad(double x);
+    static double FractionalYear(std::int32_t N);
+    static double FractionalYearAtHour(std::int32_t N, std::int32_t h);
+    static double EquationOfTime(double gamma);
+    static double SolarDeclination(double gamma);
+    static double ArcCosOrZero(double x);
+    static double HourAngle(double latitude, double declination, bool rising);
+    /// Minutes after 00:00 UTC of the horizon crossing for the fractional-year angle `gamma`.
+    static double CrossingUtc(double gamma, double latitude, double longitude, bool rising);
+    /// A first estimate at `firstGamma`, then again at its whole UTC hour within day N.
+    static double TwoPassUtc(std::int32_t N, double firstGamma, double latitude, double longitude,
+                             bool rising);
+    static double SunriseUtc(std::int32_t N, double latitude, double longitude);
+    static double SunsetUtc(std::int32_t N, double latitude, double longitude);
+    static double SolarNoonUtc(std::int32_t N, double longitude);
+
+    void AddCity(std::string name, double latitude, double longitude, std::int32_t timeZone);
+    void LoadCities();
+    void selectCity(std::int32_t i);
+    /// Local date-time of an event `utcMinutes` after 00:00 UTC of the date field's day.
+    astro::DateTime localEventTime(double utcMinutes) const;
+
+    // the site table: index of the last entry in use (-1 when empty), and its slots
+    std::int32_t m_lastCity = -1;
+    std::vector<CityEntry> m_cities;
+
+    std::int32_t m_timeZone = 0;
+    bool m_daySavings = false;
+    double m_longitude = 0;
+    double m_latitude = 0;
+    astro::DateTime m_date;
+    astro::DateTime m_sunrise = astro::kZeroDateTime;
+    astro::DateTime m_sunset = astro::kZeroDateTime;
+    astro::DateTime m_solarNoon = astro::kZeroDateTime;
+
+    SiteLink m_siteLink;
 };
