@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <system_error>
 
 #include "acquisition/measurement_file.h"
 #include "astro/cls_sunrise.h"
@@ -113,6 +114,8 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
+    /// Asked by quit() when measurement lines could not be written yet: true drops them.
+    virtual bool confirmDiscard(std::size_t waiting);
 
 private:
     // velmorixon_sun.cpp: the sun half of the window
@@ -132,4 +135,16 @@ private:
     std::chrono::steady_clock::time_point m_runStart{};
     std::int64_t m_ticksDue = 0; // ticks scheduled since m_runStart
     bool m_quitting = false;
+    bool m_inTick = false;
+    QTimer* m_fileRetry = nullptr;  // writes waiting lines again while no run is ticking
+
+    bool running() const;
+    int periodMs() const;
+    void startSchedule();
+    void armTick(std::int64_t earliest);  // arms the first due tick numbered >= earliest
+    void endRun();
+    void graphClosed();
+    void retryFile();
+    void updateFileMessage();
+    void showPortMessage(const QString& pattern, const std::system_error& e);
 };

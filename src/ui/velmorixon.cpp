@@ -1,0 +1,664 @@
+#include "ui/velmorixon.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QFile>
+#include <QIcon>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QPainter>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTimer>
+#include <algorithm>
+#include <cmath>
+
+#include "acquisition/max187.h"
+#include "acquisition/plot_geometry.h"
+#include "platform/system_message.h"
+#include "ui/fonts.h"
+#include "ui/graph.h"
+
+namespace {
+
+using namespace std::chrono;
+
+// The layout is drawn in 1/1440-inch units; one pixel is 15 of them (as in the graph window).
+int toPixels(int units)
+{
+    return static_cast<int>(std::floor(units / 15.0));
+}
+
+QRect unitsRect(int left, int top, int width, int height)
+{
+    return {toPixels(left), toPixels(top), toPixels(width), toPixels(height)};
+}
+
+constexpr int kClientWidth = 5625;
+constexpr int kClientHeight = 5490;
+constexpr milliseconds kFileRetryInterval{5000};
+// The clock label is refreshed just after each whole second, so that it never skips one.
+constexpr milliseconds kClockLead{5};
+
+const QColor kValueText{0, 0, 255};
+const QColor kStatusText{255, 0, 0};
+
+enum class Face { Window, Bold, BoldArial };
+
+QFont fontFor(Face face)
+{
+    QFont font(face == Face::BoldArial ? QStringLiteral("Arial") : QStringLiteral("MS Sans Serif"));
+    font.setPointSizeF(8.25);
+    font.setBold(face != Face::Window);
+    return font;
+}
+
+// One control of the window, with its name, caption, place and font.
+template <class W>
+W* addControl(QWidget* parent, const char* name, const QString& caption, QRect units, Face face)
+{
+    W* widget = nullptr;
+    if constexpr (std::is_same_v<W, QScrollBar>) {
+        widget = new QScrollBar(Qt::Horizontal, parent);
+    } else if constexpr (std::is_same_v<W, QListWidget>) {
+        widget = new QListWidget(parent);
+    } else {
+        widget = new W(caption, parent);
+    }
+    widget->setObjectName(QString::fromLatin1(name));
+    widget->setGeometry(unitsRect(units.x(), units.y(), units.width(), units.height()));
+    if (face != Face::Window) {
+        widget->setFont(fontFor(face));
+    }
+    return widget;
+}
+
+// White box, blue text, single border: the labels that show a value.
+void makeValueBox(QLabel* label)
+{
+    QPalette colours = label->palette();
+    colours.setColor(QPalette::Window, Qt::white);
+    colours.setColor(QPalette::WindowText, kValueText);
+    label->setPalette(colours);
+    label->setAutoFillBackground(true);
+    label->setFrameStyle(QFrame::Box | QFrame::Plain);
+    label->setLineWidth(1);
+}
+
+void makeStatusText(QLabel* label)
+{
+    QPalette colours = label->palette();
+    colours.setColor(QPalette::WindowText, kStatusText);
+    label->setPalette(colours);
+}
+
+// An auto-size label takes the size of its text and keeps its top-left corner.
+void setAutoSizeText(QLabel* label, const QString& text)
+{
+    label->setText(text);
+    label->adjustSize();
+}
+
+// HH:MM:SS on a 24-hour clock, whatever the regional settings.
+QString timeText(local_time<milliseconds> now)
+{
+    const hh_mm_ss<seconds> time{floor<seconds>(now) - floor<days>(now)};
+    return QString::asprintf("%02d:%02d:%02d", static_cast<int>(time.hours().count()),
+                             static_cast<int>(time.minutes().count()),
+                             static_cast<int>(time.seconds().count()));
+}
+
+// A whole number kept in a float member, as digits.
+QString wholeText(double value)
+{
+    return QString::number(static_cast<qlonglong>(std::llround(value)));
+}
+
+}  // namespace
+
+Velmorixon::Velmorixon(Platform platform, QWidget* parent)
+    : QWidget(parent), m_platform(std::move(platform))
+{
+    installFontSubstitutes();
+    setObjectName(QStringLiteral("Velmorixon"));
+    setFont(fontFor(Face::Window));
+    setFixedSize(toPixels(kClientWidth), toPixels(kClientHeight));
+    setWindowTitle(m_platform.simulated ? QStringLiteral("Acquisition donnée MAX187 — simulation")
+                                        : QStringLiteral("Acquisition donnée MAX187"));
+    QIcon icon;
+    for (const char* file : {":/data/icons/velmorixon-16.png", ":/data/icons/velmorixon-32.png"}) {
+        if (QFile::exists(QString::fromLatin1(file))) {
+            icon.addFile(QString::fromLatin1(file));
+        }
+    }
+    setWindowIcon(icon);
+
+    OKgraphe = addControl<QCheckBox>(this, "OKgraphe", QStringLiteral("Afficher graphe"),
+                                     {360, 240, 1695, 255}, Face::Bold);
+    OKfile = addControl<QCheckBox>(this, "OKfile", QStringLiteral("Générer fichier"),
+                                   {3720, 240, 1695, 255}, Face::Bold);
+    Label1 = addControl<QLabel>(this, "Label1", QStringLiteral("Analyse toute les"),
+                                {360, 600, 1575, 255}, Face::Bold);
+    LVitesse = addControl<QLabel>(this, "LVitesse", {}, {2160, 600, 735, 255}, Face::Window);
+    Label2 = addControl<QLabel>(this, "Label2", QStringLiteral("Seconde(s)"), {3000, 600, 975, 255},
+                                Face::Bold);
+    HScroll1 = addControl<QScrollBar>(this, "HScroll1", {}, {4200, 600, 1095, 255}, Face::Window);
+    Label3 = addControl<QLabel>(this, "Label3", QStringLiteral("Fichier données"),
+                                {240, 960, 1455, 255}, Face::Bold);
+    LfileName = addControl<QLabel>(this, "LfileName", {}, {1920, 960, 45, 195}, Face::Window);
+    Lzone = addControl<QLabel>(this, "Lzone", {}, {480, 1440, 2535, 255}, Face::Window);
+    Lheure = addControl<QLabel>(this, "Lheure", {}, {3480, 1440, 1695, 255}, Face::Window);
+    Label4 = addControl<QLabel>(this, "Label4", QStringLiteral("Liste des communes "),
+                                {795, 1800, 1785, 195}, Face::Bold);
+    Label5 = addControl<QLabel>(this, "Label5", QStringLiteral("Lever"), {4073, 1800, 495, 195},
+                                Face::Bold);
+    Lville = addControl<QListWidget>(this, "Lville", {}, {360, 2040, 2655, 1035}, Face::Window);
+    LLever = addControl<QLabel>(this, "LLever", {}, {3473, 2040, 1695, 255}, Face::Window);
+    Label7 = addControl<QLabel>(this, "Label7", QStringLiteral("Zenith"), {4043, 2400, 555, 195},
+                                Face::Bold);
+    Lmidi = addControl<QLabel>(this, "Lmidi", {}, {3473, 2640, 1695, 255}, Face::Window);
+    Label8 = addControl<QLabel>(this, "Label8", QStringLiteral("Coucher"), {3960, 3000, 720, 195},
+                                Face::Bold);
+    Lmesure = addControl<QLabel>(this, "Lmesure", QStringLiteral("Label3"), {1080, 3240, 540, 210},
+                                 Face::BoldArial);
+    Lvaleur = addControl<QLabel>(this, "Lvaleur", QStringLiteral("miliVolts"),
+                                 {1800, 3240, 735, 255}, Face::Bold);
+    Lcoucher = addControl<QLabel>(this, "Lcoucher", {}, {3473, 3240, 1695, 255}, Face::Window);
+    Label10 = addControl<QLabel>(this, "Label10", QStringLiteral("Azimut"), {1282, 3600, 570, 195},
+                                 Face::Bold);
+    label9 = addControl<QLabel>(this, "label9", QStringLiteral("Altitude"), {3277, 3600, 660, 195},
+                                Face::Bold);
+    Lazt = addControl<QLabel>(this, "Lazt", {}, {720, 3840, 1695, 255}, Face::Window);
+    Lalt = addControl<QLabel>(this, "Lalt", {}, {2760, 3840, 1695, 255}, Face::Window);
+    BtnMax187 = addControl<QPushButton>(this, "BtnMax187", QStringLiteral("Démarrer lecture MAX187"),
+                                        {0, 4320, 1575, 495}, Face::Window);
+    BtnStop = addControl<QPushButton>(this, "BtnStop", QStringLiteral("Stopper lecture MAX187"),
+                                      {1800, 4320, 1575, 495}, Face::Window);
+    BtnQuit = addControl<QPushButton>(this, "BtnQuit", QStringLiteral("Quitter"),
+                                      {3720, 4320, 1575, 495}, Face::Window);
+    BtnCalc = addControl<QPushButton>(this, "BtnCalc", QStringLiteral("Calculer position"),
+                                      {0, 4920, 1575, 495}, Face::Window);
+    BtnStopCalc = addControl<QPushButton>(this, "BtnStopCalc",
+                                          QStringLiteral("Stopper calcul position"),
+                                          {1800, 4920, 1575, 495}, Face::Window);
+
+    for (QLabel* box : {LVitesse, LLever, Lmidi, Lcoucher, Lazt, Lalt}) {
+        makeValueBox(box);
+    }
+    for (QLabel* status : {Lzone, Lheure, Lmesure}) {
+        makeStatusText(status);
+    }
+    Lzone->setAlignment(Qt::AlignCenter);
+    Lheure->setAlignment(Qt::AlignCenter);
+    Lmesure->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    for (QLabel* autoSize : {LfileName, Label4, Label5, Label7, Label8, Lmesure, Label10, label9}) {
+        autoSize->adjustSize();
+    }
+    Lmesure->hide();
+    Lvaleur->hide();
+    BtnStop->setEnabled(false);
+    BtnStopCalc->setEnabled(false);
+
+    HScroll1->setRange(1, 60);
+    HScroll1->setValue(1);
+    HScroll1->setSingleStep(1);
+    HScroll1->setPageStep(1);
+    HScroll1->setTracking(false);  // only the released value changes the period
+    HScroll1->setFocusPolicy(Qt::StrongFocus);
+    Lville->setSelectionMode(QAbstractItemView::SingleSelection);
+    Lville->setSortingEnabled(false);
+
+    // Tab order; no control carries an access key.
+    QWidget* const tabOrder[] = {OKgraphe, OKfile, HScroll1, BtnMax187, BtnStop,
+                                 BtnQuit,  Lville, BtnCalc,  BtnStopCalc};
+    for (std::size_t i = 1; i < std::size(tabOrder); ++i) {
+        setTabOrder(tabOrder[i - 1], tabOrder[i]);
+    }
+
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setSingleShot(true);
+    Timer1->setTimerType(Qt::PreciseTimer);
+    TCalcSun = new QTimer(this);
+    TCalcSun->setObjectName(QStringLiteral("TCalcSun"));
+    TCalcSun->setInterval(1000);
+    TimeAquis = new QTimer(this);
+    TimeAquis->setObjectName(QStringLiteral("TimeAquis"));
+    TimeAquis->setSingleShot(true);  // re-armed by each tick to hold the schedule
+    TimeAquis->setTimerType(Qt::PreciseTimer);
+    m_fileRetry = new QTimer(this);
+    m_fileRetry->setObjectName(QStringLiteral("fileRetry"));
+    m_fileRetry->setInterval(kFileRetryInterval);
+
+    connect(Timer1, &QTimer::timeout, this, &Velmorixon::clockTick);
+    connect(TimeAquis, &QTimer::timeout, this, &Velmorixon::acquisitionTick);
+    connect(m_fileRetry, &QTimer::timeout, this, &Velmorixon::retryFile);
+    connect(BtnQuit, &QPushButton::clicked, this, &Velmorixon::quit);
+    connect(BtnMax187, &QPushButton::clicked, this, &Velmorixon::startAcquisition);
+    connect(BtnStop, &QPushButton::clicked, this, &Velmorixon::stopAcquisition);
+    connect(HScroll1, &QScrollBar::valueChanged, this, &Velmorixon::periodChanged);
+    connect(OKfile, &QCheckBox::clicked, this, &Velmorixon::fileSwitchClicked);
+    connect(OKgraphe, &QCheckBox::clicked, this, &Velmorixon::graphSwitchClicked);
+    connectSunHandlers();
+
+    // Start-up. 1: no close command: no close button, and closeEvent refuses all but quit().
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowMinimizeButtonHint);
+    // 2: the time-zone state, in Lzone and the calculator.
+    QuelFuseau();
+    // 3, 4: acquisition defaults.
+    Vitesse = 1;
+    HScroll1->setValue(static_cast<int>(std::nearbyint(Vitesse)));
+    Mesure = 0;
+    NumMes = 1;
+    // 5-7: the measurement file, named once after the start-up date.
+    FileUnit = m_platform.dataRoot.string();
+    if (FileUnit.empty() || FileUnit.back() != '/') {
+        FileUnit += '/';
+    }
+    FilePath = "velmorixon/";
+    FileName = acquisition::dataFileName(
+        year_month_day{floor<days>(m_platform.clock->localNow())});
+    FullFile = FileUnit + FilePath + FileName;
+    setAutoSizeText(LfileName, QString::fromStdString(FullFile));
+    m_file = std::make_unique<acquisition::MeasurementFile>(FullFile, *m_platform.files);
+    // 8, 9
+    LVitesse->setText(wholeText(Vitesse));
+    TimeAquis->setInterval(periodMs());
+    FirstAnalyse = true;
+    ChOkFile = false;
+    ChOkGraphe = false;
+    // 10-12: the calculator, its sites, the constants.
+    calcSun();
+    fillSiteList();
+    setSunConstants();
+    // 13: the default site; its handler shows the day's sun times.
+    Lville->setCurrentRow(7);
+    // 14: the time of day, then a clock tick just after every whole second.
+    clockTick();
+    OKgraphe->setFocus();
+}
+
+Velmorixon::~Velmorixon()
+{
+    delete m_graph.data();
+}
+
+// ---- clock and quit -----------------------------------------------------------------------
+
+void Velmorixon::clockTick()
+{
+    const auto now = m_platform.clock->localNow();
+    Lheure->setText(timeText(now));
+    const auto intoSecond = now.time_since_epoch() % seconds{1};
+    Timer1->start(duration_cast<milliseconds>(seconds{1} - intoSecond) + kClockLead);
+}
+
+void Velmorixon::quit()
+{
+    // No reading after the click: the ticks stop before anything is asked.
+    const bool wasTicking = TimeAquis->isActive();
+    TimeAquis->stop();
+    if (m_file->pendingLines() > 0 && !m_file->retry()) {
+        if (!confirmDiscard(m_file->pendingLines())) {
+            if (wasTicking) {
+                armTick(m_ticksDue);
+            }
+            return;
+        }
+        m_file->discardPending();
+    }
+    ++m_run;
+    m_port.reset();
+    m_fileRetry->stop();
+    if (m_fileMessage) {
+        m_fileMessage->close();
+    }
+    if (Graph* graph = m_graph) {
+        m_graph = nullptr;
+        graph->hide();
+        graph->deleteLater();
+    }
+    m_quitting = true;
+    close();
+}
+
+bool Velmorixon::confirmDiscard(std::size_t waiting)
+{
+    const auto answer = QMessageBox::question(
+        this, windowTitle(),
+        QStringLiteral("%1 ligne(s) de mesure n'ont pas pu être écrites dans %2. "
+                       "Quitter quand même et les perdre ?")
+            .arg(waiting)
+            .arg(QString::fromStdString(m_file->path().string())));
+    return answer == QMessageBox::Yes;
+}
+
+void Velmorixon::closeEvent(QCloseEvent* event)
+{
+    // The title-bar close and Alt+F4 do nothing; only "Quitter" ends the program.
+    if (m_quitting) {
+        event->accept();
+    } else {
+        event->ignore();
+    }
+}
+
+void Velmorixon::keyPressEvent(QKeyEvent* event)
+{
+    if (event->matches(QKeySequence::Close) ||
+        (event->key() == Qt::Key_F4 && event->modifiers() & Qt::AltModifier)) {
+        event->accept();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+void Velmorixon::paintEvent(QPaintEvent*)
+{
+    struct FrameLine {
+        int x1, y1, x2, y2;
+        bool light;
+    };
+    // Light left and top edges, dark bottom and right, and the rule under the settings.
+    static constexpr FrameLine kLines[] = {
+        {120, 120, 120, 4200, true},     // Line1
+        {5520, 120, 120, 120, true},     // Line2
+        {120, 4200, 5520, 4200, false},  // Line3
+        {5520, 120, 5520, 4200, false},  // Line4
+        {120, 1320, 5520, 1320, false},  // Line5
+    };
+    QPainter painter(this);
+    for (const FrameLine& line : kLines) {
+        painter.setPen(line.light ? QColor(Qt::white) : palette().color(QPalette::WindowText));
+        painter.drawLine(toPixels(line.x1), toPixels(line.y1), toPixels(line.x2),
+                         toPixels(line.y2));
+    }
+}
+
+// ---- acquisition ---------------------------------------------------------------------------
+
+int Velmorixon::periodMs() const
+{
+    return static_cast<int>(std::lrint(static_cast<double>(Vitesse) * 1000.0));
+}
+
+bool Velmorixon::running() const
+{
+    return m_port != nullptr;
+}
+
+void Velmorixon::startSchedule()
+{
+    m_runStart = m_platform.clock->steadyNow();
+    m_ticksDue = 1;
+    TimeAquis->start(periodMs());
+}
+
+void Velmorixon::armTick(std::int64_t earliest)
+{
+    // The k-th tick of a run falls at m_runStart + k periods; a late tick skips the periods it
+    // missed instead of catching up in a burst.
+    const milliseconds period{periodMs()};
+    const auto elapsed = m_platform.clock->steadyNow() - m_runStart;
+    const std::int64_t passed = elapsed / period;
+    m_ticksDue = std::max(earliest, passed + 1);
+    const auto due = m_runStart + m_ticksDue * period;
+    const auto wait = ceil<milliseconds>(due - m_platform.clock->steadyNow());
+    TimeAquis->start(std::max(wait, milliseconds{0}));
+}
+
+void Velmorixon::ReadMax187()
+{
+    if (!m_port) {
+        throw std::system_error(std::make_error_code(std::errc::no_such_device),
+                                m_platform.portName);
+    }
+    Mesure = acquisition::readConversion(*m_port);
+    QCoreApplication::processEvents();
+}
+
+void Velmorixon::startAcquisition()
+{
+    if (running()) {
+        return;
+    }
+    try {
+        m_port = m_platform.openPort();
+    } catch (const std::system_error& e) {
+        showPortMessage(QStringLiteral("Port parallèle %1 inaccessible : %2"), e);
+        return;
+    }
+    ++m_run;
+    Xline = 610;
+    BtnMax187->setEnabled(false);
+    startSchedule();  // the first reading comes one period after the click
+    Lvaleur->show();
+    setAutoSizeText(Lmesure, QStringLiteral("0"));
+    Lmesure->show();
+    BtnStop->setEnabled(true);
+    updateFileMessage();
+    if (ChOkGraphe) {
+        // Shown modal to the whole program, but without a nested event loop: the handler
+        // returns and the ticks go on.
+        Graph* graph = graphWindow();
+        graph->setWindowModality(Qt::ApplicationModal);
+        graph->show();
+    }
+}
+
+void Velmorixon::endRun()
+{
+    TimeAquis->stop();
+    ++m_run;
+    m_port.reset();  // releases the port
+}
+
+void Velmorixon::stopAcquisition()
+{
+    endRun();
+    BtnMax187->setEnabled(true);
+    BtnStop->setEnabled(false);
+    Lvaleur->hide();
+    Lmesure->hide();
+    graphWindow()->hide();
+    NumMes = 1;
+    FirstAnalyse = true;
+    BtnMax187->setFocus();
+    updateFileMessage();
+}
+
+void Velmorixon::graphStopClicked()
+{
+    endRun();
+    BtnMax187->setEnabled(true);
+    Lvaleur->hide();
+    Lmesure->hide();
+    NumMes = 1;
+    FirstAnalyse = true;
+    // The graph is discarded; this runs inside its button's click, so it goes later.
+    if (Graph* graph = m_graph) {
+        m_graph = nullptr;
+        graph->close();
+        graph->deleteLater();
+    }
+    updateFileMessage();
+}
+
+void Velmorixon::graphClosed()
+{
+    // The graph was closed by other means than a stop: it goes, and the acquisition goes on.
+    if (auto* graph = qobject_cast<Graph*>(sender()); graph && graph == m_graph) {
+        m_graph = nullptr;
+        graph->deleteLater();
+    }
+}
+
+void Velmorixon::acquisitionTick()
+{
+    if (!running()) {
+        return;
+    }
+    armTick(m_ticksDue + 1);
+    if (m_inTick) {
+        return;  // a tick is still letting events run; this one is skipped, not stacked
+    }
+    m_inTick = true;
+    const std::uint64_t run = m_run;
+    // A stop (or a stop and a new start) handled while this tick lets events run ends it:
+    // nothing is counted, logged or shown for a run that is over.
+    const auto stillThisRun = [this, run] { return m_run == run; };
+    try {
+        ReadMax187();
+    } catch (const std::system_error& e) {
+        m_inTick = false;
+        if (stillThisRun()) {
+            stopAcquisition();
+            showPortMessage(QStringLiteral("Lecture arrêtée : port parallèle %1 inaccessible : %2"),
+                            e);
+        }
+        return;
+    }
+    if (!stillThisRun()) {
+        m_inTick = false;
+        return;
+    }
+    NumMes = NumMes + 1;
+    if (ChOkFile) {
+        WriteDataLine();
+    } else if (m_file->pendingLines() > 0) {
+        m_file->retry();
+        updateFileMessage();
+    }
+    if (ChOkGraphe) {
+        Graph* graph = graphWindow();
+        graph->GNumber->setText(wholeText(NumMes));
+        graph->Gmesure->setText(wholeText(Mesure) + QStringLiteral(" mV"));
+        graph->GTimeDate->setText(timeText(m_platform.clock->localNow()));
+        PlotPoint();
+        if (!stillThisRun()) {
+            m_inTick = false;
+            return;
+        }
+    } else {
+        setAutoSizeText(Lmesure, wholeText(Mesure));
+    }
+    m_inTick = false;
+    QCoreApplication::processEvents();
+}
+
+void Velmorixon::periodChanged()
+{
+    Vitesse = static_cast<float>(HScroll1->value());
+    LVitesse->setText(wholeText(Vitesse));
+    if (running()) {
+        startSchedule();  // the next tick comes one new period after the change
+    } else {
+        TimeAquis->setInterval(periodMs());
+    }
+    QCoreApplication::processEvents();
+}
+
+void Velmorixon::fileSwitchClicked()
+{
+    ChOkFile = OKfile->checkState() != Qt::Unchecked;
+}
+
+void Velmorixon::graphSwitchClicked()
+{
+    ChOkGraphe = OKgraphe->checkState() != Qt::Unchecked;
+}
+
+// ---- measurement file ----------------------------------------------------------------------
+
+void Velmorixon::WriteDataLine()
+{
+    const auto now = m_platform.clock->localNow();
+    const hh_mm_ss<seconds> time{floor<seconds>(now) - floor<days>(now)};
+    m_file->append(acquisition::dataLine(std::llround(NumMes), std::llround(Mesure), time),
+                   FirstAnalyse);
+    FirstAnalyse = false;
+    updateFileMessage();
+}
+
+void Velmorixon::retryFile()
+{
+    m_file->retry();
+    updateFileMessage();
+}
+
+void Velmorixon::updateFileMessage()
+{
+    const std::size_t waiting = m_file->pendingLines();
+    if (waiting == 0) {
+        m_fileRetry->stop();
+        if (m_fileMessage) {
+            m_fileMessage->close();
+        }
+        return;
+    }
+    // While a run ticks, each tick retries; otherwise the retry timer does.
+    if (running()) {
+        m_fileRetry->stop();
+    } else if (!m_fileRetry->isActive()) {
+        m_fileRetry->start();
+    }
+    const auto& failure = m_file->lastFailure();
+    const QString path = QString::fromStdString((failure ? failure->path : m_file->path()).string());
+    const QString reason =
+        failure ? QString::fromStdString(frenchReason(failure->code)) : QString();
+    const QString text = QStringLiteral("Écriture impossible dans %1 : %2. %3 ligne(s) en attente, "
+                                        "elles seront écrites dès que possible.")
+                             .arg(path, reason)
+                             .arg(waiting);
+    if (!m_fileMessage) {
+        auto* box = new QMessageBox(QMessageBox::Warning, windowTitle(), text, QMessageBox::Ok, this);
+        box->setObjectName(QStringLiteral("fileMessage"));
+        box->setAttribute(Qt::WA_DeleteOnClose);
+        box->setModal(false);
+        box->setWindowFlag(Qt::WindowStaysOnTopHint);
+        m_fileMessage = box;
+        box->show();
+    } else {
+        m_fileMessage->setText(text);
+    }
+}
+
+void Velmorixon::showPortMessage(const QString& pattern, const std::system_error& e)
+{
+    auto* box = new QMessageBox(QMessageBox::Warning, windowTitle(),
+                                pattern.arg(QString::fromStdString(m_platform.portName),
+                                            QString::fromStdString(frenchReason(e.code()))),
+                                QMessageBox::Ok, this);
+    box->setObjectName(QStringLiteral("portMessage"));
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->open();
+}
+
+// ---- graph ---------------------------------------------------------------------------------
+
+Graph* Velmorixon::graphWindow()
+{
+    if (!m_graph) {
+        auto* graph = new Graph(*m_platform.clock);  // no owner, as the instrument always had it
+        graph->setObjectName(QStringLiteral("Graph"));
+        connect(graph, &Graph::stopClicked, this, &Velmorixon::graphStopClicked);
+        connect(graph, &QDialog::finished, this, &Velmorixon::graphClosed);
+        m_graph = graph;
+    }
+    return m_graph;
+}
+
+Graph* Velmorixon::existingGraph() const
+{
+    return m_graph;
+}
+
+void Velmorixon::PlotPoint()
+{
+    graphWindow()->plot(acquisition::plotStep(Xline, OldY, Mesure));
+    QCoreApplication::processEvents();
+}
