@@ -1,0 +1,76 @@
+#pragma once
+// A main window on a bench: a fake clock, the simulated converter behind the port, a file system
+// that fails on request over a fresh folder. quit() asks its question here, not in a dialog.
+// Tests that use it link velmorixon_ui.
+#include <cerrno>
+#include <chrono>
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <system_error>
+
+#include "platform/simulated_max187.h"
+#include "support/fake_clock.h"
+#include "support/fault_file_system.h"
+#include "support/temp_dir.h"
+#include "ui/velmorixon.h"
+
+class BenchWindow final : public Velmorixon {
+public:
+    using Velmorixon::Velmorixon;
+    std::optional<std::size_t> asked;  // the count quit() asked about, if it asked
+    bool discard = false;              // the answer to give
+
+protected:
+    bool confirmDiscard(std::size_t waiting) override
+    {
+        asked = waiting;
+        return discard;
+    }
+};
+
+// 5 December 2026, 14:03:27: the day's file is data12-05-2026.val.
+struct WindowBench {
+    explicit WindowBench(bool simulated = false,
+                         std::chrono::local_seconds start = std::chrono::local_days{
+                             std::chrono::year{2026} / 12 / 5} + std::chrono::hours{14} +
+                             std::chrono::minutes{3} + std::chrono::seconds{27})
+        : clock(start)
+    {
+        Platform platform;
+        platform.openPort = [this]() -> std::unique_ptr<ParallelPort> {
+            if (openErrno != 0)
+                throw std::system_error(openErrno, std::generic_category(), "PPCLAIM /dev/parport0");
+            auto port = std::make_unique<SimulatedMax187>();
+            port->setCounts(counts);
+            sim = port.get();
+            return port;
+        };
+        platform.simulated = simulated;
+        platform.clock = &clock;
+        platform.queryZone = [] { return ZoneInfo{ZoneState::Standard, std::chrono::hours{1}}; };
+        platform.dataRoot = dir.path();
+        platform.files = &files;
+        window = std::make_unique<BenchWindow>(std::move(platform));
+    }
+
+    /// One period of the fake clock, then the tick its timer would run.
+    void tick(std::chrono::milliseconds period = std::chrono::seconds{1})
+    {
+        clock.advance(period);
+        window->acquisitionTick();
+    }
+
+    std::filesystem::path dataFile() const { return dir.path() / "velmorixon" / "data12-05-2026.val"; }
+    std::string fileText() const { return TempDir::read(dataFile()); }
+
+    FakeClock clock;
+    TempDir dir;
+    FaultFileSystem files;
+    int openErrno = 0;                 // the next openPort fails with it when not 0
+    std::uint16_t counts = 2048;       // what a newly opened converter reads
+    SimulatedMax187* sim = nullptr;    // the port of the latest run (gone after a stop)
+    std::unique_ptr<BenchWindow> window;
+};
