@@ -1,6 +1,7 @@
 #pragma once
 // The strip-chart window: a header with number, reading and time, and one magenta pixel per
 // reading, drawn into a backing image so that the plot survives covering and minimising.
+#include <QColor>
 #include <QDialog>
 #include <QImage>
 
@@ -36,4 +37,13 @@ signals:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void reject() override;  // Escape does not close the graph
+    /// Any other close (the window manager's, close()) does end the display: the window hides
+    /// and emits finished(QDialog::Rejected); the main window decides the object's lifetime.
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void setPlotPixel(int x, int y);
+
+    QColor m_background;  // the system button-text colour, taken when the window is loaded
+    QImage m_plot;        // transparent except for the plotted pixels
 };

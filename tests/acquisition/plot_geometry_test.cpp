@@ -60,6 +60,7 @@ struct ScaleRow {
     double mesure;
     int y;
 };
+void PrintTo(const ScaleRow& row, std::ostream* os) { *os << row.name; }
 
 class PlotScale : public ::testing::TestWithParam<ScaleRow> {};
 
