@@ -1,6 +1,8 @@
 #pragma once
 // One 12-bit sample from the MAX187, clocked bit by bit through a ParallelPort.
+#include <chrono>
 #include <cstdint>
+#include <functional>
 
 #include "platform/parallel_port.h"
 
@@ -11,5 +13,21 @@ namespace acquisition {
 /// falls and keeps every clock phase above 100 ns. Port failures propagate as
 /// std::system_error; no stand-in value is ever returned.
 std::uint16_t readConversion(ParallelPort& port);
+
+/// The converter's data-sheet timing as the read keeps it: the conversion takes up to 8.5 us
+/// after chip select falls; SCLK must stay high and low at least 100 ns each.
+inline constexpr std::chrono::nanoseconds kConversionWait{10'000};
+inline constexpr std::chrono::nanoseconds kClockPhase{100};
+
+/// Keeps the port lines as they are for at least the given time.
+using Pause = std::function<void(std::chrono::nanoseconds)>;
+
+/// Spins on std::chrono::steady_clock: the waits are far shorter than a scheduler time slice.
+void busyWait(std::chrono::nanoseconds duration);
+
+/// The same read with the waits handed to `pause`: kConversionWait after chip select falls,
+/// kClockPhase after every other write but the last.
+/// readConversion(port) is readConversion(port, busyWait).
+std::uint16_t readConversion(ParallelPort& port, const Pause& pause);
 
 }  // namespace acquisition
