@@ -1,0 +1,83 @@
+#include "platform/command_line.h"
+
+#include <QCommandLineOption>
+#include <QCommandLineParser>
+
+namespace {
+
+constexpr int kUsageError = 2;
+
+const char* const kUsage =
+    "Utilisation : velmorixon [--port PÉRIPHÉRIQUE | --simulate] [--help] [--version]\n";
+
+const char* const kHelp =
+    "\n"
+    "Mesure une tension avec un convertisseur MAX187 branché sur le port parallèle, l'enregistre\n"
+    "et la trace, et donne la position du soleil et ses heures de lever et de coucher.\n"
+    "\n"
+    "Options :\n"
+    "  --port PÉRIPHÉRIQUE  port parallèle du convertisseur (par défaut /dev/parport0)\n"
+    "  --simulate           convertisseur simulé, sans matériel\n"
+    "  -h, --help           affiche cette aide et quitte\n"
+    "  --version            affiche la version et quitte\n"
+    "\n"
+    "Sans argument, le convertisseur est lu sur le premier port parallèle.\n";
+
+CommandLine usageError(const QString& reason)
+{
+    CommandLine result;
+    result.exit = CommandLineExit{
+        kUsageError, {}, ("velmorixon : " + reason + "\n").toStdString() + kUsage};
+    return result;
+}
+
+QString dashed(const QString& name)
+{
+    return (name.size() == 1 ? "-" : "--") + name;
+}
+
+}  // namespace
+
+CommandLine parseCommandLine(const QStringList& arguments, const QString& version)
+{
+    QCommandLineParser parser;
+    // "-simulate" reads as "--simulate", not as six one-letter options.
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    const QCommandLineOption port("port", {}, "PÉRIPHÉRIQUE");
+    const QCommandLineOption simulate("simulate");
+    const QCommandLineOption help(QStringList{"h", "help"});
+    const QCommandLineOption showVersion("version");
+    parser.addOptions({port, simulate, help, showVersion});
+
+    if (!parser.parse(arguments)) {
+        const QStringList unknown = parser.unknownOptionNames();
+        if (!unknown.isEmpty())
+            return usageError(QString("option inconnue « %1 »").arg(dashed(unknown.first())));
+        // The only option that takes a value is --port.
+        return usageError("l'option « --port » attend un nom de périphérique");
+    }
+    if (!parser.positionalArguments().isEmpty())
+        return usageError(
+            QString("argument inattendu « %1 »").arg(parser.positionalArguments().first()));
+
+    CommandLine result;
+    if (parser.isSet(help)) {
+        result.exit = CommandLineExit{0, std::string(kUsage) + kHelp, {}};
+        return result;
+    }
+    if (parser.isSet(showVersion)) {
+        result.exit = CommandLineExit{0, ("velmorixon " + version + "\n").toStdString(), {}};
+        return result;
+    }
+    if (parser.isSet(port)) {
+        const QStringList devices = parser.values(port);
+        if (parser.isSet(simulate))
+            return usageError("« --port » et « --simulate » ne vont pas ensemble");
+        if (devices.size() > 1) return usageError("l'option « --port » est donnée plusieurs fois");
+        if (devices.first().isEmpty())
+            return usageError("l'option « --port » attend un nom de périphérique");
+        result.device = devices.first().toStdString();
+    }
+    result.simulate = parser.isSet(simulate);
+    return result;
+}

@@ -1,0 +1,25 @@
+#pragma once
+// The program's command line: velmorixon [--port DEVICE | --simulate] [--help] [--version]
+#include <optional>
+#include <string>
+
+#include <QStringList>
+
+/// What main() does instead of opening the window: print, then exit with `code`.
+struct CommandLineExit {
+    int code = 0;
+    std::string standardOutput;  ///< UTF-8
+    std::string standardError;   ///< UTF-8
+};
+
+/// The converter to use, or the exit asked for (help, version, a bad argument).
+struct CommandLine {
+    std::string device = "/dev/parport0";  ///< the first parallel port unless --port says otherwise
+    bool simulate = false;                 ///< the built-in converter model instead of a port
+    std::optional<CommandLineExit> exit;
+};
+
+/// `arguments` as QCoreApplication::arguments() gives them, program name first. Help and
+/// messages are in French; a bad argument gives its reason and the usage on standard error and
+/// exit code 2. Never exits by itself.
+CommandLine parseCommandLine(const QStringList& arguments, const QString& version);
