@@ -1,0 +1,25 @@
+// The system's reasons as the user reads them, in French.
+#include "platform/system_message.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <cstring>
+#include <future>
+#include <system_error>
+
+TEST(SystemMessage, PortFailuresReadInFrench)
+{
+    EXPECT_EQ(frenchReason(EACCES), "Permission non accordée");
+    EXPECT_EQ(frenchReason(ENOENT), "Aucun fichier ou dossier de ce type");
+    EXPECT_EQ(frenchReason(EBUSY), "Périphérique ou ressource occupé");
+    EXPECT_EQ(frenchReason(std::error_code(ENOTTY, std::generic_category())),
+              "Ioctl() inapproprié pour un périphérique");
+}
+
+TEST(SystemMessage, CodeWithoutFrenchTextFallsBackToTheSystemText)
+{
+    EXPECT_EQ(frenchReason(EXDEV), std::strerror(EXDEV));
+    const auto other = std::make_error_code(std::future_errc::no_state);
+    EXPECT_EQ(frenchReason(other), other.message());
+}
