@@ -1,9 +1,54 @@
+// velmorixon [--port DEVICE | --simulate] [--help] [--version]
 #include <QApplication>
+#include <QDir>
 #include <cstdio>
+#include <memory>
+
+#include "platform/clock.h"
+#include "platform/command_line.h"
+#include "platform/file_system.h"
+#include "platform/platform.h"
+#include "platform/ppdev_port.h"
+#include "platform/simulated_max187.h"
+#include "platform/time_zone.h"
+#include "ui/velmorixon.h"
+
+#ifndef VELMORIXON_VERSION
+#define VELMORIXON_VERSION "0"
+#endif
 
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
-    std::puts("Velmorixon : la fenêtre principale n'existe pas encore.");
-    return 0;
+    QApplication::setApplicationName("velmorixon");
+    QApplication::setApplicationVersion(VELMORIXON_VERSION);
+    QApplication::setDesktopFileName("velmorixon");
+
+    const CommandLine options =
+        parseCommandLine(QApplication::arguments(), QStringLiteral(VELMORIXON_VERSION));
+    if (options.exit) {
+        std::fputs(options.exit->standardOutput.c_str(), stdout);
+        std::fputs(options.exit->standardError.c_str(), stderr);
+        return options.exit->code;
+    }
+
+    SystemClock clock;
+    PosixFileSystem files;
+    Platform platform;
+    platform.clock = &clock;
+    platform.files = &files;
+    platform.queryZone = querySystemZone;
+    platform.dataRoot = QDir::homePath().toStdString();
+    platform.simulated = options.simulate;
+    if (options.simulate) {
+        platform.portName = "simulateur";
+        platform.openPort = [] { return std::make_unique<SimulatedMax187>(); };
+    } else {
+        platform.portName = options.device;
+        platform.openPort = [device = options.device] { return std::make_unique<PpdevPort>(device); };
+    }
+
+    Velmorixon window(std::move(platform));
+    window.show();
+    return QApplication::exec();
 }
