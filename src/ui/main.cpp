@@ -19,18 +19,20 @@
 
 int main(int argc, char** argv)
 {
-    QApplication app(argc, argv);
-    QApplication::setApplicationName("velmorixon");
-    QApplication::setApplicationVersion(VELMORIXON_VERSION);
-    QApplication::setDesktopFileName("velmorixon");
-
-    const CommandLine options =
-        parseCommandLine(QApplication::arguments(), QStringLiteral(VELMORIXON_VERSION));
+    // --help, --version and a bad argument answer without a display.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
+    const CommandLine options = parseCommandLine(arguments, QStringLiteral(VELMORIXON_VERSION));
     if (options.exit) {
         std::fputs(options.exit->standardOutput.c_str(), stdout);
         std::fputs(options.exit->standardError.c_str(), stderr);
         return options.exit->code;
     }
+
+    QApplication app(argc, argv);
+    QApplication::setApplicationName("velmorixon");
+    QApplication::setApplicationVersion(VELMORIXON_VERSION);
+    QApplication::setDesktopFileName("velmorixon");
 
     SystemClock clock;
     PosixFileSystem files;
