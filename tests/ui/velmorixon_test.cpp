@@ -94,6 +94,7 @@ TEST(StartUp, LookTimersFocusCaptionAndPath)
     WindowBench bench;
     Velmorixon& w = *bench.window;
     EXPECT_EQ(w.size(), QSize(375, 366));
+    EXPECT_EQ(w.windowIcon().availableSizes(), (QList<QSize>{{16, 16}, {32, 32}}));
     EXPECT_EQ(w.LVitesse->palette().color(QPalette::Window), QColor(255, 255, 255));
     EXPECT_EQ(w.LVitesse->palette().color(QPalette::WindowText), QColor(0, 0, 255));
     EXPECT_EQ(w.Lalt->frameStyle(), QFrame::Box | QFrame::Plain);
