@@ -22,41 +22,29 @@ std::ptrdiff_t openDescriptors()
                          std::filesystem::directory_iterator{});
 }
 
-// The errno and message of opening `path`, which must fail.
-std::system_error openFailure(const std::string& path)
+// Opening `path` must fail with `error`, a message starting with `what`, and no descriptor left.
+void expectOpenFails(const std::string& path, int error, const std::string& what)
 {
+    const auto before = openDescriptors();
     try {
         PpdevPort port(path);
+        ADD_FAILURE() << path << " opened as a parallel port";
     } catch (const std::system_error& e) {
-        return e;
+        EXPECT_EQ(e.code().value(), error) << e.what();
+        EXPECT_EQ(std::string(e.what()).rfind(what + " " + path, 0), 0u) << e.what();
     }
-    ADD_FAILURE() << path << " opened as a parallel port";
-    return std::system_error(0, std::generic_category());
+    EXPECT_EQ(openDescriptors(), before);
 }
 
 }  // namespace
 
-TEST(PpdevPort, MissingDeviceFailsOnOpenAndLeavesNoDescriptor)
+TEST(PpdevPort, OpenFailuresNameTheStepAndTheDeviceAndLeakNothing)
 {
     TempDir dir;
-    const std::string path = (dir.path() / "parport0").string();
-    const auto before = openDescriptors();
-    const std::system_error e = openFailure(path);
-    EXPECT_EQ(e.code(), std::errc::no_such_file_or_directory);
-    EXPECT_EQ(std::string(e.what()).rfind("open " + path, 0), 0u) << e.what();
-    EXPECT_EQ(openDescriptors(), before);
-}
-
-TEST(PpdevPort, FileThatIsNoPortFailsOnTheClaimAndLeavesNoDescriptor)
-{
-    TempDir dir;
-    const std::string path = (dir.path() / "not-a-port").string();
-    std::ofstream(path) << "x";
-    const auto before = openDescriptors();
-    const std::system_error e = openFailure(path);
-    EXPECT_EQ(e.code().value(), ENOTTY);
-    EXPECT_EQ(std::string(e.what()).rfind("PPEXCL " + path, 0), 0u) << e.what();
-    EXPECT_EQ(openDescriptors(), before);
+    expectOpenFails((dir.path() / "parport0").string(), ENOENT, "open");
+    const auto file = dir.path() / "not-a-port";
+    std::ofstream(file) << "x";
+    expectOpenFails(file.string(), ENOTTY, "PPEXCL");
 }
 
 TEST(PpdevPort, RealPortIsClaimedForThisProgramAlone)

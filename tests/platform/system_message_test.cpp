@@ -6,19 +6,13 @@
 #include <cerrno>
 #include <cstring>
 #include <future>
-#include <system_error>
 
-TEST(SystemMessage, PortFailuresReadInFrench)
+TEST(SystemMessage, ReasonsReadInFrenchOrFallBackToTheSystemText)
 {
     EXPECT_EQ(frenchReason(EACCES), "Permission non accordée");
-    EXPECT_EQ(frenchReason(ENOENT), "Aucun fichier ou dossier de ce type");
     EXPECT_EQ(frenchReason(EBUSY), "Périphérique ou ressource occupé");
     EXPECT_EQ(frenchReason(std::error_code(ENOTTY, std::generic_category())),
               "Ioctl() inapproprié pour un périphérique");
-}
-
-TEST(SystemMessage, CodeWithoutFrenchTextFallsBackToTheSystemText)
-{
     EXPECT_EQ(frenchReason(EXDEV), std::strerror(EXDEV));
     const auto other = std::make_error_code(std::future_errc::no_state);
     EXPECT_EQ(frenchReason(other), other.message());

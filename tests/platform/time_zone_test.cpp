@@ -10,8 +10,6 @@
 #include <optional>
 #include <string>
 
-#include "platform/system_message.h"
-
 using namespace std::chrono;
 
 namespace {
@@ -22,19 +20,22 @@ bool europeanSummerTimeNow()
 {
     const auto now = system_clock::now();
     const year y = year_month_day{floor<days>(now)}.year();
-    const sys_days start{y / March / Sunday[last]};
-    const sys_days end{y / October / Sunday[last]};
-    return now >= start + 1h && now < end + 1h;
+    return now >= sys_days{y / March / Sunday[last]} + 1h &&
+           now < sys_days{y / October / Sunday[last]} + 1h;
 }
+
+struct ZoneRow {
+    const char* name;
+    const char* tz;
+    bool europeanRule;  // else no summer time
+    hours standardOffset;
+};
+void PrintTo(const ZoneRow& row, std::ostream* os) { *os << row.name; }
 
 }  // namespace
 
-class TimeZone : public ::testing::Test {
+class TimeZone : public ::testing::TestWithParam<ZoneRow> {
 protected:
-    void SetUp() override
-    {
-        if (const char* tz = std::getenv("TZ")) m_saved = tz;
-    }
     void TearDown() override
     {
         if (m_saved)
@@ -43,49 +44,29 @@ protected:
             unsetenv("TZ");
         tzset();
     }
-    ZoneInfo zone(const char* name)
-    {
-        setenv("TZ", name, 1);
-        return querySystemZone();
-    }
-    static bool installed(const char* name)
-    {
-        return std::filesystem::exists(std::filesystem::path("/usr/share/zoneinfo") / name);
-    }
-
-private:
-    std::optional<std::string> m_saved;
+    std::optional<std::string> m_saved =
+        std::getenv("TZ") ? std::optional<std::string>(std::getenv("TZ")) : std::nullopt;
 };
 
-TEST_F(TimeZone, UniversalTimeHasNoRule)
+TEST_P(TimeZone, StateAndOffsetFollowTheZoneAndTodaysDate)
 {
-    const ZoneInfo info = zone("UTC");
-    EXPECT_EQ(info.state, ZoneState::NoRule);
-    EXPECT_EQ(info.utcOffset, 0s);
+    const ZoneRow& row = GetParam();
+    const bool zoneFile = std::string(row.tz).find('/') != std::string::npos;
+    if (zoneFile && !std::filesystem::exists(std::filesystem::path("/usr/share/zoneinfo") / row.tz))
+        GTEST_SKIP() << "tzdata has no " << row.tz;
+    setenv("TZ", row.tz, 1);
+    const ZoneInfo info = querySystemZone();
+    const bool summer = row.europeanRule && europeanSummerTimeNow();
+    EXPECT_EQ(info.state, !row.europeanRule ? ZoneState::NoRule
+                          : summer          ? ZoneState::Daylight
+                                            : ZoneState::Standard);
+    EXPECT_EQ(info.utcOffset, row.standardOffset + hours{summer ? 1 : 0});
 }
 
-TEST_F(TimeZone, ParisIsOnSummerOrStandardTimeByTodaysDate)
-{
-    if (!installed("Europe/Paris")) GTEST_SKIP() << "tzdata has no Europe/Paris";
-    const bool summer = europeanSummerTimeNow();
-    const ZoneInfo info = zone("Europe/Paris");
-    EXPECT_EQ(info.state, summer ? ZoneState::Daylight : ZoneState::Standard);
-    EXPECT_EQ(info.utcOffset, summer ? 2h : 1h);
-}
-
-TEST_F(TimeZone, TokyoHasNoRule)
-{
-    if (!installed("Asia/Tokyo")) GTEST_SKIP() << "tzdata has no Asia/Tokyo";
-    const ZoneInfo info = zone("Asia/Tokyo");
-    EXPECT_EQ(info.state, ZoneState::NoRule);
-    EXPECT_EQ(info.utcOffset, 9h);
-}
-
-TEST_F(TimeZone, RuleWrittenInTheVariableIsFollowedWithoutTzdata)
-{
-    // The Central European rule spelled out in TZ itself: no zone file is needed.
-    const bool summer = europeanSummerTimeNow();
-    const ZoneInfo info = zone("CET-1CEST,M3.5.0,M10.5.0/3");
-    EXPECT_EQ(info.state, summer ? ZoneState::Daylight : ZoneState::Standard);
-    EXPECT_EQ(info.utcOffset, summer ? 2h : 1h);
-}
+INSTANTIATE_TEST_SUITE_P(
+    Zones, TimeZone,
+    ::testing::Values(ZoneRow{"Utc", "UTC", false, 0h}, ZoneRow{"Paris", "Europe/Paris", true, 1h},
+                      ZoneRow{"Tokyo", "Asia/Tokyo", false, 9h},
+                      // the Central European rule spelled out in TZ itself, no zone file needed
+                      ZoneRow{"RuleInVariable", "CET-1CEST,M3.5.0,M10.5.0/3", true, 1h}),
+    [](const auto& info) { return std::string(info.param.name); });
