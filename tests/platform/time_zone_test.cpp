@@ -51,7 +51,8 @@ protected:
 TEST_P(TimeZone, StateAndOffsetFollowTheZoneAndTodaysDate)
 {
     const ZoneRow& row = GetParam();
-    const bool zoneFile = std::string(row.tz).find('/') != std::string::npos;
+    const std::string tz = row.tz;  // "Area/City" names a zone file, a rule needs none
+    const bool zoneFile = tz.find('/') != std::string::npos && tz.find(',') == std::string::npos;
     if (zoneFile && !std::filesystem::exists(std::filesystem::path("/usr/share/zoneinfo") / row.tz))
         GTEST_SKIP() << "tzdata has no " << row.tz;
     setenv("TZ", row.tz, 1);
