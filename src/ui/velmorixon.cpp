@@ -19,6 +19,7 @@
 #include "acquisition/max187.h"
 #include "acquisition/plot_geometry.h"
 #include "platform/system_message.h"
+#include "ui/caption_button.h"
 #include "ui/fonts.h"
 #include "ui/graph.h"
 
@@ -173,15 +174,15 @@ Velmorixon::Velmorixon(Platform platform, QWidget* parent)
                                 Face::Bold);
     Lazt = addControl<QLabel>(this, "Lazt", {}, {720, 3840, 1695, 255}, Face::Window);
     Lalt = addControl<QLabel>(this, "Lalt", {}, {2760, 3840, 1695, 255}, Face::Window);
-    BtnMax187 = addControl<QPushButton>(this, "BtnMax187", QStringLiteral("Démarrer lecture MAX187"),
+    BtnMax187 = addControl<CaptionButton>(this, "BtnMax187", QStringLiteral("Démarrer lecture MAX187"),
                                         {0, 4320, 1575, 495}, Face::Window);
-    BtnStop = addControl<QPushButton>(this, "BtnStop", QStringLiteral("Stopper lecture MAX187"),
+    BtnStop = addControl<CaptionButton>(this, "BtnStop", QStringLiteral("Stopper lecture MAX187"),
                                       {1800, 4320, 1575, 495}, Face::Window);
-    BtnQuit = addControl<QPushButton>(this, "BtnQuit", QStringLiteral("Quitter"),
+    BtnQuit = addControl<CaptionButton>(this, "BtnQuit", QStringLiteral("Quitter"),
                                       {3720, 4320, 1575, 495}, Face::Window);
-    BtnCalc = addControl<QPushButton>(this, "BtnCalc", QStringLiteral("Calculer position"),
+    BtnCalc = addControl<CaptionButton>(this, "BtnCalc", QStringLiteral("Calculer position"),
                                       {0, 4920, 1575, 495}, Face::Window);
-    BtnStopCalc = addControl<QPushButton>(this, "BtnStopCalc",
+    BtnStopCalc = addControl<CaptionButton>(this, "BtnStopCalc",
                                           QStringLiteral("Stopper calcul position"),
                                           {1800, 4920, 1575, 495}, Face::Window);
 
