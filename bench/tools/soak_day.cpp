@@ -2,7 +2,10 @@
 // reading a second from the converter simulator, on a fake clock that starts at noon and so
 // crosses midnight, into a real measurement file under a temporary folder.
 //
-//   soak_day [TICKS]        (default 86400: one day at a period of 1 s)
+//   soak_day [TICKS [GRAPH.png]]   (default 86400: one day at a period of 1 s)
+//
+// With GRAPH.png, the strip chart as it stands after the last tick is saved there (the README's
+// picture is `soak_day 900 docs/graph-window.png`: a quarter of an hour around noon).
 //
 // Reports wall time, the time of the slowest tick, resident memory along the way, and what the
 // file holds: line count, first and last number, whether numbers and times follow each other.
@@ -165,7 +168,11 @@ int main(int argc, char** argv)
     const duration<double> wall = steady_clock::now() - wallStart;
     const long rssEnd = residentKiB();
 
-    if (Graph* graph = w.existingGraph()) graph->BtnStop->click();
+    if (Graph* graph = w.existingGraph()) {
+        if (argc > 2 && !graph->grab().save(QString::fromLocal8Bit(argv[2])))
+            std::printf("  could not save the strip chart to %s\n", argv[2]);
+        graph->BtnStop->click();
+    }
     QCoreApplication::processEvents();
 
     std::printf("  wall time: %.1f s, %.3f ms per tick on average, slowest tick %.1f ms\n",
