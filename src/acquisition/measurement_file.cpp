@@ -154,7 +154,8 @@ void MeasurementFile::keepPreviousRun()
         return;
     for (unsigned copy = 1;; ++copy) {
         std::filesystem::path aside = m_path;
-        aside += "." + std::to_string(copy);
+        aside += '.';
+        aside += std::to_string(copy);
         if (!m_files.exists(aside)) {
             m_files.rename(m_path, aside);
             return;
