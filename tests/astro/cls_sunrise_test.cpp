@@ -3,21 +3,62 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <limits>
-#include <stdexcept>
+#include <cstdio>
+#include <ostream>
 #include <string>
-
-#include "support/sun_times.h"
+#include <utility>
+#include <variant>
 
 namespace {
 
 using namespace std::chrono;
 using namespace std::chrono_literals;
 
+// The three results of one computation taken together.
+struct SunTimes {
+    astro::DateTime sunrise, solarNoon, sunset;
+    bool operator==(const SunTimes&) const = default;
+    SunTimes operator+(seconds by) const { return {sunrise + by, solarNoon + by, sunset + by}; }
+};
+
+SunTimes resultsOf(const clsSunrise& c) { return {c.Sunrise(), c.SolarNoon(), c.Sunset()}; }
+
+// The three results on `day` at the times of day written "HH:MM:SS HH:MM:SS HH:MM:SS".
+SunTimes sunTimesAt(local_days day, const char* times)
+{
+    int t[9] = {};
+    std::sscanf(times, "%d:%d:%d %d:%d:%d %d:%d:%d", &t[0], &t[1], &t[2], &t[3], &t[4], &t[5],
+                &t[6], &t[7], &t[8]);
+    const auto at = [&](int i) { return day + seconds{3600 * t[i] + 60 * t[i + 1] + t[i + 2]}; };
+    return {at(0), at(3), at(6)};
+}
+
+void PrintTo(const SunTimes& t, std::ostream* out)
+{
+    for (const astro::DateTime v : {t.sunrise, t.solarNoon, t.sunset}) {
+        const auto day = floor<days>(v);
+        const year_month_day ymd{day};
+        const hh_mm_ss<seconds> hms{v - day};
+        *out << static_cast<int>(ymd.year()) << '-' << static_cast<unsigned>(ymd.month()) << '-'
+             << static_cast<unsigned>(ymd.day()) << ' ' << hms.hours().count() << ':'
+             << hms.minutes().count() << ':' << hms.seconds().count() << "  ";
+    }
+}
+
 constexpr local_days kSolstice{2006y / June / 21};
-constexpr local_days kMarch19{2006y / March / 19};
 constexpr local_days kMarch21{2006y / March / 21};
-constexpr local_days kSeptember21{2006y / September / 21};
+
+SunTimes computed(astro::DateTime date, double latitude, double longitudeWest,
+                  std::int32_t timeZone, bool daySavings = false)
+{
+    clsSunrise c{date};
+    c.Latitude(latitude);
+    c.Longitude(longitudeWest);
+    c.TimeZone(timeZone);
+    c.DaySavings(daySavings);
+    c.CalculateSun();
+    return resultsOf(c);
+}
 
 struct SunTimesRow {
     std::string name;
@@ -25,153 +66,153 @@ struct SunTimesRow {
     std::int32_t timeZone;
     bool daySavings;
     local_days date;
-    SunTimes expected;
+    const char* times;  // sunrise, solar noon, sunset on `date`
 };
 
-class SunTimesTest : public ::testing::TestWithParam<SunTimesRow> {
-protected:
-    static SunTimes compute(const SunTimesRow& r, astro::DateTime date, int zoneShift = 0,
-                            bool flipDaylight = false)
-    {
-        clsSunrise c{date};
-        c.Latitude(r.latitude);
-        c.Longitude(r.longitudeWest);
-        c.TimeZone(r.timeZone + zoneShift);
-        c.DaySavings(r.daySavings != flipDaylight);
-        c.CalculateSun();
-        return resultsOf(c);
-    }
-    static SunTimes later(SunTimes t, minutes by)
-    {
-        return {t.sunrise + by, t.solarNoon + by, t.sunset + by};
-    }
+class SunTimesTest : public ::testing::TestWithParam<SunTimesRow> {};
+
+TEST_P(SunTimesTest, ReferenceTimesAndAnHourLaterForDaylightOrZoneEast)
+{
+    const SunTimesRow& r = GetParam();
+    const SunTimes expected = sunTimesAt(r.date, r.times);
+    const auto at = [&r](astro::DateTime date, std::int32_t zone, bool daySavings) {
+        return computed(date, r.latitude, r.longitudeWest, zone, daySavings);
+    };
+    EXPECT_EQ(at(r.date, r.timeZone, r.daySavings), expected);
+    EXPECT_EQ(at(r.date + 23h + 59min, r.timeZone, r.daySavings), expected);
+    EXPECT_EQ(at(r.date, r.timeZone, !r.daySavings), expected + (r.daySavings ? -60min : 60min));
+    EXPECT_EQ(at(r.date, r.timeZone - 1, r.daySavings), expected + 60min);
+}
+
+const SunTimesRow kPlaces[] = {
+    {"ChellesSummerTime", 48.5246, -2.3523, -1, true, kSolstice, "05:49:09 13:52:02 21:54:55"},
+    {"EquatorGreenwich", 0, 0, 0, false, kSolstice, "05:57:45 12:01:26 18:05:07"},
+    {"WestOfGreenwich", 40.7, 74, 5, false, kSolstice, "04:25:22 11:57:29 19:29:36"},
+    {"PolarDay", 80, 0, 0, false, kSolstice, "12:01:26 12:01:26 12:01:26"},
+    {"NorthPoleClamped", 90, 0, 0, false, kMarch21, "12:07:42 12:07:42 12:07:42"},
+    // The sun skims the horizon at 89.8°: the clamped pole rises and sets; unclamped it
+    // would give three equal noon times.
+    {"NorthPoleClampedSkimmingSun", 90, 0, 0, false, kMarch21 - days{2},
+     "05:06:03 12:08:19 21:02:42"},
+    // The first sunset estimate, from the start of 22 September, rounds to 19 h UTC; one
+    // from 21 September would round to 18 h and end five seconds earlier.
+    {"SunsetFirstPassFromTheNextDay", 48.5246, 6.8, 0, false, local_days{2006y / September / 21},
+     "06:10:56 12:20:07 18:28:23"},
+    // 7.5° west puts the noon hour at 12.5, taken as 12 (half to even), not 13.
+    {"NoonHourHalfToEven", 0, 7.5, 0, false, kSolstice, "06:27:45 12:31:26 18:35:08"},
 };
+INSTANTIATE_TEST_SUITE_P(Places, SunTimesTest, ::testing::ValuesIn(kPlaces),
+                         [](const auto& info) { return info.param.name; });
 
-TEST_P(SunTimesTest, ReferenceTimesWhateverTheTimeOfDayInTheDateField)
+TEST(ClsSunriseTest, ResultsWaitForTheNextComputationAndLatitudeReadsBackUnclamped)
 {
-    const SunTimesRow& r = GetParam();
-    EXPECT_EQ(compute(r, r.date), r.expected);
-    EXPECT_EQ(compute(r, r.date + 23h + 59min), r.expected);
-}
-
-TEST_P(SunTimesTest, DaylightFlagAndZoneEastShiftAllThreeByExactlyAnHour)
-{
-    const SunTimesRow& r = GetParam();
-    EXPECT_EQ(compute(r, r.date, 0, true), later(r.expected, r.daySavings ? -60min : 60min));
-    EXPECT_EQ(compute(r, r.date, -1), later(r.expected, 60min));
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Places, SunTimesTest,
-    ::testing::Values(
-        SunTimesRow{"ChellesSummerTime", 48.5246, -2.3523, -1, true, kSolstice,
-                    sunTimesAt(kSolstice, 5, 49, 9, 13, 52, 2, 21, 54, 55)},
-        SunTimesRow{"EquatorGreenwich", 0, 0, 0, false, kSolstice,
-                    sunTimesAt(kSolstice, 5, 57, 45, 12, 1, 26, 18, 5, 7)},
-        SunTimesRow{"WestOfGreenwich", 40.7, 74, 5, false, kSolstice,
-                    sunTimesAt(kSolstice, 4, 25, 22, 11, 57, 29, 19, 29, 36)},
-        SunTimesRow{"PolarDay", 80, 0, 0, false, kSolstice,
-                    sunTimesAt(kSolstice, 12, 1, 26, 12, 1, 26, 12, 1, 26)},
-        SunTimesRow{"NorthPoleClamped", 90, 0, 0, false, kMarch21,
-                    sunTimesAt(kMarch21, 12, 7, 42, 12, 7, 42, 12, 7, 42)},
-        // The sun skims the horizon at 89.8°: the clamped pole rises and sets; unclamped it
-        // would give three equal noon times.
-        SunTimesRow{"NorthPoleClampedSkimmingSun", 90, 0, 0, false, kMarch19,
-                    sunTimesAt(kMarch19, 5, 6, 3, 12, 8, 19, 21, 2, 42)},
-        // The first sunset estimate, from the start of 22 September, rounds to 19 h UTC; one
-        // from 21 September would round to 18 h and end five seconds earlier.
-        SunTimesRow{"SunsetFirstPassFromTheNextDay", 48.5246, 6.8, 0, false, kSeptember21,
-                    sunTimesAt(kSeptember21, 6, 10, 56, 12, 20, 7, 18, 28, 23)},
-        // 7.5° west puts the noon hour at 12.5, taken as 12 (half to even), not 13.
-        SunTimesRow{"NoonHourHalfToEven", 0, 7.5, 0, false, kSolstice,
-                    sunTimesAt(kSolstice, 6, 27, 45, 12, 31, 26, 18, 35, 8)}),
-    [](const auto& info) { return info.param.name; });
-
-TEST(ClsSunriseTest, StartsWithZeroResultsAndKeepsTheStoredLatitudeThroughTheClamp)
-{
-    clsSunrise c{kMarch21 + 10h + 11min};
-    EXPECT_EQ(c.DateDay(), kMarch21 + 10h + 11min);
-    EXPECT_EQ(resultsOf(c),
-              (SunTimes{astro::kZeroDateTime, astro::kZeroDateTime, astro::kZeroDateTime}));
+    clsSunrise c{kMarch21 + 10h};
     c.Latitude(90);
     c.CalculateSun();
     EXPECT_EQ(c.Latitude(), 90.0);
     const SunTimes pole = resultsOf(c);
 
-    c.Latitude(48.5);  // results wait for the next computation
+    c.Latitude(48.5);
     EXPECT_EQ(resultsOf(c), pole);
-    c.CalculateSun();
-    EXPECT_LT(c.Sunrise(), pole.sunrise);
-}
-
-// Times of day of the three results at Chelles, standard time.
-SunTimes chellesOn(local_days date)
-{
-    clsSunrise c{date};
-    c.City(7.0);
-    c.CalculateSun();
-    const auto since = [date](astro::DateTime t) { return kSolstice + (t - date); };
-    return {since(c.Sunrise()), since(c.SolarNoon()), since(c.Sunset())};
 }
 
 TEST(ClsSunriseTest, LastDayOfALeapYearIsDay366AndTurnsBackToJanuary)
 {
-    const SunTimes day366 = chellesOn(local_days{2008y / December / 31});
-    EXPECT_EQ(day366, chellesOn(local_days{2008y / January / 1}));
-    EXPECT_EQ(day366, chellesOn(local_days{2009y / January / 1}));
-    EXPECT_NE(day366, chellesOn(local_days{2008y / December / 30}));
-    EXPECT_NE(day366, chellesOn(local_days{2006y / December / 31}));  // day 365 of a common year
-}
-
-// One place and date on its own zone and on UTC; the UTC results are `utcLater` later.
-void expectAcrossYearEnd(double longitudeWest, std::int32_t zone, local_days date, hours utcLater,
-                         local_days utcSunriseDay, local_days utcSunsetDay)
-{
-    clsSunrise local{date};
-    local.Latitude(40);
-    local.Longitude(longitudeWest);
-    local.TimeZone(zone);
-    local.CalculateSun();
-    clsSunrise utc = local;
-    utc.TimeZone(0);
-    utc.CalculateSun();
-
-    EXPECT_EQ(resultsOf(utc), (SunTimes{local.Sunrise() + utcLater, local.SolarNoon() + utcLater,
-                                        local.Sunset() + utcLater}));
-    EXPECT_EQ(floor<days>(local.Sunrise()), date);
-    EXPECT_EQ(floor<days>(local.Sunset()), date);
-    EXPECT_EQ(floor<days>(utc.Sunrise()), utcSunriseDay);
-    EXPECT_EQ(floor<days>(utc.Sunset()), utcSunsetDay);
+    // the three results at Chelles as times of day
+    const auto timesOfDay = [](year_month_day date) {
+        return computed(local_days{date}, 48.5246, -2.3523, -1) + (kSolstice - local_days{date});
+    };
+    EXPECT_EQ(timesOfDay(2008y / December / 31), timesOfDay(2009y / January / 1));
+    EXPECT_NE(timesOfDay(2008y / December / 31), timesOfDay(2008y / December / 30));
 }
 
 TEST(ClsSunriseTest, ResultsCarryAcrossMidnightAndTheYearEnd)
 {
-    // 170° west on UTC: the evening of 31 December falls on 1 January.
-    expectAcrossYearEnd(170, 12, local_days{2006y / December / 31}, 12h,
-                        local_days{2006y / December / 31}, local_days{2007y / January / 1});
+    // 170° west, read on UTC instead of its own zone: the evening of 31 December is 1 January.
+    constexpr local_days kNewYearsEve{2006y / December / 31};
+    const SunTimes west = computed(kNewYearsEve, 40, 170, 0);
+    EXPECT_EQ(west, computed(kNewYearsEve, 40, 170, 12) + 12h);
+    EXPECT_EQ(floor<days>(west.sunset), kNewYearsEve + days{1});
+
     // 170° east on UTC: the morning of 1 January is still 31 December.
-    expectAcrossYearEnd(-170, -12, local_days{2007y / January / 1}, -12h,
-                        local_days{2006y / December / 31}, local_days{2007y / January / 1});
+    const SunTimes east = computed(kNewYearsEve + days{1}, 40, -170, 0);
+    EXPECT_EQ(east, computed(kNewYearsEve + days{1}, 40, -170, -12) + -12h);
+    EXPECT_EQ(floor<days>(east.sunrise), kNewYearsEve);
 }
 
-TEST(ClsSunriseTest, ZoneMinutesAreFormedIn32Bits)
-{
-    clsSunrise c{kSolstice};
-    c.CalculateSun();
-    const SunTimes utc = resultsOf(c);
+// ---- the site table -------------------------------------------------------------------
 
-    const std::int32_t lastZone = std::numeric_limits<std::int32_t>::max() / 60;
-    for (const std::int32_t zone : {lastZone + 1, -lastZone - 1}) {
-        c.TimeZone(zone);
-        EXPECT_THROW(c.CalculateSun(), std::overflow_error) << zone;
-        EXPECT_EQ(resultsOf(c), utc) << "nothing stored for zone " << zone;
+using Text = std::string;
+using Coordinates = std::pair<double, double>;  // latitude, longitude
+
+constexpr astro::DateTime kStart = kSolstice + 9h + 15min;
+
+// Selection by text or by number, and the table coordinates it should load (latitude,
+// longitude west); 0, 0 where it selects nothing.
+struct SelectionRow {
+    std::string name;
+    std::variant<Text, double> argument;
+    double latitude, longitudeWest;
+};
+
+class SiteSelectionTest : public ::testing::TestWithParam<SelectionRow> {
+protected:
+    SiteSelectionTest()
+    {
+        calc.DaySavings(true);
+        calc.setSiteLink([this](double latitude, double longitude) {
+            // the calculator already holds the whole site when the window hears of it
+            EXPECT_EQ(Coordinates(calc.Latitude(), -calc.Longitude()),
+                      Coordinates(latitude, longitude));
+            EXPECT_EQ(calc.TimeZone(), -1);
+            window = {latitude, longitude};
+            ++linkCalls;
+        });
     }
-    c.TimeZone(lastZone);
-    c.CalculateSun();
-    EXPECT_EQ(c.Sunrise(), utc.sunrise - minutes{60LL * lastZone});
 
-    c.Longitude(std::numeric_limits<double>::quiet_NaN());
-    EXPECT_THROW(c.CalculateSun(), std::domain_error);
+    clsSunrise calc{kStart};
+    Coordinates window{11, 22};
+    int linkCalls = 0;
+};
+
+TEST_P(SiteSelectionTest, SetsCalculatorThenWindowEastPositiveOrClearsTheCalculatorOnly)
+{
+    const SelectionRow& r = GetParam();
+    std::visit([this](const auto& a) { calc.City(a); }, r.argument);
+    const bool selected = r.latitude != 0;
+    EXPECT_EQ(Coordinates(calc.Latitude(), calc.Longitude()),
+              Coordinates(r.latitude, r.longitudeWest));
+    EXPECT_EQ(calc.TimeZone(), selected ? -1 : 0);
+    EXPECT_EQ(linkCalls, selected ? 1 : 0);
+    EXPECT_EQ(window, selected ? Coordinates(r.latitude, -r.longitudeWest) : Coordinates(11, 22));
+    EXPECT_TRUE(calc.DaySavings());
+    EXPECT_EQ(calc.DateDay(), kStart);
+}
+
+const SelectionRow kSelections[] = {
+    {"CapitalsAndBlanks", Text{"  CHELLES "}, 48.5246, -2.3523},
+    {"AccentedCapital", Text{"N\u00CEMES"}, 43.5, -4.21},
+    {"UnaccentedWithoutTown", Text{"Sacre Coeur"}, 0, 0},
+    {"DigitTextIsAName", Text{"7"}, 0, 0},
+    {"Seven", 7.0, 48.5246, -2.3523},
+    {"SevenAndAHalfUpToEven", 7.5, 48.57, -2.42},
+    {"EightAndAHalfDownToEven", 8.5, 48.57, -2.42},
+    {"SixAndAHalfDownToEven", 6.5, 48.52, -2.18},
+    {"Twelve", 12.0, 0, 0},
+    {"MinusOne", -1.0, 0, 0},
+};
+INSTANTIATE_TEST_SUITE_P(TextAndNumbers, SiteSelectionTest, ::testing::ValuesIn(kSelections),
+                         [](const auto& info) { return info.param.name; });
+
+TEST(SiteTableTest, TwelveNamedSitesAndErrorOutside)
+{
+    const clsSunrise calc{kStart};
+    EXPECT_EQ(calc.CityCount(), 12);
+    EXPECT_EQ(calc.CityName(0), "Paris, Butte aux cailles");
+    EXPECT_EQ(calc.CityName(5), "Paris, Sacr\u00E9 Coeur");
+    EXPECT_EQ(calc.CityName(11), "N\u00EEmes");
+    EXPECT_EQ(calc.CityName(12), "(Error)");
+    EXPECT_EQ(calc.CityName(-1), "(Error)");
 }
 
 }  // namespace

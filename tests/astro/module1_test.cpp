@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <limits>
 #include <numbers>
 #include <string>
 
@@ -51,16 +50,15 @@ TEST_P(ArcTest, GivesAFiniteAngle)
     EXPECT_NEAR(Module1::ArcSin(GetParam().x), GetParam().arcSin, 4e-15);
 }
 
+// At a bound, or a rounding step past it as the azimuth can reach on the meridian, the
+// angle is the bound's.
 INSTANTIATE_TEST_SUITE_P(
-    InsideAndBeyondTheBounds, ArcTest,
+    InsideAndAtTheBounds, ArcTest,
     ::testing::Values(ArcRow{"Zero", 0, kPi / 2, 0}, ArcRow{"Half", 0.5, kPi / 3, kPi / 6},
                       ArcRow{"MinusHalf", -0.5, 2 * kPi / 3, -kPi / 6},
                       ArcRow{"PlusOne", 1, 0, kPi / 2}, ArcRow{"MinusOne", -1, kPi, -kPi / 2},
-                      ArcRow{"RoundingStepPastPlusOne", std::nextafter(1.0, 2.0), 0, kPi / 2},
-                      ArcRow{"RoundingStepPastMinusOne", std::nextafter(-1.0, -2.0), kPi, -kPi / 2},
-                      ArcRow{"FarBeyond", 7, 0, kPi / 2},
-                      ArcRow{"MinusInfinity", -std::numeric_limits<double>::infinity(), kPi,
-                             -kPi / 2}),
+                      ArcRow{"StepPastPlusOne", std::nextafter(1.0, 2.0), 0, kPi / 2},
+                      ArcRow{"StepPastMinusOne", std::nextafter(-1.0, -2.0), kPi, -kPi / 2}),
     [](const auto& info) { return info.param.name; });
 
 }  // namespace
