@@ -24,20 +24,16 @@ public:
     bool discard = false;              // the answer to give
 
 protected:
-    bool confirmDiscard(std::size_t waiting) override
-    {
-        asked = waiting;
-        return discard;
-    }
+    bool confirmDiscard(std::size_t waiting) override { asked = waiting; return discard; }
 };
 
 // 5 December 2026, 14:03:27: the day's file is data12-05-2026.val.
 struct WindowBench {
-    explicit WindowBench(bool simulated = false,
-                         std::chrono::local_seconds start = std::chrono::local_days{
-                             std::chrono::year{2026} / 12 / 5} + std::chrono::hours{14} +
-                             std::chrono::minutes{3} + std::chrono::seconds{27})
-        : clock(start)
+    static constexpr std::chrono::local_seconds kStart = std::chrono::local_days{std::chrono::year{2026} / 12 / 5} +
+                                                         std::chrono::hours{14} + std::chrono::minutes{3} +
+                                                         std::chrono::seconds{27};
+
+    explicit WindowBench(bool simulated = false, std::chrono::local_seconds start = kStart) : clock(start)
     {
         Platform platform;
         platform.openPort = [this]() -> std::unique_ptr<ParallelPort> {
