@@ -51,11 +51,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         Row{"NoArgument", {}, "/dev/parport0", false, ""},
         Row{"Port", {"--port", "/dev/parport1"}, "/dev/parport1", false, ""},
-        Row{"PortWithEquals", {"--port=/dev/parport2"}, "/dev/parport2", false, ""},
         Row{"Simulate", {"--simulate"}, "/dev/parport0", true, ""},
-        Row{"SingleDashSimulate", {"-simulate"}, "/dev/parport0", true, ""},
         Row{"Help", {"--help"}, kUsage + "\nMesure une tension", false, ""},
-        Row{"ShortHelp", {"-h"}, kUsage, false, ""},
         Row{"Version", {"--version"}, "velmorixon 1.0.0\n", false, ""},
         Row{"UnknownOption", {"--verbose"}, "", false, "option inconnue « --verbose »"},
         Row{"PortWithoutDevice", {"--port"}, "", false, kPortValue},

@@ -5,46 +5,33 @@
 
 #include <cerrno>
 #include <cstdlib>
-#include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <string>
 #include <system_error>
 
 #include "acquisition/max187.h"
 #include "support/temp_dir.h"
 
-namespace {
-
-std::ptrdiff_t openDescriptors()
-{
-    return std::distance(std::filesystem::directory_iterator("/proc/self/fd"),
-                         std::filesystem::directory_iterator{});
-}
-
-// Opening `path` must fail with `error`, a message starting with `what`, and no descriptor left.
-void expectOpenFails(const std::string& path, int error, const std::string& what)
-{
-    const auto before = openDescriptors();
-    try {
-        PpdevPort port(path);
-        ADD_FAILURE() << path << " opened as a parallel port";
-    } catch (const std::system_error& e) {
-        EXPECT_EQ(e.code().value(), error) << e.what();
-        EXPECT_EQ(std::string(e.what()).rfind(what + " " + path, 0), 0u) << e.what();
-    }
-    EXPECT_EQ(openDescriptors(), before);
-}
-
-}  // namespace
-
 TEST(PpdevPort, OpenFailuresNameTheStepAndTheDeviceAndLeakNothing)
 {
+    const auto openDescriptors = [] {
+        return std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {});
+    };
+    const auto expectOpenFails = [&](const std::string& path, int error, const std::string& what) {
+        const auto before = openDescriptors();
+        try {
+            PpdevPort port(path);
+            ADD_FAILURE() << path << " opened as a parallel port";
+        } catch (const std::system_error& e) {
+            EXPECT_EQ(e.code().value(), error) << e.what();
+            EXPECT_EQ(std::string(e.what()).rfind(what + " " + path, 0), 0u) << e.what();
+        }
+        EXPECT_EQ(openDescriptors(), before) << path;
+    };
     TempDir dir;
     expectOpenFails((dir.path() / "parport0").string(), ENOENT, "open");
-    const auto file = dir.path() / "not-a-port";
-    std::ofstream(file) << "x";
-    expectOpenFails(file.string(), ENOTTY, "PPEXCL");
+    std::ofstream(dir.path() / "not-a-port") << "x";
+    expectOpenFails((dir.path() / "not-a-port").string(), ENOTTY, "PPEXCL");
 }
 
 TEST(PpdevPort, RealPortIsClaimedForThisProgramAlone)
