@@ -189,3 +189,13 @@ TEST_F(AcquisitionCycle, GraphFromItsModalStartToAHiddenOneAndBothStops)
 }
 
 }  // namespace
+
+TEST(AcquisitionPastMidnight, KeepsWritingToTheStartUpDaysFile)
+{
+    WindowBench bench(false, local_days{year{2026} / 12 / 5} + 23h + 59min + 58s);
+    bench.window->OKfile->click();
+    bench.window->BtnMax187->click();
+    for (int i = 0; i < 3; ++i) bench.tick();
+    EXPECT_EQ(bench.fileText(), " 2, 2048,23:59:59\r\n 3, 2048,00:00:00\r\n 4, 2048,00:00:01\r\n");
+    EXPECT_FALSE(std::filesystem::exists(bench.dir.path() / "velmorixon" / "data12-06-2026.val"));
+}
