@@ -1,5 +1,7 @@
 #include "acquisition/measurement_file.h"
 
+#include "acquisition/text_forms.h"
+
 #include <algorithm>
 #include <charconv>
 #include <utility>
@@ -8,24 +10,15 @@ namespace acquisition {
 
 namespace {
 
-/// Decimal digits, zero-padded on the left to `width`; no locale is involved.
-void appendDigits(std::string& out, std::uint64_t value, std::size_t width)
-{
-    char buffer[24];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-    const auto length = static_cast<std::size_t>(result.ptr - buffer);
-    if (length < width)
-        out.append(width - length, '0');
-    out.append(buffer, length);
-}
-
 /// The sign position then the digits: " 2048", or "-5" for a negative number.
 void appendSignedField(std::string& out, std::int64_t value)
 {
     out += value < 0 ? '-' : ' ';
     const std::uint64_t magnitude =
         value < 0 ? 0 - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);
-    appendDigits(out, magnitude, 1);
+    char buffer[24];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, magnitude);
+    out.append(buffer, result.ptr);
 }
 
 }  // namespace
@@ -39,11 +32,7 @@ std::string dataLine(std::int64_t numMes, std::int64_t mesureMv,
     line += ',';
     appendSignedField(line, mesureMv);
     line += ',';
-    appendDigits(line, static_cast<std::uint64_t>(time.hours().count()), 2);
-    line += ':';
-    appendDigits(line, static_cast<std::uint64_t>(time.minutes().count()), 2);
-    line += ':';
-    appendDigits(line, static_cast<std::uint64_t>(time.seconds().count()), 2);
+    line += clockTime(time);
     line += "\r\n";
     return line;
 }
@@ -51,11 +40,7 @@ std::string dataLine(std::int64_t numMes, std::int64_t mesureMv,
 std::string dataFileName(std::chrono::year_month_day date)
 {
     std::string name = "data";
-    appendDigits(name, static_cast<unsigned>(date.month()), 2);
-    name += '-';
-    appendDigits(name, static_cast<unsigned>(date.day()), 2);
-    name += '-';
-    appendDigits(name, static_cast<std::uint64_t>(std::max(0, static_cast<int>(date.year()))), 4);
+    name += monthDayYear(date);
     name += ".val";
     return name;
 }

@@ -1,5 +1,7 @@
 #include "ui/graph.h"
 
+#include "acquisition/text_forms.h"
+
 #include <QCloseEvent>
 #include <QLabel>
 #include <QPainter>
@@ -67,13 +69,6 @@ QFont windowFont()
     return font;
 }
 
-// MM-DD-YYYY whatever the regional settings.
-QString dateText(std::chrono::local_time<std::chrono::milliseconds> now)
-{
-    const std::chrono::year_month_day date{std::chrono::floor<std::chrono::days>(now)};
-    return QString::asprintf("%02u-%02u-%04d", static_cast<unsigned>(date.month()),
-                             static_cast<unsigned>(date.day()), static_cast<int>(date.year()));
-}
 
 }  // namespace
 
@@ -87,7 +82,9 @@ Graph::Graph(const Clock& clock, QWidget* parent)
     setAttribute(Qt::WA_OpaquePaintEvent);  // paintEvent covers the whole client area
     setFixedSize(m_plot.size());
     setFont(windowFont());
-    setWindowTitle(QStringLiteral("Mesure du ") + dateText(clock.localNow()));
+    setWindowTitle(QStringLiteral("Mesure du ") +
+                   QString::fromStdString(acquisition::monthDayYear(
+                       std::chrono::year_month_day{std::chrono::floor<std::chrono::days>(clock.localNow())})));
 
     const auto makeLabel = [this](const char* name, const QString& text, QRect geometry,
                                   const QFont& font, Qt::Alignment horizontal) {

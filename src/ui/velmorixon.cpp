@@ -18,6 +18,7 @@
 
 #include "acquisition/max187.h"
 #include "acquisition/plot_geometry.h"
+#include "acquisition/text_forms.h"
 #include "platform/system_message.h"
 #include "ui/caption_button.h"
 #include "ui/fonts.h"
@@ -106,10 +107,7 @@ void setAutoSizeText(QLabel* label, const QString& text)
 // HH:MM:SS on a 24-hour clock, whatever the regional settings.
 QString timeText(local_time<milliseconds> now)
 {
-    const hh_mm_ss<seconds> time{floor<seconds>(now) - floor<days>(now)};
-    return QString::asprintf("%02d:%02d:%02d", static_cast<int>(time.hours().count()),
-                             static_cast<int>(time.minutes().count()),
-                             static_cast<int>(time.seconds().count()));
+    return QString::fromStdString(acquisition::clockTime(acquisition::timeOfDay(now)));
 }
 
 // A whole number kept in a float member, as digits.
@@ -578,8 +576,8 @@ void Velmorixon::graphSwitchClicked()
 void Velmorixon::WriteDataLine()
 {
     const auto now = m_platform.clock->localNow();
-    const hh_mm_ss<seconds> time{floor<seconds>(now) - floor<days>(now)};
-    m_file->append(acquisition::dataLine(std::llround(NumMes), std::llround(Mesure), time),
+    m_file->append(acquisition::dataLine(std::llround(NumMes), std::llround(Mesure),
+                                         acquisition::timeOfDay(now)),
                    FirstAnalyse);
     FirstAnalyse = false;
     updateFileMessage();
