@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <ostream>
+#include <stdexcept>
 #include <string>
 #include <utility>
 #include <variant>
@@ -203,6 +204,17 @@ const SelectionRow kSelections[] = {
 };
 INSTANTIATE_TEST_SUITE_P(TextAndNumbers, SiteSelectionTest, ::testing::ValuesIn(kSelections),
                          [](const auto& info) { return info.param.name; });
+
+TEST_F(SiteSelectionTest, NumbersBeyondThe32BitRangeFailBeforeAnythingChanges)
+{
+    calc.City(7.0);
+    for (const double index : {2147483647.5, -2147483649.0}) {
+        EXPECT_THROW(calc.City(index), std::overflow_error) << index;
+        EXPECT_EQ(Coordinates(calc.Latitude(), calc.Longitude()), Coordinates(48.5246, -2.3523));
+        EXPECT_EQ(calc.TimeZone(), -1);
+    }
+    EXPECT_EQ(linkCalls, 1);
+}
 
 TEST(SiteTableTest, TwelveNamedSitesAndErrorOutside)
 {
