@@ -117,6 +117,16 @@ TEST(ClsSunriseTest, ResultsWaitForTheNextComputationAndLatitudeReadsBackUnclamp
     EXPECT_EQ(resultsOf(c), pole);
 }
 
+TEST(ClsSunriseTest, AZoneWhoseMinutesLeave32BitsFailsAndStoresNothing)
+{
+    clsSunrise c{kMarch21};
+    c.CalculateSun();
+    const SunTimes before = resultsOf(c);
+    c.TimeZone(35791395);  // x 60 = 2147483700: past the 32-bit range
+    EXPECT_THROW(c.CalculateSun(), std::overflow_error);
+    EXPECT_EQ(resultsOf(c), before);
+}
+
 TEST(ClsSunriseTest, LastDayOfALeapYearIsDay366AndTurnsBackToJanuary)
 {
     // the three results at Chelles as times of day
