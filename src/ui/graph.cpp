@@ -1,7 +1,5 @@
 #include "ui/graph.h"
 
-#include "acquisition/text_forms.h"
-
 #include <QCloseEvent>
 #include <QLabel>
 #include <QPainter>
@@ -9,27 +7,15 @@
 #include <algorithm>
 #include <array>
 #include <chrono>
-#include <cmath>
 
+#include "acquisition/text_forms.h"
 #include "platform/clock.h"
-#include "ui/fonts.h"
+#include "ui/layout.h"
 
 namespace {
 
-// The layout is drawn in 1/1440-inch units; one pixel is 15 of them.
-constexpr double kUnitsPerPixel = 15.0;
 constexpr int kClientWidth = 10260;
 constexpr int kClientHeight = 6075;
-
-int toPixels(double units)
-{
-    return static_cast<int>(std::floor(units / kUnitsPerPixel));
-}
-
-QRect unitsRect(int left, int top, int width, int height)
-{
-    return {toPixels(left), toPixels(top), toPixels(width), toPixels(height)};
-}
 
 const QColor kLabelText{255, 0, 0};
 const QRgb kPlotColour = qRgb(255, 0, 255);
@@ -49,26 +35,8 @@ const std::array<FrameLine, 5> kFrameLines{{
 }};
 
 // B: the header; A9: the scale marks; the window's own font serves the button.
-QFont headerFont()
-{
-    QFont font(QStringLiteral("MS Sans Serif"));
-    font.setPointSizeF(8.25);
-    font.setBold(true);
-    return font;
-}
-
-QFont scaleFont()
-{
-    return QFont(QStringLiteral("Arial"), 9, QFont::Bold);
-}
-
-QFont windowFont()
-{
-    QFont font(QStringLiteral("MS Sans Serif"));
-    font.setPointSizeF(8.25);
-    return font;
-}
-
+QFont headerFont() { return boldFont("MS Sans Serif"); }
+QFont scaleFont() { return boldFont("Arial", 9); }
 
 }  // namespace
 

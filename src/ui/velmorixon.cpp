@@ -21,23 +21,12 @@
 #include "acquisition/text_forms.h"
 #include "platform/system_message.h"
 #include "ui/caption_button.h"
-#include "ui/fonts.h"
+#include "ui/layout.h"
 #include "ui/graph.h"
 
 namespace {
 
 using namespace std::chrono;
-
-// The layout is drawn in 1/1440-inch units; one pixel is 15 of them (as in the graph window).
-int toPixels(int units)
-{
-    return static_cast<int>(std::floor(units / 15.0));
-}
-
-QRect unitsRect(int left, int top, int width, int height)
-{
-    return {toPixels(left), toPixels(top), toPixels(width), toPixels(height)};
-}
 
 constexpr int kClientWidth = 5625;
 constexpr int kClientHeight = 5490;
@@ -52,10 +41,12 @@ enum class Face { Window, Bold, BoldArial };
 
 QFont fontFor(Face face)
 {
-    QFont font(face == Face::BoldArial ? QStringLiteral("Arial") : QStringLiteral("MS Sans Serif"));
-    font.setPointSizeF(8.25);
-    font.setBold(face != Face::Window);
-    return font;
+    switch (face) {
+    case Face::Bold: return boldFont("MS Sans Serif");
+    case Face::BoldArial: return boldFont("Arial");
+    case Face::Window: break;
+    }
+    return windowFont();
 }
 
 // One control of the window, with its name, caption, place and font.
