@@ -19,14 +19,3 @@ public:
     virtual void writeDurably(const std::filesystem::path& file, std::string_view bytes,
                               bool truncate) = 0;
 };
-
-/// The real thing: POSIX open / write / fsync / close.
-class PosixFileSystem final : public FileSystem {
-public:
-    void createDirectories(const std::filesystem::path& dir) override;
-    bool holdsData(const std::filesystem::path& file) override;
-    bool exists(const std::filesystem::path& file) override;
-    void rename(const std::filesystem::path& from, const std::filesystem::path& to) override;
-    void writeDurably(const std::filesystem::path& file, std::string_view bytes,
-                      bool truncate) override;
-};

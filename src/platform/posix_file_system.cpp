@@ -6,7 +6,7 @@
 #include <string>
 #include <system_error>
 
-#include "platform/file_system.h"
+#include "platform/posix_file_system.h"
 
 namespace {
 

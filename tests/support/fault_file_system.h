@@ -9,7 +9,7 @@
 #include <string>
 #include <system_error>
 
-#include "platform/file_system.h"
+#include "platform/posix_file_system.h"
 
 class FaultFileSystem final : public FileSystem {
 public:
