@@ -460,24 +460,28 @@ void Velmorixon::graphClosed()
     }
 }
 
+bool Velmorixon::takeReading()
+{
+    try {
+        ReadMax187();
+        return true;
+    } catch (const std::system_error& e) {
+        stopAcquisition();
+        showPortMessage(QStringLiteral("Lecture arrêtée : port parallèle %1 inaccessible : %2"), e);
+        return false;
+    }
+}
+
 void Velmorixon::acquisitionTick()
 {
     auto tick = m_cycle->beginTick();
     if (m_cycle->running()) {
         armTick();
     }
-    if (!tick) {
-        return;  // idle, or another tick is still letting events run
-    }
-    try {
-        ReadMax187();
-    } catch (const std::system_error& e) {
-        stopAcquisition();
-        showPortMessage(QStringLiteral("Lecture arrêtée : port parallèle %1 inaccessible : %2"), e);
+    // Nothing more when idle, when another tick still lets events run, when the read failed,
+    // or when the run was stopped while the read let events run.
+    if (!tick || !takeReading() || !tick->count()) {
         return;
-    }
-    if (!tick->count()) {
-        return;  // the run was stopped while the read let events run
     }
     NumMes = static_cast<float>(m_cycle->number());
     if (ChOkFile) {

@@ -140,6 +140,7 @@ private:
     int periodMs() const;
     void armTick();  // TimeAquis for the cycle's due tick
     void endRun();
+    bool takeReading();  // ReadMax187; a port failure stops the run and says so
     void showInGraph();
     void graphClosed();
     void retryFile();
