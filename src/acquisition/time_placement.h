@@ -1,0 +1,71 @@
+#pragma once
+// Each measurement line at its date and universal time. A line carries only HH:MM:SS on the
+// local clock; its date comes from the file's name (or the run's start in its companion), and a
+// time that goes back is placed after the line before it: on the next day across midnight, in
+// the repeated hour across the end of summer time.
+#include <chrono>
+#include <functional>
+#include <optional>
+#include <vector>
+
+#include "acquisition/measurement_reader.h"
+#include "acquisition/run_companion.h"
+
+namespace acquisition {
+
+/// Local clock minus universal time in force at a universal instant (the system's zone in the
+/// day view). An empty function means universal time throughout.
+using UtcOffsetAt = std::function<std::chrono::minutes(std::chrono::sys_seconds)>;
+
+/// Where one reading lands.
+struct PlacedTime {
+    std::chrono::sys_seconds instant{};  ///< universal time
+    std::chrono::minutes utcOffset{0};   ///< the offset in force then: local = instant + offset
+};
+
+/// Places the readings of one run, in file order. Instants never decrease: each reading is put
+/// at the first instant at or after the reading before it whose local clock shows its
+/// HH:MM:SS (so consecutive lines are taken to be less than a day apart).
+///
+/// The offset for reading number n is the one of the last companion row whose nextNumber is at
+/// most n (rows are in file order); where no row covers n, `zone` is asked. The first reading
+/// is placed on `fileDate` at its time of day, or, when the companion has a start row or
+/// `notBefore` is given, at the first instant showing its time at or after the later of these
+/// (so a run begun after midnight, still written to the start-up day's file, lands on its day,
+/// and a day's later run lands after the earlier one).
+class TimePlacer {
+public:
+    TimePlacer(std::chrono::local_days fileDate, UtcOffsetAt zone,
+               std::vector<RunEvent> companion = {},
+               std::optional<std::chrono::sys_seconds> notBefore = std::nullopt);
+
+    PlacedTime place(const Reading& reading);
+
+    /// The companion grew (the run is being followed): later readings use the new rows.
+    void setCompanion(std::vector<RunEvent> companion);
+
+    /// The instant of the last reading placed, if any.
+    std::optional<std::chrono::sys_seconds> last() const { return m_last; }
+
+private:
+    std::optional<std::chrono::minutes> companionOffset(std::int64_t number) const;
+    std::chrono::minutes zoneOffset(std::chrono::sys_seconds at) const;
+    PlacedTime placeFirst(const Reading& reading) const;
+    PlacedTime placeAfter(std::chrono::sys_seconds previous, const Reading& reading) const;
+
+    std::chrono::local_days m_fileDate;
+    UtcOffsetAt m_zone;
+    std::vector<RunEvent> m_companion;
+    std::optional<std::chrono::sys_seconds> m_notBefore;
+    std::optional<std::chrono::sys_seconds> m_last;
+};
+
+/// True when summer time is in force at `at` for `zone`: its offset then is greater than the
+/// smaller of its offsets on 1 January and 1 July of that year (the zone's standard time). This
+/// is the main window's « Heure d'été », which adds the hour to the sun times.
+bool summerTimeInForce(const UtcOffsetAt& zone, std::chrono::sys_seconds at);
+
+/// "2026-12-07T14:03:27+01:00": the local date-time of `instant` under `utcOffset`, ISO 8601.
+std::string isoLocalTime(std::chrono::sys_seconds instant, std::chrono::minutes utcOffset);
+
+}  // namespace acquisition
