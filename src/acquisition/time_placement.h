@@ -29,10 +29,10 @@ struct PlacedTime {
 ///
 /// The offset for reading number n is the one of the last companion row whose nextNumber is at
 /// most n (rows are in file order); where no row covers n, `zone` is asked. The first reading
-/// is placed on `fileDate` at its time of day, or, when the companion has a start row or
-/// `notBefore` is given, at the first instant showing its time at or after the later of these
-/// (so a run begun after midnight, still written to the start-up day's file, lands on its day,
-/// and a day's later run lands after the earlier one).
+/// is placed at the first instant showing its time at or after the latest of: 00:00:00 of
+/// `fileDate`, the companion's start row, `notBefore` (so a run begun after midnight, still
+/// written to the start-up day's file, lands on its day, and a day's later run, given the
+/// earlier one's last instant, lands after it).
 class TimePlacer {
 public:
     TimePlacer(std::chrono::local_days fileDate, UtcOffsetAt zone,
@@ -51,6 +51,8 @@ private:
     std::optional<std::chrono::minutes> companionOffset(std::int64_t number) const;
     std::chrono::minutes zoneOffset(std::chrono::sys_seconds at) const;
     PlacedTime placeFirst(const Reading& reading) const;
+    /// 00:00:00 of the file's date on the local clock, in universal time.
+    std::chrono::sys_seconds startOfFileDay(std::int64_t number) const;
     PlacedTime placeAfter(std::chrono::sys_seconds previous, const Reading& reading) const;
 
     std::chrono::local_days m_fileDate;
@@ -64,8 +66,5 @@ private:
 /// smaller of its offsets on 1 January and 1 July of that year (the zone's standard time). This
 /// is the main window's « Heure d'été », which adds the hour to the sun times.
 bool summerTimeInForce(const UtcOffsetAt& zone, std::chrono::sys_seconds at);
-
-/// "2026-12-07T14:03:27+01:00": the local date-time of `instant` under `utcOffset`, ISO 8601.
-std::string isoLocalTime(std::chrono::sys_seconds instant, std::chrono::minutes utcOffset);
 
 }  // namespace acquisition
