@@ -1,6 +1,7 @@
 #include "acquisition/time_placement.h"
 
 #include <algorithm>
+#include <iterator>
 #include <utility>
 
 namespace acquisition {
@@ -36,8 +37,9 @@ void TimePlacer::setCompanion(std::vector<RunEvent> companion)
 
 PlacedTime TimePlacer::place(const Reading& reading)
 {
-    const PlacedTime placed = m_last ? placeAfter(*m_last, reading) : placeFirst(reading);
-    m_last = placed.instant;
+    const PlacedTime placed =
+        m_last ? placeAfter(m_last->instant, reading, m_last->utcOffset) : placeFirst(reading);
+    m_last = placed;
     return placed;
 }
 
@@ -78,14 +80,15 @@ sys_seconds TimePlacer::startOfFileDay(std::int64_t number) const
     return there == guess ? instant : sys_seconds{midnight - there};
 }
 
-PlacedTime TimePlacer::placeAfter(sys_seconds previous, const Reading& reading) const
+PlacedTime TimePlacer::placeAfter(sys_seconds previous, const Reading& reading,
+                                  std::optional<minutes> knownBefore) const
 {
     if (const auto offset = companionOffset(reading.number))
         return {nextShowing(previous, *offset, reading.timeOfDay), *offset};
 
     // On the offset in force before; if the zone says the offset changed by then, the clock
     // jumped in between (summer time began or ended): place it again on the new offset.
-    const minutes before = zoneOffset(previous);
+    const minutes before = knownBefore ? *knownBefore : zoneOffset(previous);
     const sys_seconds instant = nextShowing(previous, before, reading.timeOfDay);
     const minutes after = zoneOffset(instant);
     if (after != before) {
@@ -93,6 +96,18 @@ PlacedTime TimePlacer::placeAfter(sys_seconds previous, const Reading& reading) 
         if (zoneOffset(moved) == after) return {moved, after};
     }
     return {instant, before};
+}
+
+UtcOffsetAt zoneFromChanges(minutes initial, std::vector<std::pair<sys_seconds, minutes>> changes)
+{
+    std::sort(changes.begin(), changes.end(),
+              [](const auto& a, const auto& b) { return a.first < b.first; });
+    return [initial, changes = std::move(changes)](sys_seconds at) {
+        const auto after = std::upper_bound(
+            changes.begin(), changes.end(), at,
+            [](sys_seconds t, const std::pair<sys_seconds, minutes>& c) { return t < c.first; });
+        return after == changes.begin() ? initial : std::prev(after)->second;
+    };
 }
 
 bool summerTimeInForce(const UtcOffsetAt& zone, sys_seconds at)

@@ -6,6 +6,7 @@
 #include <chrono>
 #include <functional>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include "acquisition/measurement_reader.h"
@@ -16,6 +17,12 @@ namespace acquisition {
 /// Local clock minus universal time in force at a universal instant (the system's zone in the
 /// day view). An empty function means universal time throughout.
 using UtcOffsetAt = std::function<std::chrono::minutes(std::chrono::sys_seconds)>;
+
+/// A zone given by its offset changes, as a zone database lists them (QTimeZone::transitions,
+/// for instance): `initial` before the first change, then each change's offset from its
+/// instant on. Looking an instant up costs a bisection, whatever the zone behind it costs.
+UtcOffsetAt zoneFromChanges(std::chrono::minutes initial,
+                            std::vector<std::pair<std::chrono::sys_seconds, std::chrono::minutes>> changes);
 
 /// Where one reading lands.
 struct PlacedTime {
@@ -45,7 +52,10 @@ public:
     void setCompanion(std::vector<RunEvent> companion);
 
     /// The instant of the last reading placed, if any.
-    std::optional<std::chrono::sys_seconds> last() const { return m_last; }
+    std::optional<std::chrono::sys_seconds> last() const
+    {
+        return m_last ? std::optional(m_last->instant) : std::nullopt;
+    }
 
 private:
     std::optional<std::chrono::minutes> companionOffset(std::int64_t number) const;
@@ -53,13 +63,15 @@ private:
     PlacedTime placeFirst(const Reading& reading) const;
     /// 00:00:00 of the file's date on the local clock, in universal time.
     std::chrono::sys_seconds startOfFileDay(std::int64_t number) const;
-    PlacedTime placeAfter(std::chrono::sys_seconds previous, const Reading& reading) const;
+    /// `before`: the offset in force at `previous`, when already known.
+    PlacedTime placeAfter(std::chrono::sys_seconds previous, const Reading& reading,
+                          std::optional<std::chrono::minutes> before = std::nullopt) const;
 
     std::chrono::local_days m_fileDate;
     UtcOffsetAt m_zone;
     std::vector<RunEvent> m_companion;
     std::optional<std::chrono::sys_seconds> m_notBefore;
-    std::optional<std::chrono::sys_seconds> m_last;
+    std::optional<PlacedTime> m_last;
 };
 
 /// True when summer time is in force at `at` for `zone`: its offset then is greater than the

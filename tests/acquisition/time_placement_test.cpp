@@ -14,6 +14,7 @@ using acquisition::RunEvent;
 using acquisition::summerTimeInForce;
 using acquisition::TimePlacer;
 using acquisition::UtcOffsetAt;
+using acquisition::zoneFromChanges;
 
 namespace {
 
@@ -132,6 +133,21 @@ TEST(TimePlacement, PutsALaterRunAfterTheRunBeforeIt)
 
     TimePlacer sameDay{local_days{2026y / December / 5}, parisOffset, {}, earlierRunEnded};
     EXPECT_EQ(sameDay.place(Reading{2, 1, 23h}).instant, utc(2026y / December / 5, 22h));
+}
+
+TEST(ZoneFromChanges, GivesEachChangesOffsetFromItsInstantOn)
+{
+    // The European changes of 2026 and 2027, listed out of order.
+    const sys_seconds march2026 = sys_days{2026y / March / 29} + 1h;
+    const sys_seconds october2026 = sys_days{2026y / October / 25} + 1h;
+    const UtcOffsetAt zone = zoneFromChanges(
+        60min, {{sys_days{2027y / March / 28} + 1h, 120min}, {october2026, 60min}, {march2026, 120min}});
+    for (const sys_seconds at : {march2026 - 1s, march2026, october2026 - 1s, october2026,
+                                 sys_seconds{sys_days{2027y / March / 28}} + 1h,
+                                 sys_seconds{sys_days{2026y / January / 1}}})
+        EXPECT_EQ(zone(at), parisOffset(at)) << at.time_since_epoch().count();
+    TimePlacer placer{local_days{2026y / October / 25}, zone};
+    expectTenMinutesApartAcrossTheRepeatedHour(placeAll(placer, kEndOfSummer));
 }
 
 TEST(SummerTime, IsInForceWhenTheOffsetExceedsTheZonesStandardOne)
