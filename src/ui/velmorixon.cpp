@@ -255,8 +255,12 @@ Velmorixon::Velmorixon(Platform platform, QWidget* parent)
     FullFile = FileUnit + FilePath + FileName;
     setAutoSizeText(LfileName, QString::fromStdString(FullFile));
     m_file = std::make_unique<acquisition::MeasurementFile>(FullFile, *m_platform.files);
+    m_companion = std::make_unique<acquisition::CompanionFile>(FullFile, *m_platform.files);
+    m_file->setCompanion(m_companion.get());
     m_cycle = std::make_unique<acquisition::AcquisitionCycle>(m_platform.openPort,
                                                               *m_platform.clock, *m_file);
+    m_cycle->recordRunsIn(*m_companion, m_platform.simulated ? "simulation" : m_platform.portName,
+                          QCoreApplication::applicationVersion().toStdString());
     LVitesse->setText(wholeText(Vitesse));
     TimeAquis->setInterval(periodMs());
     FirstAnalyse = true;
@@ -303,7 +307,7 @@ void Velmorixon::quit()
         }
         m_file->discardPending();
     }
-    m_cycle->stop();  // releases the port
+    m_cycle->quit();  // releases the port
     m_fileRetry->stop();
     if (m_fileMessage) {
         m_fileMessage->close();

@@ -131,6 +131,7 @@ private:
     ZoneInfo m_zone;             // read once by QuelFuseau
     // velmorixon.cpp: acquisition, file, graph
     std::unique_ptr<acquisition::MeasurementFile> m_file;
+    std::unique_ptr<acquisition::CompanionFile> m_companion;  // the runs' events beside m_file
     std::unique_ptr<acquisition::AcquisitionCycle> m_cycle;
     QPointer<Graph> m_graph;
     QPointer<QMessageBox> m_fileMessage;
