@@ -542,8 +542,35 @@ void Velmorixon::retryFile()
     updateFileMessage();
 }
 
+void Velmorixon::updateCompanionMessage()
+{
+    const auto& failure = m_companion->lastFailure();
+    if (!failure) {
+        if (m_companionMessage) {
+            m_companionMessage->close();
+        }
+        return;
+    }
+    const QString text =
+        QStringLiteral("Écriture impossible dans %1 : %2. Le journal de la série attend ; les "
+                       "mesures, elles, sont enregistrées.")
+            .arg(QString::fromStdString(failure->path.string()),
+                 QString::fromStdString(frenchReason(failure->code)));
+    if (!m_companionMessage) {
+        auto* box = new QMessageBox(QMessageBox::Warning, windowTitle(), text, QMessageBox::Ok, this);
+        box->setObjectName(QStringLiteral("companionMessage"));
+        box->setAttribute(Qt::WA_DeleteOnClose);
+        box->setModal(false);
+        m_companionMessage = box;
+        box->show();
+    } else {
+        m_companionMessage->setText(text);
+    }
+}
+
 void Velmorixon::updateFileMessage()
 {
+    updateCompanionMessage();
     const std::size_t waiting = m_file->pendingLines();
     if (waiting == 0) {
         m_fileRetry->stop();

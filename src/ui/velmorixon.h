@@ -135,6 +135,7 @@ private:
     std::unique_ptr<acquisition::AcquisitionCycle> m_cycle;
     QPointer<Graph> m_graph;
     QPointer<QMessageBox> m_fileMessage;
+    QPointer<QMessageBox> m_companionMessage;
     bool m_quitting = false;
     QTimer* m_fileRetry = nullptr;  // writes waiting lines again while no run is ticking
 
@@ -146,5 +147,6 @@ private:
     void graphClosed();
     void retryFile();
     void updateFileMessage();
+    void updateCompanionMessage();
     void showPortMessage(const QString& pattern, const std::system_error& e);
 };
