@@ -1,0 +1,28 @@
+# The emulated parallel port: a ppdev device with a MAX187 behind it that the C library calls of
+# PpdevPort reach, linked into the port tests and preloaded into the real program for the tests
+# that drive it under Xvfb.
+if(NOT VELMORIXON_TESTS)
+  return()
+endif()
+
+find_package(Threads REQUIRED)
+set(EMU_DIR ${CMAKE_CURRENT_LIST_DIR})
+
+# the device: ppdev's answers and the converter at the wire, on the shared state
+add_library(emu_ppdev_device OBJECT ${EMU_DIR}/emu_state.cpp ${EMU_DIR}/emu_device.cpp)
+set_target_properties(emu_ppdev_device PROPERTIES POSITION_INDEPENDENT_CODE ON)
+
+# the preloaded shim: open, ioctl and close of the emulated device path
+add_library(emu_ppdev SHARED ${EMU_DIR}/emu_shim.cpp $<TARGET_OBJECTS:emu_ppdev_device>)
+target_link_libraries(emu_ppdev PRIVATE ${CMAKE_DL_LIBS} Threads::Threads)
+
+# the test's side: creates the state, sets input and faults, reads the trace
+add_library(emu_ppdev_control STATIC ${EMU_DIR}/emu_control.cpp)
+target_include_directories(emu_ppdev_control PUBLIC ${EMU_DIR})
+target_link_libraries(emu_ppdev_control PUBLIC emu_ppdev_device Threads::Threads)
+
+# PpdevPort alone: the shim's functions are linked into the test executable itself
+add_executable(emu_port_tests ${EMU_DIR}/ppdev_port_emu_test.cpp ${EMU_DIR}/emu_shim.cpp)
+target_link_libraries(emu_port_tests PRIVATE emu_ppdev_control velmorixon_platform velmorixon_test_support
+  ${CMAKE_DL_LIBS} GTest::gtest_main)
+gtest_discover_tests(emu_port_tests DISCOVERY_TIMEOUT 60)
