@@ -26,3 +26,25 @@ add_executable(emu_port_tests ${EMU_DIR}/ppdev_port_emu_test.cpp ${EMU_DIR}/emu_
 target_link_libraries(emu_port_tests PRIVATE emu_ppdev_control velmorixon_platform velmorixon_test_support
   ${CMAKE_DL_LIBS} GTest::gtest_main)
 gtest_discover_tests(emu_port_tests DISCOVERY_TIMEOUT 60)
+
+# The real program under Xvfb, with the shim and a message probe preloaded: the probe writes
+# the text of every message box the program shows to a file the test reads.
+add_library(velmorixon_message_probe SHARED ${EMU_DIR}/message_probe.cpp)
+target_link_libraries(velmorixon_message_probe PRIVATE Qt6::Widgets)
+
+# Under the sanitizers the program's runtime has to come first in the preload list.
+set(EMU_PRELOAD_FIRST "")
+if(VELMORIXON_SANITIZE)
+  execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=libasan.so
+    OUTPUT_VARIABLE EMU_PRELOAD_FIRST OUTPUT_STRIP_TRAILING_WHITESPACE)
+endif()
+
+add_executable(emu_program_tests ${EMU_DIR}/program_x_test.cpp ${EMU_DIR}/x_session.cpp)
+target_link_libraries(emu_program_tests PRIVATE emu_ppdev_control velmorixon_test_support GTest::gtest_main)
+target_compile_definitions(emu_program_tests PRIVATE
+  VELMORIXON_PROGRAM="$<TARGET_FILE:velmorixon>"
+  EMU_SHIM="$<TARGET_FILE:emu_ppdev>"
+  MESSAGE_PROBE="$<TARGET_FILE:velmorixon_message_probe>"
+  EMU_PRELOAD_FIRST="${EMU_PRELOAD_FIRST}")
+add_dependencies(emu_program_tests velmorixon emu_ppdev velmorixon_message_probe)
+gtest_discover_tests(emu_program_tests DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 120)

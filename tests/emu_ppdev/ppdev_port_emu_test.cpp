@@ -184,12 +184,15 @@ TEST_F(EmulatedPortTest, ReadCutShortByEioGivesNoReadingAndTheNextReadStillMeets
 }
 
 // The emulated converter is only worth its tests if it catches a read that breaks its timing.
-TEST_F(EmulatedPortTest, ConverterReportsAReadThatSkipsItsWaits)
+// Its conversion is made to last a second here, so that the read without waits falls inside it
+// however slowly this machine runs.
+TEST_F(EmulatedPortTest, ConverterReportsAReadThatClocksDuringTheConversion)
 {
     for (const auto latency : {0ns, 1500ns}) {
         emu::EmulatedPort port(m_dir.path() / "fresh.state", kDevice);
         port.exportEnvironment();
         port.setLatency(latency);
+        port.setConversionTime(1s);
         port.setInputMillivolts(0xA5C);
         PpdevPort device(kDevice);
         acquisition::readConversion(device, [](std::chrono::nanoseconds) {});
