@@ -48,3 +48,10 @@ target_compile_definitions(emu_program_tests PRIVATE
   EMU_PRELOAD_FIRST="${EMU_PRELOAD_FIRST}")
 add_dependencies(emu_program_tests velmorixon emu_ppdev velmorixon_message_probe)
 gtest_discover_tests(emu_program_tests DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 120)
+
+# measuring tool: one read's duration on the emulated port (reported, never asserted)
+if(VELMORIXON_BENCH)
+  add_executable(emulated_read_timing ${CMAKE_SOURCE_DIR}/bench/emulated_port/read_timing.cpp ${EMU_DIR}/emu_shim.cpp)
+  target_link_libraries(emulated_read_timing PRIVATE emu_ppdev_control velmorixon_platform velmorixon_test_support
+    ${CMAKE_DL_LIBS})
+endif()
