@@ -134,29 +134,39 @@ int modeArgument(int flags, va_list args)
     return (flags & O_CREAT) || (flags & O_TMPFILE) == O_TMPFILE ? va_arg(args, int) : 0;
 }
 
+// The device path is absolute: a relative path never names it, whatever dirfd is.
+int openPath(OpenFn real, const char* path, int flags, int mode)
+{
+    return isDevice(path) ? openDevice(flags) : real(path, flags, mode);
+}
+
+int openAtPath(OpenAtFn real, int dirfd, const char* path, int flags, int mode)
+{
+    return isDevice(path) ? openDevice(flags) : real(dirfd, path, flags, mode);
+}
+
 }  // namespace
 
 extern "C" {
 
+// Each form reads the mode (present with O_CREAT or O_TMPFILE) and goes on to openPath.
+#define EMU_MODE(flags) \
+    va_list args;       \
+    va_start(args, flags); \
+    const int mode = modeArgument(flags, args); \
+    va_end(args)
+
 int open(const char* path, int flags, ...)
 {
-    va_list args;
-    va_start(args, flags);
-    const int mode = modeArgument(flags, args);
-    va_end(args);
-    if (isDevice(path)) return openDevice(flags);
-    return realOpen()(path, flags, mode);
+    EMU_MODE(flags);
+    return openPath(realOpen(), path, flags, mode);
 }
 
 int open64(const char* path, int flags, ...)
 {
-    va_list args;
-    va_start(args, flags);
-    const int mode = modeArgument(flags, args);
-    va_end(args);
-    if (isDevice(path)) return openDevice(flags);
+    EMU_MODE(flags);
     static const OpenFn fn = next<OpenFn>("open64");
-    return fn(path, flags, mode);
+    return openPath(fn, path, flags, mode);
 }
 
 int __open_2(const char* path, int flags)
@@ -171,25 +181,19 @@ int __open64_2(const char* path, int flags)
 
 int openat(int dirfd, const char* path, int flags, ...)
 {
-    va_list args;
-    va_start(args, flags);
-    const int mode = modeArgument(flags, args);
-    va_end(args);
-    if (isDevice(path)) return openDevice(flags);  // the device path is absolute
+    EMU_MODE(flags);
     static const OpenAtFn fn = next<OpenAtFn>("openat");
-    return fn(dirfd, path, flags, mode);
+    return openAtPath(fn, dirfd, path, flags, mode);
 }
 
 int openat64(int dirfd, const char* path, int flags, ...)
 {
-    va_list args;
-    va_start(args, flags);
-    const int mode = modeArgument(flags, args);
-    va_end(args);
-    if (isDevice(path)) return openDevice(flags);
+    EMU_MODE(flags);
     static const OpenAtFn fn = next<OpenAtFn>("openat64");
-    return fn(dirfd, path, flags, mode);
+    return openAtPath(fn, dirfd, path, flags, mode);
 }
+
+#undef EMU_MODE
 
 int __openat_2(int dirfd, const char* path, int flags)
 {

@@ -161,6 +161,11 @@ struct LatencyRow {
     std::chrono::nanoseconds latency;
 };
 
+void PrintTo(const LatencyRow& row, std::ostream* os)
+{
+    *os << row.latency.count() << " ns per port operation";
+}
+
 class ProgramReadsOnTheEmulatedPort : public ProgramOnTheEmulatedPort,
                                       public testing::WithParamInterface<LatencyRow> {};
 
