@@ -1,5 +1,6 @@
 #include "emu_device.h"
 
+#include <linux/parport.h>
 #include <linux/ppdev.h>
 #include <signal.h>
 #include <sys/ioctl.h>
@@ -189,7 +190,8 @@ int deviceOpen(State& s, int fd)
     }
     for (std::size_t i = 0; i < kMaxOpenFiles; ++i) {
         if (!s.files[i].inUse) {
-            s.files[i] = OpenFile{static_cast<std::int32_t>(::getpid()), fd, true, false, false, false};
+            s.files[i] = OpenFile{static_cast<std::int32_t>(::getpid()), fd, true, false, false, false,
+                                  IEEE1284_MODE_COMPAT, 0 /* forward idle */, 0};
             record(s, EventKind::Open, 0, static_cast<std::uint32_t>(i), 0, t);
             return static_cast<int>(i);
         }
@@ -233,6 +235,21 @@ int deviceIoctl(State& s, int file, unsigned long request, void* argument,
         const int r = claim(s, file);
         return answer(EventKind::Claim, 0, r);
     }
+    // The driver's settings, kept per open file and answered with or without the claim.
+    case PPSETMODE: f.mode = *static_cast<const int*>(argument); return answer(EventKind::OtherIoctl, 0, 0);
+    case PPGETMODE: *static_cast<int*>(argument) = f.mode; return answer(EventKind::OtherIoctl, 0, 0);
+    case PPSETPHASE: f.phase = *static_cast<const int*>(argument); return answer(EventKind::OtherIoctl, 0, 0);
+    case PPGETPHASE: *static_cast<int*>(argument) = f.phase; return answer(EventKind::OtherIoctl, 0, 0);
+    case PPGETMODES:
+        *static_cast<unsigned int*>(argument) = PARPORT_MODE_PCSPP;
+        return answer(EventKind::OtherIoctl, 0, 0);
+    case PPSETFLAGS: {
+        const int flags = *static_cast<const int*>(argument);
+        if (flags & ~PP_FLAGMASK) return answer(EventKind::OtherIoctl, 0, -EINVAL);
+        f.flags = flags;
+        return answer(EventKind::OtherIoctl, 0, 0);
+    }
+    case PPGETFLAGS: *static_cast<int*>(argument) = f.flags; return answer(EventKind::OtherIoctl, 0, 0);
     default: break;
     }
     if (!f.claimed) {

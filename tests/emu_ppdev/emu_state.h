@@ -79,6 +79,9 @@ struct OpenFile {
     bool exclusive;   // PPEXCL asked
     bool registered;  // registered with the port (at the first PPCLAIM)
     bool claimed;
+    std::int32_t mode;   // PPSETMODE / PPGETMODE
+    std::int32_t phase;  // PPSETPHASE / PPGETPHASE
+    std::int32_t flags;  // PPSETFLAGS / PPGETFLAGS
 };
 
 enum class ConverterPhase : std::uint8_t { Idle, Converting, Shifting };

@@ -1,8 +1,14 @@
 // PpdevPort and the converter read on an emulated ppdev device with a MAX187 behind it: the
 // ioctls in their order, the readings, the claim, the release and every failure.
+#include <fcntl.h>
+#include <linux/parport.h>
+#include <linux/ppdev.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <iterator>
 #include <string>
@@ -181,6 +187,45 @@ TEST_F(EmulatedPortTest, ReadCutShortByEioGivesNoReadingAndTheNextReadStillMeets
     m_port.setInputMillivolts(1234);
     EXPECT_EQ(acquisition::readConversion(port), 1234);
     EXPECT_EQ(m_port.violationCount(), 0u) << describe(m_port.violations());
+}
+
+// The device itself, through the bare C library calls: what ppdev answers, call by call.
+TEST_F(EmulatedPortTest, DeviceAnswersEveryIoctlAsPpdevDoes)
+{
+    const auto call = [](int fd, unsigned long request, void* argument = nullptr) {
+        return ::ioctl(fd, request, argument) < 0 ? errno : 0;
+    };
+    const int fd = ::open(kDevice, O_RDWR | O_CLOEXEC);
+    ASSERT_GE(fd, 0) << std::strerror(errno);
+    EXPECT_EQ(::fcntl(fd, F_GETFD) & FD_CLOEXEC, FD_CLOEXEC) << "close-on-exec as asked";
+    unsigned char byte = 1;
+    EXPECT_EQ(call(fd, PPWDATA, &byte), EINVAL) << "data before the claim";
+    EXPECT_EQ(call(fd, PPRSTATUS, &byte), EINVAL) << "status before the claim";
+    EXPECT_EQ(call(fd, PPRELEASE), EINVAL) << "release before the claim";
+    int mode = 0;
+    EXPECT_EQ(call(fd, PPGETMODE, &mode), 0) << "settings need no claim";
+    EXPECT_EQ(mode, IEEE1284_MODE_COMPAT);
+    EXPECT_EQ(call(fd, PPEXCL), 0);
+    EXPECT_EQ(call(fd, PPCLAIM), 0);
+    EXPECT_EQ(call(fd, PPCLAIM), EINVAL) << "a second claim of the same open file";
+    EXPECT_EQ(call(fd, PPEXCL), 0) << "PPEXCL after the claim of an exclusive device";
+    EXPECT_EQ(call(fd, PPWDATA, &byte), 0);
+    EXPECT_EQ(call(fd, PPRDATA, &byte), 0);
+    EXPECT_EQ(byte, 1) << "the data register reads back what was written";
+    EXPECT_EQ(call(fd, PPWCONTROL, &byte), EINVAL) << "a request the emulated port does not carry";
+    EXPECT_EQ(call(fd, PPRELEASE), 0);
+    EXPECT_EQ(call(fd, PPRELEASE), EINVAL);
+
+    const int shared = ::open(kDevice, O_RDWR | O_CLOEXEC);
+    ASSERT_GE(shared, 0);
+    EXPECT_EQ(call(shared, PPCLAIM), ENXIO) << "a second device beside an exclusive one";
+    EXPECT_EQ(call(fd, PPCLAIM), 0) << "the exclusive holder claims again";
+    ::close(fd);
+    EXPECT_FALSE(m_port.claimed()) << "the close releases what was left claimed";
+    EXPECT_EQ(m_port.events().back().value, 1u);
+    EXPECT_EQ(call(shared, PPCLAIM), 0) << "the port is free once the exclusive device is closed";
+    EXPECT_EQ(call(shared, PPEXCL), EINVAL) << "too late to ask for the port alone";
+    ::close(shared);
 }
 
 // The emulated converter is only worth its tests if it catches a read that breaks its timing.
