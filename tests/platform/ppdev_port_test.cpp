@@ -39,6 +39,6 @@ TEST(PpdevPort, RealPortIsClaimedForThisProgramAlone)
     const char* device = std::getenv("VELMORIXON_TEST_PORT");
     if (!device) GTEST_SKIP() << "set VELMORIXON_TEST_PORT=/dev/parportN";
     PpdevPort port(device);
-    EXPECT_LE(acquisition::readConversion(port), 4095);
+    EXPECT_NO_THROW(acquisition::readConversion(port));  // every code 0..4095 is a reading
     EXPECT_THROW(PpdevPort second(device), std::system_error);
 }
