@@ -5,7 +5,7 @@ namespace acquisition {
 namespace {
 
 // Data register values: bit 0 is chip select (active low), bit 1 the serial clock.
-constexpr std::uint8_t kIdle = 1;       // deselected, clock low
+constexpr std::uint8_t kIdle = ParallelPort::kIdleLines;  // deselected, clock low
 constexpr std::uint8_t kClockLow = 0;   // selected, clock low
 constexpr std::uint8_t kClockHigh = 2;  // selected, clock high
 constexpr std::uint8_t kDataOut = 0x20; // status bit 5: the converter's DOUT, not inverted
@@ -36,8 +36,10 @@ std::uint16_t readConversion(ParallelPort& port)
 std::uint16_t readConversion(ParallelPort& port, const Pause& pause)
 {
     std::uint16_t sum = 0;
-    port.writeData(kIdle);  // the only place the lines are brought to a known state
-    pause(kClockPhase);
+    // Deselected long enough to acquire the input, even when a read cut short by a port fault
+    // left chip select low.
+    port.writeData(kIdle);
+    pause(kAcquisitionWait);
     port.writeData(kClockLow);  // chip select falls: the conversion starts
     pause(kConversionWait);
     port.writeData(kClockHigh);

@@ -46,6 +46,14 @@ PpdevPort::PpdevPort(std::string path) : m_path(std::move(path))
         ::close(m_fd);  // no destructor runs for a constructor that throws
         fail(failed, error);
     }
+    // The lines as the port was left by whoever had it are unknown: put them at rest.
+    unsigned char idle = kIdleLines;
+    if (portIoctl(m_fd, PPWDATA, &idle) < 0) {
+        error = errno;
+        portIoctl(m_fd, PPRELEASE);
+        ::close(m_fd);
+        fail("PPWDATA", error);
+    }
 }
 
 PpdevPort::~PpdevPort()

@@ -5,7 +5,8 @@
 
 #include "platform/parallel_port.h"
 
-/// Opens the device and claims the port for this program alone; releases it when destroyed.
+/// Opens the device, claims the port for this program alone and puts the lines at rest
+/// (kIdleLines); releases it when destroyed.
 /// Every failure throws std::system_error(errno, std::generic_category(), "<operation> <path>").
 class PpdevPort final : public ParallelPort {
 public:
