@@ -1,10 +1,13 @@
-// Cost of opening a full day in the day view's core: 86,400 measurement lines at 1 s read and
-// placed in universal time, as one read of the whole file and as a followed file's appends.
+// Cost of a full day in the day view's core: 86,400 measurement lines at 1 s read and placed in
+// universal time, as one read of the whole file and as a followed file's appends; the day's sun
+// curve at one sample a minute; the whole day as CSV.
 #include <benchmark/benchmark.h>
 
 #include <chrono>
 #include <string>
 
+#include "acquisition/day_sun.h"
+#include "acquisition/journal_csv.h"
 #include "acquisition/measurement_file.h"
 #include "acquisition/run_trace.h"
 #include "support/paris_zone.h"
@@ -63,5 +66,25 @@ void BM_FollowOneAppendedLine(benchmark::State& state)
     }
 }
 BENCHMARK(BM_FollowOneAppendedLine);
+
+void BM_SunCurveOfADay(benchmark::State& state)
+{
+    const acquisition::ObservingSite chelles = acquisition::observingSites().at(7);
+    const sys_seconds from = sys_days{kDay.time_since_epoch()} - 2h;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(acquisition::sunCurve(chelles, from, from + 25h, 60s, parisOffset));
+}
+BENCHMARK(BM_SunCurveOfADay)->Unit(benchmark::kMicrosecond);
+
+void BM_CsvOfAFullDay(benchmark::State& state)
+{
+    acquisition::RunTrace trace{kDay, parisOffset};
+    trace.feed(dayFile());
+    const acquisition::ObservingSite chelles = acquisition::observingSites().at(7);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(acquisition::csvExport(trace.points(), chelles));
+    state.SetItemsProcessed(state.iterations() * kDayLines);
+}
+BENCHMARK(BM_CsvOfAFullDay)->Unit(benchmark::kMillisecond);
 
 }  // namespace
