@@ -115,7 +115,9 @@ PlacedTime TimePlacer::setBackClock(sys_seconds previous, std::int64_t previousN
     // day it would take to show it again: the clock was set back (a time-server correction).
     const seconds ahead = placed.instant - previous;
     const std::int64_t taken = reading.number - previousNumber;
-    if (ahead >= days{1} - kClockSetBack && taken >= 1 && ahead > taken * kLongestPeriod + kLongestPeriod)
+    constexpr std::int64_t kReadingsInADay = days{1} / kLongestPeriod;
+    if (ahead >= days{1} - kClockSetBack && taken >= 1 && taken < kReadingsInADay &&
+        ahead > taken * kLongestPeriod + kLongestPeriod)
         placed.instant = previous;
     return placed;
 }
