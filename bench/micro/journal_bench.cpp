@@ -3,6 +3,7 @@
 // curve at one sample a minute; the whole day as CSV.
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <chrono>
 #include <string>
 
@@ -35,6 +36,15 @@ const std::string& dayFile()
     }();
     return bytes;
 }
+
+// The floor any reader pays: finding the day's line ends, nothing parsed (the ratio's baseline).
+void BM_CountLineEndsOfFullDay(benchmark::State& state)
+{
+    const std::string& bytes = dayFile();
+    for (auto _ : state) benchmark::DoNotOptimize(std::count(bytes.begin(), bytes.end(), '\n'));
+    state.SetItemsProcessed(state.iterations() * kDayLines);
+}
+BENCHMARK(BM_CountLineEndsOfFullDay)->Unit(benchmark::kMillisecond);
 
 void BM_ReadAndPlaceFullDay(benchmark::State& state)
 {
