@@ -1,10 +1,14 @@
-// Cost of opening a full day in the day view's core: 86,400 measurement lines at 1 s read and
-// placed in universal time, as one read of the whole file and as a followed file's appends.
+// Cost of a full day in the day view's core: 86,400 measurement lines at 1 s read and placed in
+// universal time, as one read of the whole file and as a followed file's appends; the day's sun
+// curve at one sample a minute; the whole day as CSV.
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <chrono>
 #include <string>
 
+#include "acquisition/day_sun.h"
+#include "acquisition/journal_csv.h"
 #include "acquisition/measurement_file.h"
 #include "acquisition/run_trace.h"
 #include "support/paris_zone.h"
@@ -32,6 +36,15 @@ const std::string& dayFile()
     }();
     return bytes;
 }
+
+// The floor any reader pays: finding the day's line ends, nothing parsed (the ratio's baseline).
+void BM_CountLineEndsOfFullDay(benchmark::State& state)
+{
+    const std::string& bytes = dayFile();
+    for (auto _ : state) benchmark::DoNotOptimize(std::count(bytes.begin(), bytes.end(), '\n'));
+    state.SetItemsProcessed(state.iterations() * kDayLines);
+}
+BENCHMARK(BM_CountLineEndsOfFullDay)->Unit(benchmark::kMillisecond);
 
 void BM_ReadAndPlaceFullDay(benchmark::State& state)
 {
@@ -63,5 +76,25 @@ void BM_FollowOneAppendedLine(benchmark::State& state)
     }
 }
 BENCHMARK(BM_FollowOneAppendedLine);
+
+void BM_SunCurveOfADay(benchmark::State& state)
+{
+    const acquisition::ObservingSite chelles = acquisition::observingSites().at(7);
+    const sys_seconds from = sys_days{kDay.time_since_epoch()} - 2h;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(acquisition::sunCurve(chelles, from, from + 25h, 60s, parisOffset));
+}
+BENCHMARK(BM_SunCurveOfADay)->Unit(benchmark::kMicrosecond);
+
+void BM_CsvOfAFullDay(benchmark::State& state)
+{
+    acquisition::RunTrace trace{kDay, parisOffset};
+    trace.feed(dayFile());
+    const acquisition::ObservingSite chelles = acquisition::observingSites().at(7);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(acquisition::csvExport(trace.points(), chelles));
+    state.SetItemsProcessed(state.iterations() * kDayLines);
+}
+BENCHMARK(BM_CsvOfAFullDay)->Unit(benchmark::kMillisecond);
 
 }  // namespace

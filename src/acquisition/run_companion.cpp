@@ -193,7 +193,7 @@ std::optional<RunEvent> parseCompanionLine(std::string_view line)
         !readNumber(fields[5], event.longitudeEast) || !readNumber(fields[6], event.periodSeconds))
         return std::nullopt;
     if (!std::isfinite(event.latitude) || !std::isfinite(event.longitudeEast) ||
-        event.periodSeconds < 1)
+        event.periodSeconds < 1 || event.nextNumber < 0)
         return std::nullopt;
     event.kind = *kind;
     event.site = fields[3];

@@ -15,7 +15,10 @@ std::size_t RunTrace::feed(std::string_view bytes)
 {
     m_batch.clear();
     const std::size_t added = m_reader.feed(bytes, m_batch);
-    m_points.reserve(m_points.size() + added);
+    // Room for a whole file's readings at once, while a followed file's single lines still
+    // grow the trace geometrically.
+    if (m_points.capacity() < m_points.size() + added)
+        m_points.reserve(std::max(m_points.size() + added, 2 * m_points.capacity()));
     for (const Reading& reading : m_batch) {
         const PlacedTime placed = m_placer.place(reading);
         m_points.push_back(TracePoint{placed.instant, placed.utcOffset, reading.number,

@@ -21,6 +21,11 @@ sys_seconds nextShowing(sys_seconds previous, minutes offset, seconds timeOfDay)
     return previous + ahead;
 }
 
+/// The instrument's longest period: readings never lie further apart while they are counted.
+constexpr seconds kLongestPeriod{60};
+/// The largest step back of the clock taken for a correction rather than a day gone by.
+constexpr minutes kClockSetBack{5};
+
 }  // namespace
 
 TimePlacer::TimePlacer(local_days fileDate, UtcOffsetAt zone, std::vector<RunEvent> companion,
@@ -38,8 +43,11 @@ void TimePlacer::setCompanion(std::vector<RunEvent> companion)
 PlacedTime TimePlacer::place(const Reading& reading)
 {
     const PlacedTime placed =
-        m_last ? placeAfter(m_last->instant, reading, m_last->utcOffset) : placeFirst(reading);
+        m_last ? setBackClock(m_last->instant, m_lastNumber, reading,
+                              placeAfter(m_last->instant, reading, m_last->utcOffset))
+               : placeFirst(reading);
     m_last = placed;
+    m_lastNumber = reading.number;
     return placed;
 }
 
@@ -64,7 +72,9 @@ PlacedTime TimePlacer::placeFirst(const Reading& reading) const
     const auto start = std::find_if(m_companion.begin(), m_companion.end(), [](const RunEvent& row) {
         return row.kind == RunEvent::Kind::Start;
     });
-    if (start != m_companion.end()) anchor = std::max(anchor, start->instant());
+    if (start != m_companion.end() && start->instant() >= anchor)
+        return setBackClock(start->instant(), start->nextNumber - 1, reading,
+                            placeAfter(start->instant(), reading));
     return placeAfter(anchor, reading);
 }
 
@@ -96,6 +106,20 @@ PlacedTime TimePlacer::placeAfter(sys_seconds previous, const Reading& reading,
         if (zoneOffset(moved) == after) return {moved, after};
     }
     return {instant, before};
+}
+
+PlacedTime TimePlacer::setBackClock(sys_seconds previous, std::int64_t previousNumber,
+                                    const Reading& reading, PlacedTime placed) const
+{
+    // A time a little behind the one before, with too few readings between them to fill the
+    // day it would take to show it again: the clock was set back (a time-server correction).
+    const seconds ahead = placed.instant - previous;
+    const std::int64_t taken = reading.number - previousNumber;
+    constexpr std::int64_t kReadingsInADay = days{1} / kLongestPeriod;
+    if (ahead >= days{1} - kClockSetBack && taken >= 1 && taken < kReadingsInADay &&
+        ahead > taken * kLongestPeriod + kLongestPeriod)
+        placed.instant = previous;
+    return placed;
 }
 
 UtcOffsetAt zoneFromChanges(minutes initial, std::vector<std::pair<sys_seconds, minutes>> changes)

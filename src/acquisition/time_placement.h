@@ -4,6 +4,7 @@
 // time that goes back is placed after the line before it: on the next day across midnight, in
 // the repeated hour across the end of summer time.
 #include <chrono>
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <utility>
@@ -32,7 +33,10 @@ struct PlacedTime {
 
 /// Places the readings of one run, in file order. Instants never decrease: each reading is put
 /// at the first instant at or after the reading before it whose local clock shows its
-/// HH:MM:SS (so consecutive lines are taken to be less than a day apart).
+/// HH:MM:SS (so consecutive lines are taken to be less than a day apart). One exception: a
+/// time at most five minutes behind the reading before, when the numbers say too few periods
+/// (at most 60 s each) went by to fill the day that would take, means the clock was set back
+/// (a time-server correction): the reading stays at the instant of the one before.
 ///
 /// The offset for reading number n is the one of the last companion row whose nextNumber is at
 /// most n (rows are in file order); where no row covers n, `zone` is asked. The first reading
@@ -61,6 +65,9 @@ private:
     std::optional<std::chrono::minutes> companionOffset(std::int64_t number) const;
     std::chrono::minutes zoneOffset(std::chrono::sys_seconds at) const;
     PlacedTime placeFirst(const Reading& reading) const;
+    /// `placed` itself, or `previous` when the clock was evidently set back between the two.
+    PlacedTime setBackClock(std::chrono::sys_seconds previous, std::int64_t previousNumber,
+                            const Reading& reading, PlacedTime placed) const;
     /// 00:00:00 of the file's date on the local clock, in universal time.
     std::chrono::sys_seconds startOfFileDay(std::int64_t number) const;
     /// `before`: the offset in force at `previous`, when already known.
@@ -72,6 +79,7 @@ private:
     std::vector<RunEvent> m_companion;
     std::optional<std::chrono::sys_seconds> m_notBefore;
     std::optional<PlacedTime> m_last;
+    std::int64_t m_lastNumber = 0;
 };
 
 /// True when summer time is in force at `at` for `zone`: its offset then is greater than the

@@ -151,6 +151,7 @@ TEST(CompanionRows, ThatAreNotWellFormedDoNotRead)
              "2026-12-07T14:03:27+0100;debut;2;Chelles;48.5246;2.3523;1;/dev/parport0;1.0.0",
              "2026-12-07T14:03:27Z;debut;2;Chelles;48.5246;2.3523;1;/dev/parport0;1.0.0",
              "2026-12-07T14:03:27+01:00;debut;deux;Chelles;48.5246;2.3523;1;/dev/parport0;1.0.0",
+             "2026-12-07T14:03:27+01:00;debut;-2;Chelles;48.5246;2.3523;1;/dev/parport0;1.0.0",
              "2026-12-07T14:03:27+01:00;debut;2;Chelles;48,5246;2.3523;1;/dev/parport0;1.0.0",
              "2026-12-07T14:03:27+01:00;debut;2;Chelles;48.5246;nan;1;/dev/parport0;1.0.0",
              "2026-12-07T14:03:27+01:00;debut;2;Chelles;48.5246;2.3523;0;/dev/parport0;1.0.0",

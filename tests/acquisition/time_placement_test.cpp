@@ -53,7 +53,11 @@ TEST(TimePlacement, PutsALineOnTheFileDateAtItsLocalTime)
 TEST(TimePlacement, CarriesATimeThatGoesBackAtMidnightOntoTheNextDay)
 {
     TimePlacer placer{local_days{2026y / December / 31}, parisOffset};
-    const auto placed = placeAll(placer, {23h + 59min + 59s, 0s, 0h + 0min + 1s, 23h + 59min + 59s, 0s});
+    std::vector<PlacedTime> placed;
+    // a line a second, then a day later (at 1 s the day is 86,400 numbers long)
+    for (const auto& [number, time] : std::vector<std::pair<std::int64_t, seconds>>{
+             {2, 23h + 59min + 59s}, {3, 0s}, {4, 1s}, {86402, 23h + 59min + 59s}, {86403, 0s}})
+        placed.push_back(placer.place(Reading{number, 100, time}));
     EXPECT_EQ(placed[0].instant, utc(2026y / December / 31, 22h + 59min + 59s));
     EXPECT_EQ(placed[1].instant, utc(2026y / December / 31, 23h));
     EXPECT_EQ(placed[2].instant, utc(2026y / December / 31, 23h + 1s));
@@ -66,6 +70,27 @@ TEST(TimePlacement, KeepsTheSameInstantForTwoLinesOfTheSameSecond)
     TimePlacer placer{local_days{2026y / December / 5}, parisOffset};
     const auto placed = placeAll(placer, {10h, 10h});
     EXPECT_EQ(placed[0].instant, placed[1].instant);
+}
+
+TEST(TimePlacement, KeepsARunOnItsDayWhenTheClockIsSetBackASecondOrTwo)
+{
+    TimePlacer placer{local_days{2026y / December / 5}, parisOffset};
+    const sys_seconds ten = utc(2026y / December / 5, 9h);
+    const auto placed = placeAll(placer, {10h, 10h + 1s, 10h - 1s, 10h, 10h + 1s, 10h + 2s});
+    const std::vector<sys_seconds> expected{ten, ten + 1s, ten + 1s, ten + 1s, ten + 1s, ten + 2s};
+    for (std::size_t i = 0; i < placed.size(); ++i) EXPECT_EQ(placed[i].instant, expected[i]) << i;
+
+    // Numbered far enough apart, the same small step back is a day gone by (the file switch
+    // was off meanwhile).
+    TimePlacer switchedOff{local_days{2026y / December / 5}, parisOffset};
+    switchedOff.place(Reading{2, 1, 10h});
+    EXPECT_EQ(switchedOff.place(Reading{1442, 1, 10h - 2s}).instant, ten + days{1} - 2s);
+
+    // A first reading a second behind its start row stays on the start row's day.
+    const std::vector<RunEvent> companion{
+        row(RunEvent::Kind::Start, local_days{2026y / December / 5} + 10h, 60min, 2)};
+    TimePlacer started{local_days{2026y / December / 5}, parisOffset, companion};
+    EXPECT_EQ(started.place(Reading{2, 1, 10h - 1s}).instant, ten);
 }
 
 // 25 October 2026: at 03:00 summer time the clocks go back to 02:00; a line every ten minutes.
