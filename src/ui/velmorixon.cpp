@@ -23,6 +23,7 @@
 #include "ui/caption_button.h"
 #include "ui/layout.h"
 #include "ui/graph.h"
+#include "ui/waiting_lines_text.h"
 
 namespace {
 
@@ -318,12 +319,9 @@ void Velmorixon::quit()
 
 bool Velmorixon::confirmDiscard(std::size_t waiting)
 {
+    // Qt's buttons read "Oui" / "Non" once its French texts are installed (main.cpp).
     const auto answer = QMessageBox::question(
-        this, windowTitle(),
-        QStringLiteral("%1 ligne(s) de mesure n'ont pas pu être écrites dans %2. "
-                       "Quitter quand même et les perdre ?")
-            .arg(waiting)
-            .arg(QString::fromStdString(m_file->path().string())));
+        this, windowTitle(), discardQuestion(waiting, QString::fromStdString(m_file->path().string())));
     return answer == QMessageBox::Yes;
 }
 
@@ -600,10 +598,8 @@ void Velmorixon::updateFileMessage()
     const QString path = QString::fromStdString((failure ? failure->path : m_file->path()).string());
     const QString reason =
         failure ? QString::fromStdString(frenchReason(failure->code)) : QString();
-    const QString text = QStringLiteral("Écriture impossible dans %1 : %2. %3 ligne(s) en attente, "
-                                        "elles seront écrites dès que possible.")
-                             .arg(path, reason)
-                             .arg(waiting);
+    const QString text =
+        QStringLiteral("Écriture impossible dans %1 : %2. ").arg(path, reason) + waitingLinesNotice(waiting);
     if (!m_fileMessage) {
         auto* box = new QMessageBox(QMessageBox::Warning, windowTitle(), text, QMessageBox::Ok, this);
         box->setObjectName(QStringLiteral("fileMessage"));
