@@ -5,13 +5,13 @@
 #include <chrono>
 
 #include "acquisition/max187.h"
-#include "platform/simulated_max187.h"
+#include "acquisition/simulated_max187.h"
 
 namespace {
 
 void BM_ReadConversionWithoutWaits(benchmark::State& state)
 {
-    SimulatedMax187 sim;
+    acquisition::SimulatedMax187 sim;
     sim.setCounts(0xA5C);
     for (auto _ : state)
         benchmark::DoNotOptimize(acquisition::readConversion(sim, [](std::chrono::nanoseconds) {}));
@@ -20,7 +20,7 @@ BENCHMARK(BM_ReadConversionWithoutWaits);
 
 void BM_ReadConversionWithWaits(benchmark::State& state)
 {
-    SimulatedMax187 sim;
+    acquisition::SimulatedMax187 sim;
     sim.setCounts(0xA5C);
     for (auto _ : state) {
         const auto code = acquisition::readConversion(sim);

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "acquisition/measurement_file.h"
+#include "platform/posix_file_system.h"
 
 namespace {
 

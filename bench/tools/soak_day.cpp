@@ -24,10 +24,10 @@
 #include <optional>
 #include <string>
 
-#include "platform/file_system.h"
+#include "platform/posix_file_system.h"
 #include "platform/platform.h"
-#include "platform/simulated_max187.h"
-#include "platform/simulated_sunlight.h"
+#include "acquisition/simulated_max187.h"
+#include "acquisition/simulated_sunlight.h"
 #include "support/fake_clock.h"
 #include "support/temp_dir.h"
 #include "ui/graph.h"
@@ -132,10 +132,7 @@ int main(int argc, char** argv)
     platform.portName = "simulateur";
     platform.simulated = true;
     platform.openPort = [&clock, utcOffset] {
-        auto sim = std::make_unique<SimulatedMax187>();
-        sim->setSource(SimulatedSunlight([&clock] { return floor<seconds>(clock.localNow()); },
-                                         utcOffset, 1987));
-        return sim;
+        return acquisition::sunlitConverter(clock, utcOffset, 1987);
     };
     platform.clock = &clock;
     platform.queryZone = [utcOffset] { return ZoneInfo{ZoneState::Daylight, utcOffset}; };

@@ -13,8 +13,8 @@
 #include <vector>
 
 #include "platform/clock.h"
-#include "platform/file_system.h"
-#include "platform/simulated_max187.h"
+#include "platform/posix_file_system.h"
+#include "acquisition/simulated_max187.h"
 #include "platform/time_zone.h"
 #include "support/temp_dir.h"
 #include "ui/velmorixon.h"
@@ -37,7 +37,7 @@ int main(int argc, char** argv)
     platform.dataRoot = dir.path();
     platform.files = &files;
     platform.openPort = [&readings]() -> std::unique_ptr<ParallelPort> {
-        auto port = std::make_unique<SimulatedMax187>();
+        auto port = std::make_unique<acquisition::SimulatedMax187>();
         port->setSource([&readings] {
             readings.push_back(steady_clock::now());
             if (readings.size() == kTicks)

@@ -97,11 +97,17 @@ bool MeasurementFile::writePending()
                 // one given as a relative path) is reported with its own path, never made.
                 const std::filesystem::path home = folder.parent_path();
                 failedPath = home;
-                if (home.is_relative() || !m_files.exists(home))
+                if (home.is_relative())
                     throw std::system_error(std::make_error_code(std::errc::no_such_file_or_directory),
                                             home.string());
                 failedPath = folder;
-                m_files.createDirectories(folder);
+                try {
+                    m_files.createDirectory(folder);
+                } catch (const std::system_error& e) {
+                    if (e.code() == std::errc::no_such_file_or_directory)
+                        failedPath = home;
+                    throw;
+                }
                 failedPath = m_path;
             }
             m_folderReady = true;

@@ -9,9 +9,10 @@
 
 namespace {
 
-// Written constants of the fractional-year method: pi and 2 pi to ten decimals, not std::numbers.
+// Written constants of the fractional-year method, not std::numbers: pi to ten decimals and
+// 2 pi to nine.
 constexpr double kPi10 = 3.1415926535;
-constexpr double kTwoPi10 = 6.283185307;
+constexpr double kTwoPi9 = 6.283185307;
 constexpr double kZenithDeg = 90.833;  // sun's upper limb on the horizon, with refraction
 constexpr double kPolarClampDeg = 89.8;
 constexpr std::int32_t kSlotsPerGrowth = 10;
@@ -151,11 +152,11 @@ void clsSunrise::DateDay(astro::DateTime dateNew) { m_date = dateNew; }
 double clsSunrise::RadToDeg(double x) { return x * 180 / kPi10; }
 double clsSunrise::DegToRad(double x) { return x * kPi10 / 180; }
 
-double clsSunrise::FractionalYear(std::int32_t N) { return (kTwoPi10 / 365) * (N - 1); }
+double clsSunrise::FractionalYear(std::int32_t N) { return (kTwoPi9 / 365) * (N - 1); }
 
 double clsSunrise::FractionalYearAtHour(std::int32_t N, std::int32_t h)
 {
-    return ((N - 1) + h / 24.0) * (kTwoPi10 / 365);
+    return ((N - 1) + h / 24.0) * (kTwoPi9 / 365);
 }
 
 double clsSunrise::EquationOfTime(double gamma)

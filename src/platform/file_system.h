@@ -8,8 +8,9 @@
 class FileSystem {
 public:
     virtual ~FileSystem() = default;
-    /// Creates the folder and its parents when missing.
-    virtual void createDirectories(const std::filesystem::path& dir) = 0;
+    /// Creates the folder when missing. Its parent must exist: a missing one fails with ENOENT
+    /// and is never made. Something other than a folder in its place fails with ENOTDIR.
+    virtual void createDirectory(const std::filesystem::path& dir) = 0;
     /// True when a file exists at `file` and holds at least one byte.
     virtual bool holdsData(const std::filesystem::path& file) = 0;
     virtual bool exists(const std::filesystem::path& file) = 0;
@@ -18,15 +19,4 @@ public:
     /// `bytes` at its end, flushes to stable storage (fsync) and closes it.
     virtual void writeDurably(const std::filesystem::path& file, std::string_view bytes,
                               bool truncate) = 0;
-};
-
-/// The real thing: POSIX open / write / fsync / close.
-class PosixFileSystem final : public FileSystem {
-public:
-    void createDirectories(const std::filesystem::path& dir) override;
-    bool holdsData(const std::filesystem::path& file) override;
-    bool exists(const std::filesystem::path& file) override;
-    void rename(const std::filesystem::path& from, const std::filesystem::path& to) override;
-    void writeDurably(const std::filesystem::path& file, std::string_view bytes,
-                      bool truncate) override;
 };

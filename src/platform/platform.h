@@ -25,3 +25,7 @@ struct Platform {
     std::filesystem::path dataRoot;
     FileSystem* files = nullptr;
 };
+
+/// Throws std::invalid_argument naming the first service that is empty or null: the window
+/// fails where it is built, not later inside a click.
+void requireComplete(const Platform& platform);

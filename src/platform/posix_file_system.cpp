@@ -6,7 +6,7 @@
 #include <string>
 #include <system_error>
 
-#include "platform/file_system.h"
+#include "platform/posix_file_system.h"
 
 namespace {
 
@@ -77,12 +77,17 @@ void writeAll(int fd, std::string_view bytes)
 
 }  // namespace
 
-void PosixFileSystem::createDirectories(const std::filesystem::path& dir)
+void PosixFileSystem::createDirectory(const std::filesystem::path& dir)
 {
-    std::error_code code;
-    std::filesystem::create_directories(dir, code);
-    if (code)
-        throw std::system_error(code, "mkdir " + dir.string());
+    // One level only: the folder that holds it (the home folder) is never made here.
+    if (::mkdir(dir.c_str(), 0777) == 0)
+        return;
+    const int error = errno;
+    struct stat st {};
+    if (error == EEXIST && ::stat(dir.c_str(), &st) == 0)
+        if (S_ISDIR(st.st_mode))
+            return;
+    throwErrno(error == EEXIST ? ENOTDIR : error, "mkdir", dir);
 }
 
 bool PosixFileSystem::holdsData(const std::filesystem::path& file)

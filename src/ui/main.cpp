@@ -2,14 +2,16 @@
 #include <QApplication>
 #include <cstdio>
 #include <memory>
+#include <random>
+
+#include "acquisition/simulated_sunlight.h"
 
 #include "platform/clock.h"
 #include "platform/command_line.h"
-#include "platform/file_system.h"
 #include "platform/home_folder.h"
+#include "platform/posix_file_system.h"
 #include "platform/platform.h"
 #include "platform/ppdev_port.h"
-#include "platform/simulated_max187.h"
 #include "platform/time_zone.h"
 #include "ui/display.h"
 #include "ui/qt_french.h"
@@ -54,7 +56,10 @@ int main(int argc, char** argv)
     platform.simulated = options.simulate;
     if (options.simulate) {
         platform.portName = "simulateur";
-        platform.openPort = [] { return std::make_unique<SimulatedMax187>(); };
+        // The simulated light follows the same clock and zone as the rest of the window.
+        platform.openPort = [&clock, offset = platform.queryZone().utcOffset]() {
+            return acquisition::sunlitConverter(clock, offset, std::random_device{}());
+        };
     } else {
         platform.portName = options.device;
         platform.openPort = [device = options.device] { return std::make_unique<PpdevPort>(device); };

@@ -31,7 +31,6 @@ using namespace std::chrono;
 
 constexpr int kClientWidth = 5625;
 constexpr int kClientHeight = 5490;
-constexpr milliseconds kFileRetryInterval{5000};
 // The clock label is refreshed just after each whole second, so that it never skips one.
 constexpr milliseconds kClockLead{5};
 
@@ -113,6 +112,7 @@ QString wholeText(double value)
 Velmorixon::Velmorixon(Platform platform, QWidget* parent)
     : QWidget(parent), m_platform(std::move(platform))
 {
+    requireComplete(m_platform);
     installFontSubstitutes();
     setObjectName(QStringLiteral("Velmorixon"));
     setFont(fontFor(Face::Window));
@@ -222,7 +222,7 @@ Velmorixon::Velmorixon(Platform platform, QWidget* parent)
     TimeAquis->setTimerType(Qt::PreciseTimer);
     m_fileRetry = new QTimer(this);
     m_fileRetry->setObjectName(QStringLiteral("fileRetry"));
-    m_fileRetry->setInterval(kFileRetryInterval);
+    m_fileRetry->setInterval(acquisition::AcquisitionCycle::kIdleRetry);
 
     connect(Timer1, &QTimer::timeout, this, &Velmorixon::clockTick);
     connect(TimeAquis, &QTimer::timeout, this, &Velmorixon::acquisitionTick);
@@ -235,17 +235,17 @@ Velmorixon::Velmorixon(Platform platform, QWidget* parent)
     connect(OKgraphe, &QCheckBox::clicked, this, &Velmorixon::graphSwitchClicked);
     connectSunHandlers();
 
-    // Start-up. 1: no close command: no close button, and closeEvent refuses all but quit().
+    // No close command: no close button, and closeEvent refuses all but quit().
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowMinimizeButtonHint);
-    // 2: the time-zone state, in Lzone and the calculator.
+    // The time-zone state, in Lzone and the calculator.
     QuelFuseau();
-    // 3, 4: acquisition defaults.
+    // Acquisition defaults.
     Vitesse = 1;
     HScroll1->setValue(static_cast<int>(std::nearbyint(Vitesse)));
     Mesure = 0;
     NumMes = 1;
-    // 5-7: the measurement file, named once after the start-up date.
+    // The measurement file, named once after the start-up date.
     FileUnit = m_platform.dataRoot.string();
     if (FileUnit.empty() || FileUnit.back() != '/') {
         FileUnit += '/';
@@ -256,19 +256,20 @@ Velmorixon::Velmorixon(Platform platform, QWidget* parent)
     FullFile = FileUnit + FilePath + FileName;
     setAutoSizeText(LfileName, QString::fromStdString(FullFile));
     m_file = std::make_unique<acquisition::MeasurementFile>(FullFile, *m_platform.files);
-    // 8, 9
+    m_cycle = std::make_unique<acquisition::AcquisitionCycle>(m_platform.openPort,
+                                                              *m_platform.clock, *m_file);
     LVitesse->setText(wholeText(Vitesse));
     TimeAquis->setInterval(periodMs());
     FirstAnalyse = true;
     ChOkFile = false;
     ChOkGraphe = false;
-    // 10-12: the calculator, its sites, the constants.
+    // The calculator, its sites, the constants.
     calcSun();
     fillSiteList();
     setSunConstants();
-    // 13: the default site; its handler shows the day's sun times.
+    // The default site; its handler shows the day's sun times.
     Lville->setCurrentRow(7);
-    // 14: the time of day, then a clock tick just after every whole second.
+    // The time of day, then a clock tick just after every whole second.
     clockTick();
     OKgraphe->setFocus();
 }
@@ -293,17 +294,17 @@ void Velmorixon::quit()
     // No reading after the click: the ticks stop before anything is asked.
     const bool wasTicking = TimeAquis->isActive();
     TimeAquis->stop();
-    if (m_file->pendingLines() > 0 && !m_file->retry()) {
+    if (!m_cycle->retryWaitingLines()) {
         if (!confirmDiscard(m_file->pendingLines())) {
             if (wasTicking) {
-                armTick(m_ticksDue);
+                m_cycle->resume();
+                armTick();
             }
             return;
         }
         m_file->discardPending();
     }
-    ++m_run;
-    m_port.reset();
+    m_cycle->stop();  // releases the port
     m_fileRetry->stop();
     if (m_fileMessage) {
         m_fileMessage->close();
@@ -374,56 +375,31 @@ int Velmorixon::periodMs() const
     return static_cast<int>(std::lrint(static_cast<double>(Vitesse) * 1000.0));
 }
 
-bool Velmorixon::running() const
+void Velmorixon::armTick()
 {
-    return m_port != nullptr;
-}
-
-void Velmorixon::startSchedule()
-{
-    m_runStart = m_platform.clock->steadyNow();
-    m_ticksDue = 1;
-    TimeAquis->start(periodMs());
-}
-
-void Velmorixon::armTick(std::int64_t earliest)
-{
-    // The k-th tick of a run falls at m_runStart + k periods; a late tick skips the periods it
-    // missed instead of catching up in a burst.
-    const milliseconds period{periodMs()};
-    const auto elapsed = m_platform.clock->steadyNow() - m_runStart;
-    const std::int64_t passed = elapsed / period;
-    m_ticksDue = std::max(earliest, passed + 1);
-    const auto due = m_runStart + m_ticksDue * period;
-    const auto wait = ceil<milliseconds>(due - m_platform.clock->steadyNow());
-    TimeAquis->start(std::max(wait, milliseconds{0}));
+    TimeAquis->start(m_cycle->untilNextTick());
 }
 
 void Velmorixon::ReadMax187()
 {
-    if (!m_port) {
-        throw std::system_error(std::make_error_code(std::errc::no_such_device),
-                                m_platform.portName);
-    }
-    Mesure = acquisition::readConversion(*m_port);
+    Mesure = m_cycle->read();
     QCoreApplication::processEvents();
 }
 
 void Velmorixon::startAcquisition()
 {
-    if (running()) {
+    if (m_cycle->running()) {
         return;
     }
     try {
-        m_port = m_platform.openPort();
+        m_cycle->start(milliseconds{periodMs()});
     } catch (const std::system_error& e) {
         showPortMessage(QStringLiteral("Port parallèle %1 inaccessible : %2"), e);
         return;
     }
-    ++m_run;
     Xline = 610;
     BtnMax187->setEnabled(false);
-    startSchedule();  // the first reading comes one period after the click
+    armTick();  // the first reading comes one period after the click
     Lvaleur->show();
     setAutoSizeText(Lmesure, QStringLiteral("0"));
     Lmesure->show();
@@ -441,8 +417,9 @@ void Velmorixon::startAcquisition()
 void Velmorixon::endRun()
 {
     TimeAquis->stop();
-    ++m_run;
-    m_port.reset();  // releases the port
+    m_cycle->stop();  // releases the port
+    NumMes = static_cast<float>(m_cycle->number());
+    FirstAnalyse = m_cycle->firstLineStartsFile();
 }
 
 void Velmorixon::stopAcquisition()
@@ -453,8 +430,6 @@ void Velmorixon::stopAcquisition()
     Lvaleur->hide();
     Lmesure->hide();
     graphWindow()->hide();
-    NumMes = 1;
-    FirstAnalyse = true;
     BtnMax187->setFocus();
     updateFileMessage();
 }
@@ -465,8 +440,6 @@ void Velmorixon::graphStopClicked()
     BtnMax187->setEnabled(true);
     Lvaleur->hide();
     Lmesure->hide();
-    NumMes = 1;
-    FirstAnalyse = true;
     // The graph is discarded; this runs inside its button's click, so it goes later.
     if (Graph* graph = m_graph) {
         m_graph = nullptr;
@@ -485,56 +458,43 @@ void Velmorixon::graphClosed()
     }
 }
 
-void Velmorixon::acquisitionTick()
+bool Velmorixon::takeReading()
 {
-    if (!running()) {
-        return;
-    }
-    armTick(m_ticksDue + 1);
-    if (m_inTick) {
-        return;  // a tick is still letting events run; this one is skipped, not stacked
-    }
-    m_inTick = true;
-    const std::uint64_t run = m_run;
-    // A stop (or a stop and a new start) handled while this tick lets events run ends it:
-    // nothing is counted, logged or shown for a run that is over.
-    const auto stillThisRun = [this, run] { return m_run == run; };
     try {
         ReadMax187();
+        return true;
     } catch (const std::system_error& e) {
-        m_inTick = false;
-        if (stillThisRun()) {
-            stopAcquisition();
-            showPortMessage(QStringLiteral("Lecture arrêtée : port parallèle %1 inaccessible : %2"),
-                            e);
-        }
+        stopAcquisition();
+        showPortMessage(QStringLiteral("Lecture arrêtée : port parallèle %1 inaccessible : %2"), e);
+        return false;
+    }
+}
+
+void Velmorixon::acquisitionTick()
+{
+    auto tick = m_cycle->beginTick();
+    if (m_cycle->running()) {
+        armTick();
+    }
+    // Nothing more when idle, when another tick still lets events run, when the read failed,
+    // or when the run was stopped while the read let events run.
+    if (!tick || !takeReading() || !tick->count()) {
         return;
     }
-    if (!stillThisRun()) {
-        m_inTick = false;
-        return;
-    }
-    NumMes = NumMes + 1;
+    NumMes = static_cast<float>(m_cycle->number());
     if (ChOkFile) {
-        WriteDataLine();
-    } else if (m_file->pendingLines() > 0) {
-        m_file->retry();
-        updateFileMessage();
+        WriteDataLine(*tick);
+    } else {
+        retryFile();
     }
     if (ChOkGraphe) {
-        Graph* graph = graphWindow();
-        graph->GNumber->setText(wholeText(NumMes));
-        graph->Gmesure->setText(wholeText(Mesure) + QStringLiteral(" mV"));
-        graph->GTimeDate->setText(timeText(m_platform.clock->localNow()));
-        PlotPoint();
-        if (!stillThisRun()) {
-            m_inTick = false;
+        showInGraph();
+        if (!tick->current()) {
             return;
         }
     } else {
         setAutoSizeText(Lmesure, wholeText(Mesure));
     }
-    m_inTick = false;
     QCoreApplication::processEvents();
 }
 
@@ -542,8 +502,9 @@ void Velmorixon::periodChanged()
 {
     Vitesse = static_cast<float>(HScroll1->value());
     LVitesse->setText(wholeText(Vitesse));
-    if (running()) {
-        startSchedule();  // the next tick comes one new period after the change
+    m_cycle->setPeriod(milliseconds{periodMs()});
+    if (m_cycle->running()) {
+        armTick();  // the next tick comes one new period after the change
     } else {
         TimeAquis->setInterval(periodMs());
     }
@@ -562,19 +523,16 @@ void Velmorixon::graphSwitchClicked()
 
 // ---- measurement file ----------------------------------------------------------------------
 
-void Velmorixon::WriteDataLine()
+void Velmorixon::WriteDataLine(acquisition::AcquisitionCycle::Tick& tick)
 {
-    const auto now = m_platform.clock->localNow();
-    m_file->append(acquisition::dataLine(std::llround(NumMes), std::llround(Mesure),
-                                         acquisition::timeOfDay(now)),
-                   FirstAnalyse);
-    FirstAnalyse = false;
+    tick.writeLine();
+    FirstAnalyse = m_cycle->firstLineStartsFile();
     updateFileMessage();
 }
 
 void Velmorixon::retryFile()
 {
-    m_file->retry();
+    m_cycle->retryWaitingLines();
     updateFileMessage();
 }
 
@@ -589,7 +547,7 @@ void Velmorixon::updateFileMessage()
         return;
     }
     // While a run ticks, each tick retries; otherwise the retry timer does.
-    if (running()) {
+    if (!m_cycle->needsIdleRetry()) {
         m_fileRetry->stop();
     } else if (!m_fileRetry->isActive()) {
         m_fileRetry->start();
@@ -641,6 +599,15 @@ Graph* Velmorixon::graphWindow()
 Graph* Velmorixon::existingGraph() const
 {
     return m_graph;
+}
+
+void Velmorixon::showInGraph()
+{
+    Graph* graph = graphWindow();
+    graph->GNumber->setText(wholeText(NumMes));
+    graph->Gmesure->setText(wholeText(Mesure) + QStringLiteral(" mV"));
+    graph->GTimeDate->setText(timeText(m_platform.clock->localNow()));
+    PlotPoint();
 }
 
 void Velmorixon::PlotPoint()

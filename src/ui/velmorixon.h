@@ -9,6 +9,7 @@
 #include <string>
 #include <system_error>
 
+#include "acquisition/acquisition_cycle.h"
 #include "acquisition/measurement_file.h"
 #include "astro/cls_sunrise.h"
 #include "platform/platform.h"
@@ -82,11 +83,13 @@ public:
     bool ChOkGraphe = false;
 
     // ---- operations --------------------------------------------------------------------
-    /// One conversion through the port into Mesure. Throws std::system_error when the port fails.
+    /// One conversion through the port into Mesure, then events run. Throws std::system_error
+    /// when the port fails (the run is then over and the port released).
     void ReadMax187();
     void QuelFuseau();
     void CalcPosSun();
-    void WriteDataLine();
+    /// The tick's line into the measurement file.
+    void WriteDataLine(acquisition::AcquisitionCycle::Tick& tick);
     void PlotPoint();
 
     /// The graph window, created hidden when absent.
@@ -127,22 +130,18 @@ private:
     Platform m_platform;
     ZoneInfo m_zone;             // read once by QuelFuseau
     // velmorixon.cpp: acquisition, file, graph
-    std::unique_ptr<ParallelPort> m_port;
     std::unique_ptr<acquisition::MeasurementFile> m_file;
+    std::unique_ptr<acquisition::AcquisitionCycle> m_cycle;
     QPointer<Graph> m_graph;
     QPointer<QMessageBox> m_fileMessage;
-    std::uint64_t m_run = 0;     // changes at every start and stop: a tick of an older run stops early
-    std::chrono::steady_clock::time_point m_runStart{};
-    std::int64_t m_ticksDue = 0; // ticks scheduled since m_runStart
     bool m_quitting = false;
-    bool m_inTick = false;
     QTimer* m_fileRetry = nullptr;  // writes waiting lines again while no run is ticking
 
-    bool running() const;
     int periodMs() const;
-    void startSchedule();
-    void armTick(std::int64_t earliest);  // arms the first due tick numbered >= earliest
+    void armTick();  // TimeAquis for the cycle's due tick
     void endRun();
+    bool takeReading();  // ReadMax187; a port failure stops the run and says so
+    void showInGraph();
     void graphClosed();
     void retryFile();
     void updateFileMessage();

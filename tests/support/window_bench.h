@@ -6,12 +6,13 @@
 #include <chrono>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 #include <system_error>
 
-#include "platform/simulated_max187.h"
+#include "acquisition/simulated_max187.h"
 #include "support/fake_clock.h"
 #include "support/fault_file_system.h"
 #include "support/temp_dir.h"
@@ -43,21 +44,30 @@ struct WindowBench {
                          const std::filesystem::path& home = {})
         : clock(start)
     {
-        Platform platform;
-        platform.openPort = [this]() -> std::unique_ptr<ParallelPort> {
+        Platform services = platform([] { return ZoneInfo{ZoneState::Standard, std::chrono::hours{1}}; });
+        services.simulated = simulated;
+        if (!home.empty())
+            services.dataRoot = dir.path() / home;
+        window = std::make_unique<BenchWindow>(std::move(services));
+    }
+
+    /// The bench's services, with `zone` answering the time-zone question.
+    Platform platform(std::function<ZoneInfo()> zone)
+    {
+        Platform services;
+        services.openPort = [this]() -> std::unique_ptr<ParallelPort> {
             if (openErrno != 0)
                 throw std::system_error(openErrno, std::generic_category(), "PPCLAIM /dev/parport0");
-            auto port = std::make_unique<SimulatedMax187>();
+            auto port = std::make_unique<acquisition::SimulatedMax187>();
             port->setCounts(counts);
             sim = port.get();
             return port;
         };
-        platform.simulated = simulated;
-        platform.clock = &clock;
-        platform.queryZone = [] { return ZoneInfo{ZoneState::Standard, std::chrono::hours{1}}; };
-        platform.dataRoot = home.empty() ? dir.path() : dir.path() / home;
-        platform.files = &files;
-        window = std::make_unique<BenchWindow>(std::move(platform));
+        services.clock = &clock;
+        services.queryZone = std::move(zone);
+        services.dataRoot = dir.path();
+        services.files = &files;
+        return services;
     }
 
     /// One period of the fake clock, then the tick its timer would run.
@@ -75,6 +85,6 @@ struct WindowBench {
     FaultFileSystem files;
     int openErrno = 0;                 // the next openPort fails with it when not 0
     std::uint16_t counts = 2048;       // what a newly opened converter reads
-    SimulatedMax187* sim = nullptr;    // the port of the latest run (gone after a stop)
+    acquisition::SimulatedMax187* sim = nullptr;    // the port of the latest run (gone after a stop)
     std::unique_ptr<BenchWindow> window;
 };

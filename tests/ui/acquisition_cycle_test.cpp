@@ -89,6 +89,36 @@ TEST_F(AcquisitionCycle, EveryRunNumbersFromTwoAndAStopDuringTheReadWritesNothin
     EXPECT_EQ(bench.fileText(), " 2, 2048,14:03:40\r\n");
 }
 
+TEST_F(AcquisitionCycle, ATimerExpiryWhileTheReadLetsEventsRunIsSkippedAndWritesNoLineTwice)
+{
+    start(true);
+    bench.tick();
+    duringNextRead([this] {
+        bench.clock.advance(1s);
+        w.acquisitionTick();
+    });
+    bench.tick();
+    bench.tick();
+    EXPECT_EQ(bench.fileText(), " 2, 2048,14:03:28\r\n 3, 2048,14:03:30\r\n 4, 2048,14:03:31\r\n");
+}
+
+TEST_F(AcquisitionCycle, TheFirstPointOfALaterAcquisitionIsJoinedToTheLastPointOfTheOneBefore)
+{
+    w.show();
+    bench.counts = 4095;  // y 1720, pixel row 114
+    start(false, true);
+    bench.tick();
+    w.BtnStop->click();
+    bench.counts = 0;  // y 5160, pixel row 344
+    w.BtnMax187->click();
+    bench.tick();
+    // Both first points are at x 620 (column 41); the joining run at 617.5 is in that column too.
+    const QImage& plot = w.existingGraph()->plotImage();
+    int rows = 0;
+    for (int row = 0; row < plot.height(); ++row) rows += plot.pixel(41, row) == qRgb(255, 0, 255);
+    EXPECT_EQ(rows, 344 - 114 + 1);
+}
+
 TEST_F(AcquisitionCycle, SwitchesApplyFromTheNextTickWithTheRunningCount)
 {
     start(false);

@@ -6,6 +6,8 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "support/fake_clock.h"
 
 namespace {
@@ -88,6 +90,37 @@ TEST_F(GraphTest, PointsAndRunsLandOnMappedPixelsAndSurviveRepaint)
     EXPECT_EQ(magentaCount(shown), 282);
     EXPECT_EQ(shown.pixel(300, 300), graph.palette().color(QPalette::ButtonText).rgb());
     EXPECT_EQ(magentaCount(Graph(clock).grab().toImage()), 0);  // a new window starts blank
+}
+
+TEST_F(GraphTest, AJoiningRunStopsShortOfTheNewPointsOwnRowBothWays)
+{
+    // 5100 and 4935 units are the first unit of pixel rows 340 and 329: a run that also drew its
+    // own end unit would reach one row too far.
+    float xline = 610;
+    std::int16_t oldY = 0;
+    const auto columnRows = [this](int column) {
+        std::vector<int> rows;
+        for (int row = 0; row < graph.plotImage().height(); ++row)
+            if (graph.plotImage().pixel(column, row) == kMagenta) rows.push_back(row);
+        return rows;
+    };
+    graph.plot(acquisition::plotStep(xline, oldY, 2048.0));  // y 3439, row 229
+    const auto down = acquisition::plotStep(xline, oldY, 71.0);  // y 5100, run 3439..5099
+    ASSERT_EQ(down.runTo, 5100);
+    graph.plot(down);
+    const std::vector<int> downRows = columnRows(41);  // the run at x 627.5
+    ASSERT_FALSE(downRows.empty());
+    EXPECT_EQ(downRows.front(), 3439 / 15);
+    EXPECT_EQ(downRows.back(), 339) << "row 340 holds only the new point, in its own column";
+
+    graph.plot(acquisition::plotStep(xline, oldY, 71.0));  // x 640 and 650, y 5100, no run
+    graph.plot(acquisition::plotStep(xline, oldY, 71.0));
+    const auto up = acquisition::plotStep(xline, oldY, 268.0);  // y 4934 (4934.88): run 5100..4935
+    ASSERT_EQ(up.runTo, 4934);
+    graph.plot(up);
+    const std::vector<int> upRows = columnRows(43);  // the run at x 657.5, the point of 650
+    EXPECT_EQ(upRows.front(), 329) << "4935 is row 329; 4934 would be row 328";
+    EXPECT_EQ(upRows.back(), 340);
 }
 
 }  // namespace

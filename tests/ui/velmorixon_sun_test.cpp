@@ -28,14 +28,10 @@ const ZoneInfo kParisSummer{ZoneState::Daylight, 2h};
 constexpr int kChelles = 7, kObservatoire = 3, kNimes = 11;
 const std::string kChellesNoonAzimuth = "185° 44 Min. 14 Sec.";  // 21/06/2006 12:00:00 UT
 
-// The bench's window started again under another time-zone answer; the converter is not needed.
+// The bench's window started again under another time-zone answer.
 Velmorixon& startUnder(WindowBench& bench, ZoneInfo zone)
 {
-    bench.window = std::make_unique<BenchWindow>(Platform{.openPort = nullptr,
-                                                          .clock = &bench.clock,
-                                                          .queryZone = [zone] { return zone; },
-                                                          .dataRoot = bench.dir.path(),
-                                                          .files = &bench.files});
+    bench.window = std::make_unique<BenchWindow>(bench.platform([zone] { return zone; }));
     return *bench.window;
 }
 

@@ -1,5 +1,5 @@
 // The converter read against the wire-level converter model, with its clock real or in hand.
-#include "platform/simulated_max187.h"
+#include "acquisition/simulated_max187.h"
 
 #include <gtest/gtest.h>
 
@@ -10,6 +10,7 @@
 
 #include "acquisition/max187.h"
 
+using acquisition::SimulatedMax187;
 using namespace std::chrono_literals;
 using acquisition::readConversion;
 using Op = SimulatedMax187::Operation;

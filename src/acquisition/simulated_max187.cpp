@@ -1,11 +1,12 @@
-#include "platform/simulated_max187.h"
+#include "acquisition/simulated_max187.h"
 
 #include <algorithm>
 #include <string>
 #include <system_error>
 #include <utility>
 
-#include "platform/simulated_sunlight.h"
+
+namespace acquisition {
 
 namespace {
 
@@ -17,7 +18,7 @@ constexpr std::uint16_t kFullScale = 4095;
 }  // namespace
 
 SimulatedMax187::SimulatedMax187(TimeSource now)
-    : m_now(std::move(now)), m_source(SimulatedSunlight{})
+    : m_now(std::move(now)), m_source([] { return std::uint16_t{0}; })
 {
 }
 
@@ -127,3 +128,5 @@ std::uint8_t SimulatedMax187::readStatus()
     record(Operation::Kind::Read, status);
     return status;
 }
+
+}  // namespace acquisition

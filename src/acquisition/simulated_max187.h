@@ -14,6 +14,8 @@
 /// MSB first, and zeros after the LSB. Edges during the conversion are lost and a clock phase
 /// shorter than kMinClockPhase is not seen, so a read that does not wait gets a wrong code, as
 /// it would from the chip. Deselected, DOUT floats and the status input reads high.
+namespace acquisition {
+
 class SimulatedMax187 final : public ParallelPort {
 public:
     using TimeSource = std::function<std::chrono::steady_clock::time_point()>;
@@ -29,8 +31,8 @@ public:
         bool operator==(const Operation&) const = default;
     };
 
-    /// `now` is read once per port operation. The input is clear-sky sunlight over Paris
-    /// (SimulatedSunlight) until setCounts or setSource says otherwise.
+    /// `now` is read once per port operation. The input reads 0 until setCounts or setSource
+    /// gives it a source (the program's simulation: SimulatedSunlight).
     explicit SimulatedMax187(TimeSource now = std::chrono::steady_clock::now);
 
     void writeData(std::uint8_t value) override;
@@ -76,3 +78,5 @@ private:
     bool m_tracing = false;
     std::vector<Operation> m_trace;
 };
+
+}  // namespace acquisition

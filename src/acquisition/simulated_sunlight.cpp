@@ -1,4 +1,4 @@
-#include "platform/simulated_sunlight.h"
+#include "acquisition/simulated_sunlight.h"
 
 #include <algorithm>
 #include <cmath>
@@ -6,8 +6,8 @@
 #include <utility>
 
 #include "astro/sun_position.h"
-#include "platform/clock.h"
-#include "platform/time_zone.h"
+
+namespace acquisition {
 
 namespace {
 
@@ -18,16 +18,6 @@ constexpr double kFullSunMillivolts = 3650.0;    // sun at the zenith through no
 constexpr double kNoiseMillivolts = 4.0;
 
 }  // namespace
-
-SimulatedSunlight::SimulatedSunlight()
-    : SimulatedSunlight(
-          [] {
-              static const SystemClock clock;
-              return std::chrono::floor<std::chrono::seconds>(clock.localNow());
-          },
-          querySystemZone().utcOffset, std::random_device{}())
-{
-}
 
 SimulatedSunlight::SimulatedSunlight(LocalClock now, std::chrono::seconds utcOffset,
                                      std::uint32_t seed)
@@ -66,3 +56,15 @@ std::uint16_t SimulatedSunlight::operator()()
     const double millivolts = kDarkMillivolts + light * cloudTransmission(now) + noise(m_noise);
     return static_cast<std::uint16_t>(std::clamp(std::lround(millivolts), 0L, 4095L));
 }
+
+std::unique_ptr<SimulatedMax187> sunlitConverter(const Clock& clock, std::chrono::seconds utcOffset,
+                                                 std::uint32_t seed)
+{
+    auto converter = std::make_unique<SimulatedMax187>();
+    converter->setSource(SimulatedSunlight(
+        [&clock] { return std::chrono::floor<std::chrono::seconds>(clock.localNow()); }, utcOffset,
+        seed));
+    return converter;
+}
+
+}  // namespace acquisition

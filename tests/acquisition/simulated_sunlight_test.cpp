@@ -1,5 +1,5 @@
 // The simulated input follows the sun over Paris: dark at night, bright at a summer noon.
-#include "platform/simulated_sunlight.h"
+#include "acquisition/simulated_sunlight.h"
 
 #include <gtest/gtest.h>
 
@@ -11,7 +11,7 @@ using namespace std::chrono;
 static std::pair<int, int> rangeOver(local_seconds start, seconds span, hours offset)
 {
     local_seconds now = start;
-    SimulatedSunlight light([&] { return now; }, offset, 42);
+    acquisition::SimulatedSunlight light([&] { return now; }, offset, 42);
     std::pair<int, int> range{4095, 0};
     for (; now < start + span; now += 1s) {
         const int mv = light();

@@ -1,0 +1,45 @@
+// The window's services are checked where they are put together.
+#include "platform/platform.h"
+
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+#include <string>
+
+#include "platform/posix_file_system.h"
+#include "support/fake_clock.h"
+
+namespace {
+
+TEST(Platform, AMissingServiceIsNamedWhenTheServicesAreChecked)
+{
+    FakeClock clock{astro::DateTime{}};
+    PosixFileSystem files;
+    const Platform complete{.portName = "/dev/parport0",
+                            .openPort = [] { return std::unique_ptr<ParallelPort>(); },
+                            .clock = &clock,
+                            .queryZone = [] { return ZoneInfo{}; },
+                            .dataRoot = "/home/obs",
+                            .files = &files};
+    EXPECT_NO_THROW(requireComplete(complete));
+    const std::pair<const char*, void (*)(Platform&)> holes[] = {
+        {"openPort", [](Platform& p) { p.openPort = nullptr; }},
+        {"portName", [](Platform& p) { p.portName.clear(); }},
+        {"clock", [](Platform& p) { p.clock = nullptr; }},
+        {"queryZone", [](Platform& p) { p.queryZone = nullptr; }},
+        {"dataRoot", [](Platform& p) { p.dataRoot.clear(); }},
+        {"files", [](Platform& p) { p.files = nullptr; }},
+    };
+    for (const auto& [name, makeHole] : holes) {
+        Platform p = complete;
+        makeHole(p);
+        try {
+            requireComplete(p);
+            ADD_FAILURE() << name << " missing was not noticed";
+        } catch (const std::invalid_argument& e) {
+            EXPECT_NE(std::string(e.what()).find(name), std::string::npos) << e.what();
+        }
+    }
+}
+
+}  // namespace
