@@ -6,12 +6,14 @@ target_sources(velmorixon_platform PRIVATE
   src/platform/home_folder.cpp src/platform/home_folder.h)
 target_sources(velmorixon_ui PRIVATE
   src/ui/display.cpp src/ui/display.h
+  src/ui/file_label.cpp src/ui/file_label.h
   src/ui/qt_french.cpp src/ui/qt_french.h
+  src/ui/value_box.cpp src/ui/value_box.h
   src/ui/waiting_lines_text.cpp src/ui/waiting_lines_text.h)
 
 if(VELMORIXON_TESTS)
   if(TARGET ui_tests)
-    target_sources(ui_tests PRIVATE tests/ui/french_texts_test.cpp)
+    target_sources(ui_tests PRIVATE tests/ui/french_texts_test.cpp tests/ui/window_look_test.cpp)
   endif()
   if(TARGET platform_tests)
     target_sources(platform_tests PRIVATE tests/platform/home_folder_test.cpp)
