@@ -55,6 +55,8 @@ const ControlRow kControls[] = {
     {"BtnStopCalc", "QPushButton", "Stopper calcul position", 1800, 4920, 1575, 495, true, false, '-', '-'},
 };
 
+void PrintTo(const ControlRow& row, std::ostream* os) { *os << row.name; }
+
 class StartUpControl : public testing::TestWithParam<ControlRow> {};
 
 TEST_P(StartUpControl, HasItsKindCaptionPlaceAndState)
