@@ -26,25 +26,67 @@ void AcquisitionCycle::start(std::chrono::milliseconds period)
     m_port = std::move(port);
     ++m_run;
     m_schedule.start(m_clock.steadyNow(), period);
+    if (m_companion)
+        m_companion->beginRun();
+    record(RunEvent::Kind::Start);
 }
 
-void AcquisitionCycle::endRun()
+void AcquisitionCycle::endRun(RunEvent::Kind how)
 {
+    if (running())
+        record(how);
     ++m_run;
     m_port.reset();  // releases the port
 }
 
 void AcquisitionCycle::stop()
 {
-    endRun();
+    endRun(RunEvent::Kind::Stop);
     m_number = 1;
     m_firstLine = true;
+}
+
+void AcquisitionCycle::quit()
+{
+    endRun(RunEvent::Kind::Quit);
 }
 
 void AcquisitionCycle::setPeriod(std::chrono::milliseconds period)
 {
     // Idle, the period waits for the next start; running, a new grid begins now.
     m_schedule.start(m_clock.steadyNow(), period);
+    if (running())
+        record(RunEvent::Kind::Period);
+}
+
+void AcquisitionCycle::recordRunsIn(CompanionFile& companion, std::string port, std::string version)
+{
+    m_companion = &companion;
+    m_about.port = std::move(port);
+    m_about.version = std::move(version);
+}
+
+void AcquisitionCycle::setSite(std::string name, double latitude, double longitudeEast)
+{
+    m_about.site = std::move(name);
+    m_about.latitude = latitude;
+    m_about.longitudeEast = longitudeEast;
+    if (running())
+        record(RunEvent::Kind::Site);
+}
+
+void AcquisitionCycle::record(RunEvent::Kind kind)
+{
+    if (!m_companion)
+        return;
+    RunEvent event = m_about;
+    event.kind = kind;
+    event.local = std::chrono::floor<std::chrono::seconds>(m_clock.localNow());
+    event.utcOffset = m_offset = m_clock.utcOffset();
+    event.nextNumber = m_number + 1;
+    event.periodSeconds = static_cast<int>(
+        std::chrono::duration_cast<std::chrono::seconds>(m_schedule.period()).count());
+    m_companion->record(event);
 }
 
 void AcquisitionCycle::resume()
@@ -62,6 +104,8 @@ std::optional<AcquisitionCycle::Tick> AcquisitionCycle::beginTick()
     if (!running())
         return std::nullopt;
     m_schedule.advance(m_clock.steadyNow());
+    if (m_companion && m_clock.utcOffset() != m_offset)
+        record(RunEvent::Kind::Zone);  // summer time began or ended during the run
     if (m_tickOut)
         return std::nullopt;  // skipped, not stacked
     m_tickOut = true;
@@ -76,7 +120,7 @@ std::uint16_t AcquisitionCycle::read()
     try {
         m_reading = readConversion(*m_port);
     } catch (const std::system_error&) {
-        endRun();
+        endRun(RunEvent::Kind::Stop);
         throw;
     }
     return m_reading;

@@ -6,7 +6,9 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <string>
 
+#include "acquisition/companion_file.h"
 #include "acquisition/measurement_file.h"
 #include "acquisition/tick_schedule.h"
 #include "platform/clock.h"
@@ -45,6 +47,14 @@ public:
     /// Ends the run, if any, and releases the port. The count goes back to 1 and the next line
     /// written begins a new file.
     void stop();
+    /// The program ends: the run, if any, ends as by a stop, and its companion says so.
+    void quit();
+
+    /// Each run's events (start, period and site changes, a new UTC offset, its end) go to
+    /// `companion`, with the port as the user knows it and the program's version.
+    void recordRunsIn(CompanionFile& companion, std::string port, std::string version);
+    /// The observing site the runs are taken at; a change during a run is one of its events.
+    void setSite(std::string name, double latitude, double longitudeEast);
     /// The new period applies at once: during a run the next tick falls one new period from now.
     void setPeriod(std::chrono::milliseconds period);
     /// The due tick was held back (the window asked the user something): it is due again, or the
@@ -99,7 +109,8 @@ public:
     const MeasurementFile& file() const { return m_file; }
 
 private:
-    void endRun();
+    void endRun(RunEvent::Kind how);
+    void record(RunEvent::Kind kind);
 
     PortOpener m_openPort;
     const Clock& m_clock;
@@ -111,6 +122,9 @@ private:
     std::int64_t m_number = 1;
     std::uint16_t m_reading = 0;
     bool m_firstLine = true;
+    CompanionFile* m_companion = nullptr;
+    RunEvent m_about;  // what every event row repeats: site, period, port, version
+    std::chrono::minutes m_offset{0};  // the UTC offset last recorded
 };
 
 }  // namespace acquisition

@@ -1,5 +1,6 @@
 #include "acquisition/measurement_file.h"
 
+#include "acquisition/companion_file.h"
 #include "acquisition/text_forms.h"
 
 #include <algorithm>
@@ -133,6 +134,12 @@ bool MeasurementFile::writePending()
             }
             m_pending.erase(m_pending.begin(), m_pending.begin() + static_cast<std::ptrdiff_t>(count));
             m_previousRunKept = false;
+            if (m_companion) {
+                if (newFile)
+                    m_companion->measurementFileBegun();
+                else
+                    m_companion->retry();
+            }
         } catch (const std::system_error& e) {
             // The folder may have gone away meanwhile: check it again on the next attempt.
             m_folderReady = false;
@@ -156,6 +163,8 @@ void MeasurementFile::keepPreviousRun()
         aside += std::to_string(copy);
         if (!m_files.exists(aside)) {
             m_files.rename(m_path, aside);
+            if (m_companion)
+                m_companion->keptAside(aside);
             return;
         }
     }

@@ -26,6 +26,8 @@ struct WriteFailure {
     std::error_code code;
 };
 
+class CompanionFile;
+
 class MeasurementFile {
 public:
     MeasurementFile(std::filesystem::path fullFile, FileSystem& files);
@@ -48,6 +50,10 @@ public:
 
     const std::filesystem::path& path() const;
 
+    /// The run companion that follows this file: moved aside with it, begun with each run's
+    /// first line.
+    void setCompanion(CompanionFile* companion) { m_companion = companion; }
+
 private:
     struct Line {
         std::string bytes;
@@ -66,6 +72,7 @@ private:
     bool m_previousRunKept = false;
     /// Lines were dropped before their new file was begun: the next line begins it.
     bool m_newFileOwed = false;
+    CompanionFile* m_companion = nullptr;
 };
 
 }  // namespace acquisition

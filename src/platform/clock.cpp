@@ -21,3 +21,11 @@ std::chrono::steady_clock::time_point SystemClock::steadyNow() const
 {
     return std::chrono::steady_clock::now();
 }
+
+std::chrono::minutes SystemClock::utcOffset() const
+{
+    const std::time_t t = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&t, &local);
+    return std::chrono::duration_cast<std::chrono::minutes>(std::chrono::seconds{local.tm_gmtoff});
+}

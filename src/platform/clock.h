@@ -9,6 +9,8 @@ public:
     virtual std::chrono::local_time<std::chrono::milliseconds> localNow() const = 0;
     /// Monotonic time for schedules; it does not jump when the wall clock is set.
     virtual std::chrono::steady_clock::time_point steadyNow() const = 0;
+    /// Local civil time minus universal time, now (it changes with summer time).
+    virtual std::chrono::minutes utcOffset() const = 0;
 };
 
 /// The system clocks.
@@ -16,4 +18,5 @@ class SystemClock final : public Clock {
 public:
     std::chrono::local_time<std::chrono::milliseconds> localNow() const override;
     std::chrono::steady_clock::time_point steadyNow() const override;
+    std::chrono::minutes utcOffset() const override;
 };

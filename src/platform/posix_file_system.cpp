@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <string>
 #include <system_error>
+#include <utility>
 
 #include "platform/posix_file_system.h"
 
@@ -31,17 +32,6 @@ public:
 private:
     int m_fd;
 };
-
-/// Flushes a folder, so that a name created or changed in it survives a power cut.
-void syncDirectory(const std::filesystem::path& dir)
-{
-    const std::filesystem::path folder = dir.empty() ? std::filesystem::path(".") : dir;
-    const Descriptor fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (fd.get() < 0)
-        throwErrno(errno, "open", folder);
-    if (::fsync(fd.get()) != 0)
-        throwErrno(errno, "fsync", folder);
-}
 
 /// Opens for writing; says whether the file was created by this call.
 int openForWriting(const std::filesystem::path& file, bool truncate, bool& created)
@@ -76,6 +66,19 @@ void writeAll(int fd, std::string_view bytes)
 }
 
 }  // namespace
+
+PosixFileSystem::PosixFileSystem(Sync sync) : m_sync(std::move(sync)) {}
+
+/// Flushes a folder, so that a name created or changed in it survives a power cut.
+void PosixFileSystem::syncDirectory(const std::filesystem::path& dir) const
+{
+    const std::filesystem::path folder = dir.empty() ? std::filesystem::path(".") : dir;
+    const Descriptor fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (fd.get() < 0)
+        throwErrno(errno, "open", folder);
+    if (m_sync(fd.get()) != 0)
+        throwErrno(errno, "fsync", folder);
+}
 
 void PosixFileSystem::createDirectory(const std::filesystem::path& dir)
 {
@@ -136,14 +139,14 @@ void PosixFileSystem::writeDurably(const std::filesystem::path& file, std::strin
     try {
         writeAll(fd.get(), bytes);
         step = "fsync";
-        if (::fsync(fd.get()) != 0)
+        if (m_sync(fd.get()) != 0)
             throw std::system_error(errno, std::generic_category());
         if (created)
             syncDirectory(file.parent_path());
     } catch (const std::system_error& e) {
         while (::ftruncate(fd.get(), sizeBefore) != 0 && errno == EINTR) {
         }
-        ::fsync(fd.get());
+        m_sync(fd.get());
         throw std::system_error(e.code(), std::string(step) + " " + file.string());
     }
     // The bytes are on stable storage once fsync succeeded; Linux releases the descriptor

@@ -16,8 +16,12 @@ int isDaylightAt(std::time_t t)
 
 ZoneInfo querySystemZone()
 {
+    return querySystemZoneAt(std::time(nullptr));
+}
+
+ZoneInfo querySystemZoneAt(std::time_t now)
+{
     tzset();
-    const std::time_t now = std::time(nullptr);
     std::tm local{};
     if (now == std::time_t(-1) || !localtime_r(&now, &local)) return {};
 

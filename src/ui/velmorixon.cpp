@@ -267,8 +267,12 @@ Velmorixon::Velmorixon(Platform platform, QWidget* parent)
                                              LfileName->fontMetrics(), kFileLabelWidth));
     LfileName->setToolTip(QString::fromStdString(FullFile));
     m_file = std::make_unique<acquisition::MeasurementFile>(FullFile, *m_platform.files);
+    m_companion = std::make_unique<acquisition::CompanionFile>(FullFile, *m_platform.files);
+    m_file->setCompanion(m_companion.get());
     m_cycle = std::make_unique<acquisition::AcquisitionCycle>(m_platform.openPort,
                                                               *m_platform.clock, *m_file);
+    m_cycle->recordRunsIn(*m_companion, m_platform.simulated ? "simulation" : m_platform.portName,
+                          QCoreApplication::applicationVersion().toStdString());
     LVitesse->setText(wholeText(Vitesse));
     TimeAquis->setInterval(periodMs());
     FirstAnalyse = true;
@@ -315,7 +319,7 @@ void Velmorixon::quit()
         }
         m_file->discardPending();
     }
-    m_cycle->stop();  // releases the port
+    m_cycle->quit();  // releases the port
     m_fileRetry->stop();
     if (m_fileMessage) {
         m_fileMessage->close();
@@ -547,8 +551,35 @@ void Velmorixon::retryFile()
     updateFileMessage();
 }
 
+void Velmorixon::updateCompanionMessage()
+{
+    const auto& failure = m_companion->lastFailure();
+    if (!failure) {
+        if (m_companionMessage) {
+            m_companionMessage->close();
+        }
+        return;
+    }
+    const QString text =
+        QStringLiteral("Écriture impossible dans %1 : %2. Le journal de la série attend ; les "
+                       "mesures, elles, sont enregistrées.")
+            .arg(QString::fromStdString(failure->path.string()),
+                 QString::fromStdString(frenchReason(failure->code)));
+    if (!m_companionMessage) {
+        auto* box = new QMessageBox(QMessageBox::Warning, windowTitle(), text, QMessageBox::Ok, this);
+        box->setObjectName(QStringLiteral("companionMessage"));
+        box->setAttribute(Qt::WA_DeleteOnClose);
+        box->setModal(false);
+        m_companionMessage = box;
+        box->show();
+    } else {
+        m_companionMessage->setText(text);
+    }
+}
+
 void Velmorixon::updateFileMessage()
 {
+    updateCompanionMessage();
     const std::size_t waiting = m_file->pendingLines();
     if (waiting == 0) {
         m_fileRetry->stop();

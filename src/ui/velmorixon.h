@@ -131,9 +131,11 @@ private:
     ZoneInfo m_zone;             // read once by QuelFuseau
     // velmorixon.cpp: acquisition, file, graph
     std::unique_ptr<acquisition::MeasurementFile> m_file;
+    std::unique_ptr<acquisition::CompanionFile> m_companion;  // the runs' events beside m_file
     std::unique_ptr<acquisition::AcquisitionCycle> m_cycle;
     QPointer<Graph> m_graph;
     QPointer<QMessageBox> m_fileMessage;
+    QPointer<QMessageBox> m_companionMessage;
     bool m_quitting = false;
     QTimer* m_fileRetry = nullptr;  // writes waiting lines again while no run is ticking
 
@@ -145,5 +147,6 @@ private:
     void graphClosed();
     void retryFile();
     void updateFileMessage();
+    void updateCompanionMessage();
     void showPortMessage(const QString& pattern, const std::system_error& e);
 };

@@ -121,6 +121,9 @@ void Velmorixon::siteSelected()
     const std::int32_t index = Lville->currentRow();  // -1 when no entry is chosen
     clsSunrise& calc = calcSun();
     calc.City(static_cast<double>(index));
+    if (index >= 0) {
+        m_cycle->setSite(calc.CityName(index), Latitude, Longitude);
+    }
     calc.CalculateSun();
     const QLocale locale;
     LLever->setText(regionalDateTime(calc.Sunrise(), locale));

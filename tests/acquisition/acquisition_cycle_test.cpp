@@ -155,6 +155,75 @@ TEST_F(Cycle, WaitingLinesAreRetriedByEveryTickAndByTheWindowOnlyWhenIdle)
     EXPECT_EQ(lines(), " 2, 2048,14:03:28\r\n 3, 2048,14:03:29\r\n");
 }
 
+class CycleWithCompanion : public Cycle {
+protected:
+    acquisition::CompanionFile companion{path, files};
+    const std::filesystem::path companionFile{"/home/obs/velmorixon/data12-05-2026.run"};
+    void SetUp() override
+    {
+        Cycle::SetUp();
+        file.setCompanion(&companion);
+        cycle.recordRunsIn(companion, "/dev/parport0", "1.0.0");
+        cycle.setSite("Chelles", 48.88, 2.6);
+    }
+};
+
+constexpr const char* kHeader = "instant;evenement;numero;site;latitude;longitude;periode_s;port;version\r\n";
+
+TEST_F(CycleWithCompanion, ARunsCompanionHoldsItsStartItsChangesAndItsStop)
+{
+    clock.setUtcOffset(120min);  // summer time, 14:03:27 becomes 15:03:27
+    cycle.start(1s);
+    EXPECT_EQ(files.text(companionFile), "") << "nothing before the run's first line";
+    tick();
+    tick();
+    cycle.setPeriod(10s);
+    cycle.setSite("Paris", 48.8667, 2.3333);
+    clock.setUtcOffset(60min);  // summer time ends during the run
+    tick();
+    cycle.stop();
+    EXPECT_EQ(files.text(companionFile),
+              std::string(kHeader) +
+                  "2026-12-05T15:03:27+02:00;debut;2;Chelles;48.8800;2.6000;1;/dev/parport0;1.0.0\r\n"
+                  "2026-12-05T15:03:29+02:00;periode;4;Chelles;48.8800;2.6000;10;/dev/parport0;1.0.0\r\n"
+                  "2026-12-05T15:03:29+02:00;site;4;Paris;48.8667;2.3333;10;/dev/parport0;1.0.0\r\n"
+                  "2026-12-05T14:03:39+01:00;fuseau;4;Paris;48.8667;2.3333;10;/dev/parport0;1.0.0\r\n"
+                  "2026-12-05T14:03:39+01:00;arret;5;Paris;48.8667;2.3333;10;/dev/parport0;1.0.0\r\n");
+    const std::string firstRun = files.text(companionFile);
+
+    cycle.start(1s);  // a run without the file switch leaves no companion
+    clock.advance(cycle.untilNextTick());
+    cycle.beginTick().reset();
+    cycle.quit();
+    EXPECT_EQ(files.text(companionFile), firstRun);
+
+    cycle.start(1s);  // the next run with lines moves the earlier run's companion aside with it
+    tick();
+    cycle.quit();
+    EXPECT_EQ(files.text(companionFile.string() + ".1"), firstRun);
+    EXPECT_EQ(files.text(companionFile),
+              std::string(kHeader) +
+                  "2026-12-05T14:03:40+01:00;debut;2;Paris;48.8667;2.3333;1;/dev/parport0;1.0.0\r\n"
+                  "2026-12-05T14:03:41+01:00;quitter;3;Paris;48.8667;2.3333;1;/dev/parport0;1.0.0\r\n");
+}
+
+TEST_F(CycleWithCompanion, ACompanionThatCannotBeWrittenNeverHoldsBackAMeasurementLine)
+{
+    files.failWritesTo(".run", EACCES);
+    cycle.start(1s);
+    tick();
+    tick();
+    EXPECT_EQ(lines(), " 2, 2048,14:03:28\r\n 3, 2048,14:03:29\r\n");
+    EXPECT_EQ(file.pendingLines(), 0u);
+    ASSERT_TRUE(companion.lastFailure().has_value());
+    EXPECT_EQ(companion.lastFailure()->code.value(), EACCES);
+    files.heal();
+    tick();  // the rows waited and go with the next line
+    EXPECT_FALSE(companion.lastFailure().has_value());
+    EXPECT_EQ(files.text(companionFile),
+              std::string(kHeader) + "2026-12-05T14:03:27+01:00;debut;2;Chelles;48.8800;2.6000;1;/dev/parport0;1.0.0\r\n");
+}
+
 TEST(CycleConstruction, WithoutAWayToOpenThePortFailsAtOnce)
 {
     FakeClock clock{local_time<milliseconds>{local_days{year{2026} / 12 / 5}}};

@@ -5,6 +5,7 @@
 #include <locale>
 
 #include "acquisition/measurement_file.h"
+#include "support/comma_decimal.h"
 
 using namespace std::chrono;
 using acquisition::dataFileName;
@@ -18,13 +19,6 @@ TEST(DataLine, MatchesByteForByte)
     EXPECT_EQ(dataLine(10, 0, hh_mm_ss(0s)), " 10, 0,00:00:00\r\n");
     EXPECT_EQ(dataLine(86401, 4095, hh_mm_ss(9h + 5min + 7s)), " 86401, 4095,09:05:07\r\n");
 }
-
-// A comma as decimal point and a dot between thousands, as a French PC has them.
-struct CommaDecimal : std::numpunct<char> {
-    char do_decimal_point() const override { return ','; }
-    char do_thousands_sep() const override { return '.'; }
-    std::string do_grouping() const override { return "\3"; }
-};
 
 TEST(DataLine, LineAndFileNameIgnoreTheLocale)
 {

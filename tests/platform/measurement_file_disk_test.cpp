@@ -6,9 +6,14 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <sys/stat.h>
+
+#include <cerrno>
 #include <fstream>
+#include <vector>
 
 #include "acquisition/measurement_file.h"
+#include "platform/posix_file_system.h"
 #include "support/fault_file_system.h"
 #include "support/temp_dir.h"
 
@@ -166,6 +171,66 @@ TEST_F(MeasurementFileOnDisk, KilledWriterLeavesOnlyWholeConsecutiveLines)
     for (; at < content.size(); at += line(n++).size())
         ASSERT_EQ(content.compare(at, line(n).size(), line(n)), 0) << "line " << n << " at byte " << at;
     EXPECT_GE(n - 2, kReported);
+}
+
+}  // namespace
+
+namespace {
+
+// What each flush saw: the descriptor's file and its size at that moment.
+struct Flush {
+    ino_t inode;
+    bool folder;
+    off_t size;
+};
+
+TEST(DurableWrite, EveryLineIsFlushedToDiskAfterItsBytesAndANewFileAlsoInItsFolder)
+{
+    TempDir dir;
+    std::vector<Flush> flushes;
+    int failWith = 0;
+    PosixFileSystem files([&](int fd) {
+        struct stat st {};
+        ::fstat(fd, &st);
+        flushes.push_back({st.st_ino, S_ISDIR(st.st_mode), st.st_size});
+        if (failWith != 0) {
+            errno = failWith;
+            return -1;
+        }
+        return ::fsync(fd);
+    });
+    const path file = dir.path() / "data12-05-2026.val";
+    const auto inode = [](const path& p) {
+        struct stat st {};
+        ::stat(p.c_str(), &st);
+        return st.st_ino;
+    };
+
+    files.writeDurably(file, line(2), true);  // a new file: the file, then its folder
+    ASSERT_EQ(flushes.size(), 2u);
+    EXPECT_EQ(flushes[0].inode, inode(file));
+    EXPECT_EQ(flushes[0].size, static_cast<off_t>(line(2).size())) << "flushed once written";
+    EXPECT_TRUE(flushes[1].folder);
+    EXPECT_EQ(flushes[1].inode, inode(dir.path()));
+
+    files.writeDurably(file, line(3), false);  // an existing file: the file alone
+    ASSERT_EQ(flushes.size(), 3u);
+    EXPECT_EQ(flushes[2].inode, inode(file));
+    EXPECT_EQ(flushes[2].size, static_cast<off_t>(lines(2, 3).size()));
+
+    files.rename(file, file.string() + ".1");  // the new name is flushed with its folder
+    ASSERT_EQ(flushes.size(), 4u);
+    EXPECT_TRUE(flushes[3].folder);
+
+    failWith = EIO;  // a flush that fails undoes the write and says so
+    try {
+        files.writeDurably(file.string() + ".1", line(4), false);
+        ADD_FAILURE() << "a failed flush was reported as written";
+    } catch (const std::system_error& e) {
+        EXPECT_EQ(e.code().value(), EIO);
+        EXPECT_EQ(std::string(e.what()).substr(0, 6), "fsync ");
+    }
+    EXPECT_EQ(TempDir::read(file.string() + ".1"), lines(2, 3));
 }
 
 }  // namespace

@@ -4,12 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
-#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <system_error>
 
-#include "acquisition/max187.h"
 #include "support/temp_dir.h"
 
 TEST(PpdevPort, OpenFailuresNameTheStepAndTheDeviceAndLeakNothing)
@@ -32,13 +30,4 @@ TEST(PpdevPort, OpenFailuresNameTheStepAndTheDeviceAndLeakNothing)
     expectOpenFails((dir.path() / "parport0").string(), ENOENT, "open");
     std::ofstream(dir.path() / "not-a-port") << "x";
     expectOpenFails((dir.path() / "not-a-port").string(), ENOTTY, "PPEXCL");
-}
-
-TEST(PpdevPort, RealPortIsClaimedForThisProgramAlone)
-{
-    const char* device = std::getenv("VELMORIXON_TEST_PORT");
-    if (!device) GTEST_SKIP() << "set VELMORIXON_TEST_PORT=/dev/parportN";
-    PpdevPort port(device);
-    EXPECT_LE(acquisition::readConversion(port), 4095);
-    EXPECT_THROW(PpdevPort second(device), std::system_error);
 }

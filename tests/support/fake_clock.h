@@ -15,6 +15,7 @@ public:
 
     std::chrono::local_time<std::chrono::milliseconds> localNow() const override { return m_local; }
     std::chrono::steady_clock::time_point steadyNow() const override { return m_steady; }
+    std::chrono::minutes utcOffset() const override { return m_offset; }
 
     void advance(std::chrono::milliseconds d)
     {
@@ -23,8 +24,15 @@ public:
     }
     /// Sets the wall clock only (the user or NTP set the time); the monotonic clock goes on.
     void setLocal(std::chrono::local_time<std::chrono::milliseconds> t) { m_local = t; }
+    /// Summer time begins or ends: the offset changes and the wall clock jumps with it.
+    void setUtcOffset(std::chrono::minutes offset)
+    {
+        m_local += offset - m_offset;
+        m_offset = offset;
+    }
 
 private:
     std::chrono::local_time<std::chrono::milliseconds> m_local;
     std::chrono::steady_clock::time_point m_steady{std::chrono::hours{1000}};
+    std::chrono::minutes m_offset{60};  // Paris in winter
 };

@@ -14,7 +14,13 @@ class MemoryFileSystem final : public FileSystem {
 public:
     /// Every write fails with `errnoValue` until heal().
     void failWrites(int errnoValue) { m_writeErrno = errnoValue; }
-    void heal() { m_writeErrno = 0; }
+    /// Writes to files whose name ends with `suffix` fail with `errnoValue` until heal().
+    void failWritesTo(std::string suffix, int errnoValue)
+    {
+        m_failingSuffix = std::move(suffix);
+        m_suffixErrno = errnoValue;
+    }
+    void heal() { m_writeErrno = m_suffixErrno = 0; }
     /// The file's bytes, empty when it does not exist.
     std::string text(const std::filesystem::path& file) const
     {
@@ -35,6 +41,10 @@ public:
     void writeDurably(const std::filesystem::path& file, std::string_view bytes, bool truncate) override
     {
         if (m_writeErrno != 0) throw std::system_error(m_writeErrno, std::generic_category(), file.string());
+        const std::string name = file.string();
+        if (m_suffixErrno != 0 && name.size() >= m_failingSuffix.size() &&
+            name.compare(name.size() - m_failingSuffix.size(), m_failingSuffix.size(), m_failingSuffix) == 0)
+            throw std::system_error(m_suffixErrno, std::generic_category(), name);
         if (!m_folders.count(file.parent_path()))
             throw std::system_error(ENOENT, std::generic_category(), file.string());
         std::string& content = m_files[file];
@@ -46,4 +56,6 @@ private:
     std::map<std::filesystem::path, std::string> m_files;
     std::set<std::filesystem::path> m_folders;
     int m_writeErrno = 0;
+    std::string m_failingSuffix;
+    int m_suffixErrno = 0;
 };

@@ -183,6 +183,25 @@ TEST_F(AcquisitionCycle, AFullDiskHoldsLinesBackAndQuitAsksBeforeDroppingThem)
     EXPECT_FALSE(w.TimeAquis->isActive());
 }
 
+TEST_F(AcquisitionCycle, ACompanionThatCannotBeWrittenIsSaidWhileTheLinesGoOn)
+{
+    w.show();
+    const auto companion = bench.dir.path() / "velmorixon" / "data12-05-2026.run";
+    std::filesystem::create_directories(companion);  // a folder where the companion should be
+    start(true);
+    bench.tick();
+    bench.tick();
+    EXPECT_EQ(bench.fileText(), " 2, 2048,14:03:28\r\n 3, 2048,14:03:29\r\n");
+    EXPECT_EQ(messageText(w, "fileMessage"), "");
+    EXPECT_EQ(messageText(w, "companionMessage"),
+              "Écriture impossible dans " + companion.string() +
+                  " : Est un dossier. Le journal de la série attend ; les mesures, elles, sont enregistrées.");
+    std::filesystem::remove(companion);
+    bench.tick();
+    EXPECT_EQ(messageText(w, "companionMessage"), "");
+    EXPECT_NE(TempDir::read(companion).find(";debut;2;Chelles;"), std::string::npos);
+}
+
 TEST_F(AcquisitionCycle, GraphFromItsModalStartToAHiddenOneAndBothStops)
 {
     w.show();

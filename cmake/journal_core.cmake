@@ -1,0 +1,23 @@
+# The day view's core: reading measurement files back, placing their lines in time, the run
+# companions, the sun's course over a day and CSV export. Standard library only.
+target_sources(velmorixon_core PRIVATE
+  src/acquisition/day_sun.cpp
+  src/acquisition/journal_csv.cpp
+  src/acquisition/measurement_reader.cpp
+  src/acquisition/run_companion.cpp
+  src/acquisition/run_trace.cpp
+  src/acquisition/time_placement.cpp)
+
+if(TARGET core_tests)
+  target_sources(core_tests PRIVATE
+    tests/acquisition/day_sun_test.cpp
+    tests/acquisition/journal_csv_test.cpp
+    tests/acquisition/measurement_reader_test.cpp
+    tests/acquisition/run_companion_test.cpp
+    tests/acquisition/run_trace_test.cpp
+    tests/acquisition/time_placement_test.cpp)
+endif()
+
+if(TARGET velmorixon_bench)
+  target_sources(velmorixon_bench PRIVATE bench/micro/journal_bench.cpp)
+endif()

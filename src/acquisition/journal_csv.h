@@ -1,0 +1,30 @@
+#pragma once
+// The day view's readings as CSV for French spreadsheets: ';' between fields, a header row,
+// ISO 8601 local date-time with its UTC offset, the measurement number, the millivolts and the
+// sun's altitude with a decimal comma, CR LF lines.
+//
+//   date_heure;numero;millivolts;hauteur_soleil_deg
+//   2026-12-07T14:03:27+01:00;2;2048;12,34
+//
+// Every byte is ASCII (the header has no accents), so the file is UTF-8 without a byte-order
+// mark: every spreadsheet and script reads it the same way, and a script's first column name is
+// not prefixed by the mark.
+#include <span>
+#include <string>
+
+#include "acquisition/day_sun.h"
+#include "acquisition/run_trace.h"
+
+namespace acquisition {
+
+/// The header row, CR LF included.
+std::string csvHeader();
+
+/// One row, CR LF included; the altitude rounded to two decimals, "-0,50" below the horizon.
+std::string csvLine(const TracePoint& point, double sunAltitudeDegrees);
+
+/// Header, then one row per point, in the order given, with the sun's altitude at `site` at
+/// each point's instant and offset (sunAltitude).
+std::string csvExport(std::span<const TracePoint> points, const ObservingSite& site);
+
+}  // namespace acquisition

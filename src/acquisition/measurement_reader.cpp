@@ -1,0 +1,170 @@
+#include "acquisition/measurement_reader.h"
+
+#include <algorithm>
+
+#include "acquisition/field_parsing.h"
+
+namespace acquisition {
+
+namespace {
+
+using namespace std::chrono;
+
+constexpr int kLargestReading = 4095;
+
+/// " digits": the sign position (always a blank: the instrument writes no negative number),
+/// then at least one digit.
+template <class T>
+bool readSignedField(std::string_view field, T& value)
+{
+    if (field.size() < 2 || field[0] != ' ' || field[1] < '0' || field[1] > '9') return false;
+    return readNumber(field.substr(1), value);
+}
+
+/// "HH:MM:SS", 00:00:00 to 23:59:59.
+bool readClockTime(std::string_view text, seconds& time)
+{
+    int h, m, s;
+    if (text.size() != 8 || text[2] != ':' || text[5] != ':' || !readDigits(text.substr(0, 2), 2, h) ||
+        !readDigits(text.substr(3, 2), 2, m) || !readDigits(text.substr(6, 2), 2, s) || h > 23 ||
+        m > 59 || s > 59)
+        return false;
+    time = hours{h} + minutes{m} + seconds{s};
+    return true;
+}
+
+/// The kept run's number in "<plain>.N": N from 1 up, written without leading zeros.
+std::optional<unsigned> keptNumberOf(std::string_view name, std::string_view plain)
+{
+    if (name.size() < plain.size() + 2 || name.substr(0, plain.size()) != plain ||
+        name[plain.size()] != '.' || name[plain.size() + 1] == '0')
+        return std::nullopt;
+    const std::string_view digits = name.substr(plain.size() + 1);
+    if (!std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; }))
+        return std::nullopt;
+    unsigned number = 0;
+    if (!readNumber(digits, number)) return std::nullopt;
+    return number;
+}
+
+/// "data12-05-2026.val" from any of the day's names; empty when the name is not one.
+std::string plainDayName(std::string_view name)
+{
+    constexpr std::string_view kPrefix = "data";
+    constexpr std::string_view kSuffix = ".val";
+    constexpr std::size_t kLength = kPrefix.size() + 10 + kSuffix.size();  // data12-05-2026.val
+    if (name.size() < kLength || name.substr(0, kPrefix.size()) != kPrefix ||
+        name.substr(kLength - kSuffix.size(), kSuffix.size()) != kSuffix)
+        return {};
+    const std::string plain{name.substr(0, kLength)};
+    if (name.size() > kLength && !keptNumberOf(name, plain)) return {};
+    return plain;
+}
+
+}  // namespace
+
+std::optional<Reading> parseDataLine(std::string_view line)
+{
+    const auto firstComma = line.find(',');
+    if (firstComma == std::string_view::npos) return std::nullopt;
+    const auto secondComma = line.find(',', firstComma + 1);
+    if (secondComma == std::string_view::npos) return std::nullopt;
+
+    Reading reading;
+    if (!readSignedField(line.substr(0, firstComma), reading.number) ||
+        !readSignedField(line.substr(firstComma + 1, secondComma - firstComma - 1),
+                         reading.millivolts) ||
+        reading.millivolts > kLargestReading ||
+        !readClockTime(line.substr(secondComma + 1), reading.timeOfDay))
+        return std::nullopt;
+    return reading;
+}
+
+std::size_t MeasurementReader::feed(std::string_view bytes, std::vector<Reading>& out)
+{
+    m_fed += bytes.size();
+    std::size_t added = 0;
+    while (!bytes.empty()) {
+        const auto end = bytes.find('\n');
+        const std::string_view piece = bytes.substr(0, end);
+        if (m_skipping) {
+            // the rest of an overlong line, counted already
+        } else if (m_partial.size() + piece.size() > kLongestLine) {
+            ++m_malformed;
+            m_partial.clear();
+            m_skipping = true;
+        } else if (end != std::string_view::npos && m_partial.empty()) {
+            takeLine(piece, out, added);  // the common case: a whole line, no copy
+        } else {
+            m_partial.append(piece);
+            if (end != std::string_view::npos) {
+                takeLine(m_partial, out, added);
+                m_partial.clear();
+            }
+        }
+        if (end == std::string_view::npos) break;
+        m_skipping = false;
+        bytes.remove_prefix(end + 1);
+    }
+    return added;
+}
+
+void MeasurementReader::takeLine(std::string_view line, std::vector<Reading>& out,
+                                 std::size_t& added)
+{
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    if (auto reading = parseDataLine(line)) {
+        out.push_back(*reading);
+        ++added;
+    } else {
+        ++m_malformed;
+    }
+}
+
+std::optional<year_month_day> dateFromFileName(std::string_view fileName)
+{
+    const std::string plain = plainDayName(fileName);
+    if (plain.empty()) return std::nullopt;
+    const std::string_view mdy = std::string_view(plain).substr(4, 10);  // MM-DD-YYYY
+    int m, d, y;
+    if (mdy[2] != '-' || mdy[5] != '-' || !readDigits(mdy.substr(0, 2), 2, m) ||
+        !readDigits(mdy.substr(3, 2), 2, d) || !readDigits(mdy.substr(6, 4), 4, y))
+        return std::nullopt;
+    const year_month_day date{year{y}, month{static_cast<unsigned>(m)}, day{static_cast<unsigned>(d)}};
+    if (!date.ok()) return std::nullopt;
+    return date;
+}
+
+std::vector<RunFile> dayRuns(const std::filesystem::path& dayFile,
+                             const std::vector<std::filesystem::path>& folderEntries)
+{
+    const std::string given = dayFile.filename().string();
+    std::string plain = plainDayName(given);
+    if (plain.empty()) {
+        // Not a day's name: the file alone is its run, kept runs beside it by the same rule.
+        plain = given;
+        if (const auto dot = given.rfind('.'); dot != std::string::npos &&
+                                                keptNumberOf(given, given.substr(0, dot)))
+            plain = given.substr(0, dot);
+    }
+    const std::filesystem::path folder = dayFile.parent_path();
+
+    std::vector<RunFile> runs;
+    bool plainPresent = false;
+    for (const auto& entry : folderEntries) {
+        const std::string name = entry.filename().string();
+        if (name == plain) {
+            plainPresent = true;
+        } else if (const auto number = keptNumberOf(name, plain)) {
+            if (std::none_of(runs.begin(), runs.end(),
+                             [&](const RunFile& run) { return run.keptNumber == *number; }))
+                runs.push_back(RunFile{folder / name, *number});
+        }
+    }
+    std::sort(runs.begin(), runs.end(),
+              [](const RunFile& a, const RunFile& b) { return a.keptNumber < b.keptNumber; });
+    if (plainPresent) runs.push_back(RunFile{folder / plain, 0});
+    return runs;
+}
+
+}  // namespace acquisition

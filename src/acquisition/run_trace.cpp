@@ -1,0 +1,73 @@
+#include "acquisition/run_trace.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace acquisition {
+
+RunTrace::RunTrace(std::chrono::local_days fileDate, UtcOffsetAt zone,
+                   std::vector<RunEvent> companion, std::optional<std::chrono::sys_seconds> notBefore)
+    : m_placer(fileDate, std::move(zone), std::move(companion), notBefore)
+{
+}
+
+std::size_t RunTrace::feed(std::string_view bytes)
+{
+    m_batch.clear();
+    const std::size_t added = m_reader.feed(bytes, m_batch);
+    m_points.reserve(m_points.size() + added);
+    for (const Reading& reading : m_batch) {
+        const PlacedTime placed = m_placer.place(reading);
+        m_points.push_back(TracePoint{placed.instant, placed.utcOffset, reading.number,
+                                      reading.millivolts});
+    }
+    return added;
+}
+
+void RunTrace::setCompanion(std::vector<RunEvent> companion)
+{
+    m_placer.setCompanion(std::move(companion));
+}
+
+RangeFigures& RangeFigures::operator+=(const RangeFigures& other)
+{
+    if (other.count == 0) return *this;
+    if (count == 0) return *this = other;
+    count += other.count;
+    minimum = std::min(minimum, other.minimum);
+    maximum = std::max(maximum, other.maximum);
+    sum += other.sum;
+    return *this;
+}
+
+std::span<const TracePoint> pointsWithin(std::span<const TracePoint> points,
+                                         std::chrono::sys_seconds from, std::chrono::sys_seconds to)
+{
+    if (to < from) return {};
+    const auto first = std::lower_bound(
+        points.begin(), points.end(), from,
+        [](const TracePoint& p, std::chrono::sys_seconds t) { return p.instant < t; });
+    const auto last = std::upper_bound(
+        first, points.end(), to,
+        [](std::chrono::sys_seconds t, const TracePoint& p) { return t < p.instant; });
+    return {first, last};
+}
+
+RangeFigures figuresOf(std::span<const TracePoint> points, std::chrono::sys_seconds from,
+                       std::chrono::sys_seconds to)
+{
+    RangeFigures figures;
+    for (const TracePoint& point : pointsWithin(points, from, to)) {
+        if (figures.count == 0) {
+            figures.minimum = figures.maximum = point.millivolts;
+        } else {
+            figures.minimum = std::min(figures.minimum, point.millivolts);
+            figures.maximum = std::max(figures.maximum, point.millivolts);
+        }
+        ++figures.count;
+        figures.sum += point.millivolts;
+    }
+    return figures;
+}
+
+}  // namespace acquisition

@@ -1,0 +1,121 @@
+#include "acquisition/time_placement.h"
+
+#include <algorithm>
+#include <iterator>
+#include <utility>
+
+namespace acquisition {
+
+namespace {
+
+using namespace std::chrono;
+
+/// The first instant at or after `previous` whose local clock, `offset` ahead of universal time,
+/// shows `timeOfDay`.
+sys_seconds nextShowing(sys_seconds previous, minutes offset, seconds timeOfDay)
+{
+    const local_seconds shown{previous.time_since_epoch() + offset};
+    const seconds shownTime = shown - floor<days>(shown);
+    seconds ahead = (timeOfDay - shownTime) % days{1};
+    if (ahead < seconds{0}) ahead += days{1};
+    return previous + ahead;
+}
+
+}  // namespace
+
+TimePlacer::TimePlacer(local_days fileDate, UtcOffsetAt zone, std::vector<RunEvent> companion,
+                       std::optional<sys_seconds> notBefore)
+    : m_fileDate(fileDate), m_zone(std::move(zone)), m_companion(std::move(companion)),
+      m_notBefore(notBefore)
+{
+}
+
+void TimePlacer::setCompanion(std::vector<RunEvent> companion)
+{
+    m_companion = std::move(companion);
+}
+
+PlacedTime TimePlacer::place(const Reading& reading)
+{
+    const PlacedTime placed =
+        m_last ? placeAfter(m_last->instant, reading, m_last->utcOffset) : placeFirst(reading);
+    m_last = placed;
+    return placed;
+}
+
+std::optional<minutes> TimePlacer::companionOffset(std::int64_t number) const
+{
+    for (auto row = m_companion.rbegin(); row != m_companion.rend(); ++row)
+        if (row->nextNumber <= number) return row->utcOffset;
+    return std::nullopt;
+}
+
+minutes TimePlacer::zoneOffset(sys_seconds at) const
+{
+    return m_zone ? m_zone(at) : minutes{0};
+}
+
+PlacedTime TimePlacer::placeFirst(const Reading& reading) const
+{
+    // Not before the file's day began, nor before the run's start row (a run begun after
+    // midnight still writes to the start-up day's file), nor before the run ahead of it.
+    sys_seconds anchor = startOfFileDay(reading.number);
+    if (m_notBefore) anchor = std::max(anchor, *m_notBefore);
+    const auto start = std::find_if(m_companion.begin(), m_companion.end(), [](const RunEvent& row) {
+        return row.kind == RunEvent::Kind::Start;
+    });
+    if (start != m_companion.end()) anchor = std::max(anchor, start->instant());
+    return placeAfter(anchor, reading);
+}
+
+sys_seconds TimePlacer::startOfFileDay(std::int64_t number) const
+{
+    const seconds midnight = m_fileDate.time_since_epoch();
+    if (const auto offset = companionOffset(number)) return sys_seconds{midnight - *offset};
+    // The zone is asked in universal time: guess with the offset at midnight taken as
+    // universal, then once more with the offset found there.
+    const minutes guess = zoneOffset(sys_seconds{midnight});
+    const sys_seconds instant{midnight - guess};
+    const minutes there = zoneOffset(instant);
+    return there == guess ? instant : sys_seconds{midnight - there};
+}
+
+PlacedTime TimePlacer::placeAfter(sys_seconds previous, const Reading& reading,
+                                  std::optional<minutes> knownBefore) const
+{
+    if (const auto offset = companionOffset(reading.number))
+        return {nextShowing(previous, *offset, reading.timeOfDay), *offset};
+
+    // On the offset in force before; if the zone says the offset changed by then, the clock
+    // jumped in between (summer time began or ended): place it again on the new offset.
+    const minutes before = knownBefore ? *knownBefore : zoneOffset(previous);
+    const sys_seconds instant = nextShowing(previous, before, reading.timeOfDay);
+    const minutes after = zoneOffset(instant);
+    if (after != before) {
+        const sys_seconds moved = nextShowing(previous, after, reading.timeOfDay);
+        if (zoneOffset(moved) == after) return {moved, after};
+    }
+    return {instant, before};
+}
+
+UtcOffsetAt zoneFromChanges(minutes initial, std::vector<std::pair<sys_seconds, minutes>> changes)
+{
+    std::sort(changes.begin(), changes.end(),
+              [](const auto& a, const auto& b) { return a.first < b.first; });
+    return [initial, changes = std::move(changes)](sys_seconds at) {
+        const auto after = std::upper_bound(
+            changes.begin(), changes.end(), at,
+            [](sys_seconds t, const std::pair<sys_seconds, minutes>& c) { return t < c.first; });
+        return after == changes.begin() ? initial : std::prev(after)->second;
+    };
+}
+
+bool summerTimeInForce(const UtcOffsetAt& zone, sys_seconds at)
+{
+    if (!zone) return false;
+    const year y = year_month_day{floor<days>(at)}.year();
+    const minutes standard = std::min(zone(sys_days{y / January / 1}), zone(sys_days{y / July / 1}));
+    return zone(at) > standard;
+}
+
+}  // namespace acquisition
