@@ -17,6 +17,36 @@ install(FILES ${VELMORIXON_DATA}/icons/velmorixon.svg
 install(FILES ${CMAKE_CURRENT_SOURCE_DIR}/README.md
         DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/velmorixon)
 
+# AppStream metadata, so that software centres list the program.
+install(FILES ${VELMORIXON_DATA}/velmorixon.metainfo.xml
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+
+# What Debian asks of every package: the machine-readable copyright, the changelog and the
+# manual page, the last two compressed with gzip -9n (no name, no time stamp: reproducible).
+install(FILES ${CMAKE_CURRENT_SOURCE_DIR}/packaging/copyright
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/velmorixon)
+find_program(VELMORIXON_GZIP gzip REQUIRED)
+set(VELMORIXON_GZIPPED)
+foreach(pair "packaging/changelog=changelog.gz" "data/velmorixon.1=velmorixon.1.gz")
+  string(REPLACE "=" ";" pair "${pair}")
+  list(GET pair 0 source)
+  list(GET pair 1 gzipped)
+  add_custom_command(
+    OUTPUT ${CMAKE_CURRENT_BINARY_DIR}/${gzipped}
+    COMMAND ${VELMORIXON_GZIP} -9n < ${CMAKE_CURRENT_SOURCE_DIR}/${source} > ${CMAKE_CURRENT_BINARY_DIR}/${gzipped}
+    DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${source}
+    COMMENT "gzip -9n ${source}")
+  list(APPEND VELMORIXON_GZIPPED ${CMAKE_CURRENT_BINARY_DIR}/${gzipped})
+endforeach()
+add_custom_target(velmorixon_package_docs ALL DEPENDS ${VELMORIXON_GZIPPED})
+install(FILES ${CMAKE_CURRENT_BINARY_DIR}/changelog.gz
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/velmorixon)
+install(FILES ${CMAKE_CURRENT_BINARY_DIR}/velmorixon.1.gz
+        DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+
+# A read-only global offset table, as Debian's hardening asks of every program.
+target_link_options(velmorixon PRIVATE LINKER:-z,relro LINKER:-z,now)
+
 # ---- Debian package: cpack -G DEB in a build folder ---------------------------------------
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME velmorixon)
@@ -44,6 +74,8 @@ des mesures, courbe en direct, position du soleil et heures de lever, de
 midi solaire et de coucher. Interface en français.")
 # Runtime dependencies (Qt 6, the C and C++ libraries) come from dpkg-shlibdeps.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# Qt's own French texts ("Oui", "Non", ...), loaded at start-up; added to what dpkg-shlibdeps finds.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-translations-l10n")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 
 include(CPack)

@@ -94,8 +94,21 @@ bool MeasurementFile::writePending()
         try {
             const std::filesystem::path folder = m_path.parent_path();
             if (!m_folderReady && !folder.empty()) {
+                // The folder goes into a home folder that must be there: a missing home (or
+                // one given as a relative path) is reported with its own path, never made.
+                const std::filesystem::path home = folder.parent_path();
+                failedPath = home;
+                if (home.is_relative())
+                    throw std::system_error(std::make_error_code(std::errc::no_such_file_or_directory),
+                                            home.string());
                 failedPath = folder;
-                m_files.createDirectories(folder);
+                try {
+                    m_files.createDirectory(folder);
+                } catch (const std::system_error& e) {
+                    if (e.code() == std::errc::no_such_file_or_directory)
+                        failedPath = home;
+                    throw;
+                }
                 failedPath = m_path;
             }
             m_folderReady = true;

@@ -35,7 +35,8 @@ public:
     /// Queues `line` (complete, CR LF included) and writes everything queued, in order, each
     /// line flushed to stable storage. `startNewFile` (the window's FirstAnalyse) makes this line
     /// begin a new file: a file that holds lines is first renamed to the first free
-    /// "<file>.1", "<file>.2", ... The folder is created when missing. Returns true when nothing
+    /// "<file>.1", "<file>.2", ... The folder is created when missing, but not the folder that
+    /// holds it (the home folder): that one must exist. Returns true when nothing
     /// is left waiting; on failure the lines stay queued and lastFailure() says why.
     bool append(std::string line, bool startNewFile);
 

@@ -31,8 +31,18 @@ CommandLine usageError(const QString& reason)
     return result;
 }
 
-QString dashed(const QString& name)
+// An unknown option as the user typed it: "--x" stays "--x" and "-x" stays "-x"; a value
+// given with "=" is left out.
+QString typedOption(const QStringList& arguments, const QString& name)
 {
+    for (const QString& argument : arguments.mid(1)) {
+        if (argument == QLatin1String("--"))
+            break;
+        const QString option = argument.section(QLatin1Char('='), 0, 0);
+        const qsizetype dashes = option.startsWith(QLatin1String("--")) ? 2 : option.startsWith('-') ? 1 : 0;
+        if (dashes > 0 && QStringView(option).sliced(dashes) == name)
+            return option;
+    }
     return (name.size() == 1 ? "-" : "--") + name;
 }
 
@@ -52,7 +62,7 @@ CommandLine parseCommandLine(const QStringList& arguments, const QString& versio
     if (!parser.parse(arguments)) {
         const QStringList unknown = parser.unknownOptionNames();
         if (!unknown.isEmpty())
-            return usageError(QString("option inconnue « %1 »").arg(dashed(unknown.first())));
+            return usageError(QString("option inconnue « %1 »").arg(typedOption(arguments, unknown.first())));
         // The only option that takes a value is --port.
         return usageError("l'option « --port » attend un nom de périphérique");
     }

@@ -8,8 +8,9 @@
 class FileSystem {
 public:
     virtual ~FileSystem() = default;
-    /// Creates the folder and its parents when missing.
-    virtual void createDirectories(const std::filesystem::path& dir) = 0;
+    /// Creates the folder when missing. Its parent must exist: a missing one fails with ENOENT
+    /// and is never made. Something other than a folder in its place fails with ENOTDIR.
+    virtual void createDirectory(const std::filesystem::path& dir) = 0;
     /// True when a file exists at `file` and holds at least one byte.
     virtual bool holdsData(const std::filesystem::path& file) = 0;
     virtual bool exists(const std::filesystem::path& file) = 0;

@@ -80,12 +80,17 @@ void PosixFileSystem::syncDirectory(const std::filesystem::path& dir) const
         throwErrno(errno, "fsync", folder);
 }
 
-void PosixFileSystem::createDirectories(const std::filesystem::path& dir)
+void PosixFileSystem::createDirectory(const std::filesystem::path& dir)
 {
-    std::error_code code;
-    std::filesystem::create_directories(dir, code);
-    if (code)
-        throw std::system_error(code, "mkdir " + dir.string());
+    // One level only: the folder that holds it (the home folder) is never made here.
+    if (::mkdir(dir.c_str(), 0777) == 0)
+        return;
+    const int error = errno;
+    struct stat st {};
+    if (error == EEXIST && ::stat(dir.c_str(), &st) == 0)
+        if (S_ISDIR(st.st_mode))
+            return;
+    throwErrno(error == EEXIST ? ENOTDIR : error, "mkdir", dir);
 }
 
 bool PosixFileSystem::holdsData(const std::filesystem::path& file)

@@ -15,7 +15,7 @@ public:
     /// `sync` is fsync(2) unless a test watches the flushes.
     explicit PosixFileSystem(Sync sync = ::fsync);
 
-    void createDirectories(const std::filesystem::path& dir) override;
+    void createDirectory(const std::filesystem::path& dir) override;
     bool holdsData(const std::filesystem::path& file) override;
     bool exists(const std::filesystem::path& file) override;
     void rename(const std::filesystem::path& from, const std::filesystem::path& to) override;

@@ -10,6 +10,7 @@
 
 #include "acquisition/text_forms.h"
 #include "platform/clock.h"
+#include "ui/caption_button.h"
 #include "ui/layout.h"
 
 namespace {
@@ -78,8 +79,15 @@ Graph::Graph(const Clock& clock, QWidget* parent)
                        Qt::AlignLeft);
     Label3 = makeLabel("Label3", QStringLiteral("0V"), unitsRect(240, 5280, 255, 255), scaleFont(),
                        Qt::AlignLeft);
+    // The scale marks' boxes reach over the plot frame's corners (by a pixel at 1x, more at 1.5x
+    // and 2x): their background, the window's own colour, is left to the window, so that the
+    // frame under them stays whole.
+    for (QLabel* mark : {Label2, Label3}) {
+        mark->setAutoFillBackground(false);
+    }
 
-    BtnStop = new QPushButton(QStringLiteral("Stopper lecture MAX187"), this);
+    // Its caption wraps, as the main window's do, rather than touch the button's frame.
+    BtnStop = new CaptionButton(QStringLiteral("Stopper lecture MAX187"), this);
     BtnStop->setObjectName(QStringLiteral("BtnStop"));
     BtnStop->setGeometry(unitsRect(4200, 5520, 1815, 495));
     BtnStop->setFocus();

@@ -1,6 +1,5 @@
 // velmorixon [--port DEVICE | --simulate] [--help] [--version]
 #include <QApplication>
-#include <QDir>
 #include <cstdio>
 #include <memory>
 #include <random>
@@ -9,10 +8,13 @@
 
 #include "platform/clock.h"
 #include "platform/command_line.h"
+#include "platform/home_folder.h"
 #include "platform/posix_file_system.h"
 #include "platform/platform.h"
 #include "platform/ppdev_port.h"
 #include "platform/time_zone.h"
+#include "ui/display.h"
+#include "ui/qt_french.h"
 #include "ui/velmorixon.h"
 
 #ifndef VELMORIXON_VERSION
@@ -31,7 +33,11 @@ int main(int argc, char** argv)
         return options.exit->code;
     }
 
-    QApplication app(argc, argv);
+    // Without a display: a French line and exit status 1, not Qt's abort.
+    const std::unique_ptr<QApplication> app = openDisplay(argc, argv);
+    QString missing;
+    const std::unique_ptr<QTranslator> qtFrench = installQtFrench(missing);
+    if (!qtFrench) std::fputs((missing + '\n').toLocal8Bit().constData(), stderr);
     QApplication::setApplicationName("velmorixon");
     QApplication::setApplicationVersion(VELMORIXON_VERSION);
     QApplication::setDesktopFileName("velmorixon");
@@ -42,7 +48,11 @@ int main(int argc, char** argv)
     platform.clock = &clock;
     platform.files = &files;
     platform.queryZone = querySystemZone;
-    platform.dataRoot = QDir::homePath().toStdString();
+    // HOME, or the account's record when HOME is unset; a missing home is reported, not made.
+    // With no home at all the path keeps a "~" of its own, which the measurement file refuses
+    // to write under (it is not an absolute folder): a message, never a file at the root.
+    const std::filesystem::path home = homeFolder();
+    platform.dataRoot = home.empty() ? std::filesystem::path("~") : home;
     platform.simulated = options.simulate;
     if (options.simulate) {
         platform.portName = "simulateur";

@@ -21,8 +21,11 @@
 #include "acquisition/text_forms.h"
 #include "platform/system_message.h"
 #include "ui/caption_button.h"
+#include "ui/file_label.h"
 #include "ui/layout.h"
+#include "ui/value_box.h"
 #include "ui/graph.h"
+#include "ui/waiting_lines_text.h"
 
 namespace {
 
@@ -30,6 +33,8 @@ using namespace std::chrono;
 
 constexpr int kClientWidth = 5625;
 constexpr int kClientHeight = 5490;
+// From the file label's left edge to two pixels short of the frame's right edge (Line4).
+const int kFileLabelWidth = toPixels(5520) - toPixels(1920) - 2;
 // The clock label is refreshed just after each whole second, so that it never skips one.
 constexpr milliseconds kClockLead{5};
 
@@ -68,7 +73,8 @@ W* addControl(QWidget* parent, const char* name, const QString& caption, QRect u
     return widget;
 }
 
-// White box, blue text, single border: the labels that show a value.
+// White box, blue text, single border (a ValueBox draws it neutral dark): the labels that
+// show a value.
 void makeValueBox(QLabel* label)
 {
     QPalette colours = label->palette();
@@ -132,7 +138,7 @@ Velmorixon::Velmorixon(Platform platform, QWidget* parent)
                                    {3720, 240, 1695, 255}, Face::Bold);
     Label1 = addControl<QLabel>(this, "Label1", QStringLiteral("Analyse toute les"),
                                 {360, 600, 1575, 255}, Face::Bold);
-    LVitesse = addControl<QLabel>(this, "LVitesse", {}, {2160, 600, 735, 255}, Face::Window);
+    LVitesse = addControl<ValueBox>(this, "LVitesse", {}, {2160, 600, 735, 255}, Face::Window);
     Label2 = addControl<QLabel>(this, "Label2", QStringLiteral("Seconde(s)"), {3000, 600, 975, 255},
                                 Face::Bold);
     HScroll1 = addControl<QScrollBar>(this, "HScroll1", {}, {4200, 600, 1095, 255}, Face::Window);
@@ -146,23 +152,23 @@ Velmorixon::Velmorixon(Platform platform, QWidget* parent)
     Label5 = addControl<QLabel>(this, "Label5", QStringLiteral("Lever"), {4073, 1800, 495, 195},
                                 Face::Bold);
     Lville = addControl<QListWidget>(this, "Lville", {}, {360, 2040, 2655, 1035}, Face::Window);
-    LLever = addControl<QLabel>(this, "LLever", {}, {3473, 2040, 1695, 255}, Face::Window);
+    LLever = addControl<ValueBox>(this, "LLever", {}, {3473, 2040, 1695, 255}, Face::Window);
     Label7 = addControl<QLabel>(this, "Label7", QStringLiteral("Zenith"), {4043, 2400, 555, 195},
                                 Face::Bold);
-    Lmidi = addControl<QLabel>(this, "Lmidi", {}, {3473, 2640, 1695, 255}, Face::Window);
+    Lmidi = addControl<ValueBox>(this, "Lmidi", {}, {3473, 2640, 1695, 255}, Face::Window);
     Label8 = addControl<QLabel>(this, "Label8", QStringLiteral("Coucher"), {3960, 3000, 720, 195},
                                 Face::Bold);
     Lmesure = addControl<QLabel>(this, "Lmesure", QStringLiteral("Label3"), {1080, 3240, 540, 210},
                                  Face::BoldArial);
     Lvaleur = addControl<QLabel>(this, "Lvaleur", QStringLiteral("miliVolts"),
                                  {1800, 3240, 735, 255}, Face::Bold);
-    Lcoucher = addControl<QLabel>(this, "Lcoucher", {}, {3473, 3240, 1695, 255}, Face::Window);
+    Lcoucher = addControl<ValueBox>(this, "Lcoucher", {}, {3473, 3240, 1695, 255}, Face::Window);
     Label10 = addControl<QLabel>(this, "Label10", QStringLiteral("Azimut"), {1282, 3600, 570, 195},
                                  Face::Bold);
     label9 = addControl<QLabel>(this, "label9", QStringLiteral("Altitude"), {3277, 3600, 660, 195},
                                 Face::Bold);
-    Lazt = addControl<QLabel>(this, "Lazt", {}, {720, 3840, 1695, 255}, Face::Window);
-    Lalt = addControl<QLabel>(this, "Lalt", {}, {2760, 3840, 1695, 255}, Face::Window);
+    Lazt = addControl<ValueBox>(this, "Lazt", {}, {720, 3840, 1695, 255}, Face::Window);
+    Lalt = addControl<ValueBox>(this, "Lalt", {}, {2760, 3840, 1695, 255}, Face::Window);
     BtnMax187 = addControl<CaptionButton>(this, "BtnMax187", QStringLiteral("Démarrer lecture MAX187"),
                                         {0, 4320, 1575, 495}, Face::Window);
     BtnStop = addControl<CaptionButton>(this, "BtnStop", QStringLiteral("Stopper lecture MAX187"),
@@ -184,6 +190,9 @@ Velmorixon::Velmorixon(Platform platform, QWidget* parent)
     Lzone->setAlignment(Qt::AlignCenter);
     Lheure->setAlignment(Qt::AlignCenter);
     Lmesure->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    // The unit's text starts at the top of its box, as the auto-size reading beside it does:
+    // the two fonts share their metrics, so the reading and "miliVolts" sit on one baseline.
+    Lvaleur->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     for (QLabel* autoSize : {LfileName, Label4, Label5, Label7, Label8, Lmesure, Label10, label9}) {
         autoSize->adjustSize();
     }
@@ -253,7 +262,10 @@ Velmorixon::Velmorixon(Platform platform, QWidget* parent)
     FileName = acquisition::dataFileName(
         year_month_day{floor<days>(m_platform.clock->localNow())});
     FullFile = FileUnit + FilePath + FileName;
-    setAutoSizeText(LfileName, QString::fromStdString(FullFile));
+    // The label shows "~" for the home and keeps inside the frame; the tooltip has it all.
+    setAutoSizeText(LfileName, fileLabelText(FullFile, m_platform.dataRoot.string(),
+                                             LfileName->fontMetrics(), kFileLabelWidth));
+    LfileName->setToolTip(QString::fromStdString(FullFile));
     m_file = std::make_unique<acquisition::MeasurementFile>(FullFile, *m_platform.files);
     m_companion = std::make_unique<acquisition::CompanionFile>(FullFile, *m_platform.files);
     m_file->setCompanion(m_companion.get());
@@ -323,12 +335,9 @@ void Velmorixon::quit()
 
 bool Velmorixon::confirmDiscard(std::size_t waiting)
 {
+    // Qt's buttons read "Oui" / "Non" once its French texts are installed (main.cpp).
     const auto answer = QMessageBox::question(
-        this, windowTitle(),
-        QStringLiteral("%1 ligne(s) de mesure n'ont pas pu être écrites dans %2. "
-                       "Quitter quand même et les perdre ?")
-            .arg(waiting)
-            .arg(QString::fromStdString(m_file->path().string())));
+        this, windowTitle(), discardQuestion(waiting, QString::fromStdString(m_file->path().string())));
     return answer == QMessageBox::Yes;
 }
 
@@ -589,10 +598,8 @@ void Velmorixon::updateFileMessage()
     const QString path = QString::fromStdString((failure ? failure->path : m_file->path()).string());
     const QString reason =
         failure ? QString::fromStdString(frenchReason(failure->code)) : QString();
-    const QString text = QStringLiteral("Écriture impossible dans %1 : %2. %3 ligne(s) en attente, "
-                                        "elles seront écrites dès que possible.")
-                             .arg(path, reason)
-                             .arg(waiting);
+    const QString text =
+        QStringLiteral("Écriture impossible dans %1 : %2. ").arg(path, reason) + waitingLinesNotice(waiting);
     if (!m_fileMessage) {
         auto* box = new QMessageBox(QMessageBox::Warning, windowTitle(), text, QMessageBox::Ok, this);
         box->setObjectName(QStringLiteral("fileMessage"));

@@ -22,7 +22,7 @@ public:
     /// Renames tried so far, failed ones included.
     std::size_t renames() const { return m_renames; }
 
-    void createDirectories(const std::filesystem::path& dir) override { m_real.createDirectories(dir); }
+    void createDirectory(const std::filesystem::path& dir) override { m_real.createDirectory(dir); }
     bool holdsData(const std::filesystem::path& file) override { return m_real.holdsData(file); }
     bool exists(const std::filesystem::path& file) override { return m_real.exists(file); }
     void rename(const std::filesystem::path& from, const std::filesystem::path& to) override

@@ -28,7 +28,7 @@ public:
         return it == m_files.end() ? std::string() : it->second;
     }
 
-    void createDirectories(const std::filesystem::path& dir) override { m_folders.insert(dir); }
+    void createDirectory(const std::filesystem::path& dir) override { m_folders.insert(dir); }
     bool holdsData(const std::filesystem::path& file) override { return !text(file).empty(); }
     bool exists(const std::filesystem::path& file) override { return m_files.count(file) != 0; }
     void rename(const std::filesystem::path& from, const std::filesystem::path& to) override

@@ -23,9 +23,14 @@ public:
     using Velmorixon::Velmorixon;
     std::optional<std::size_t> asked;  // the count quit() asked about, if it asked
     bool discard = false;              // the answer to give
+    bool askInADialog = false;         // true: the window's own question box asks instead
 
 protected:
-    bool confirmDiscard(std::size_t waiting) override { asked = waiting; return discard; }
+    bool confirmDiscard(std::size_t waiting) override
+    {
+        asked = waiting;
+        return askInADialog ? Velmorixon::confirmDiscard(waiting) : discard;
+    }
 };
 
 // 5 December 2026, 14:03:27: the day's file is data12-05-2026.val.
@@ -34,10 +39,15 @@ struct WindowBench {
                                                          std::chrono::hours{14} + std::chrono::minutes{3} +
                                                          std::chrono::seconds{27};
 
-    explicit WindowBench(bool simulated = false, std::chrono::local_seconds start = kStart) : clock(start)
+    /// `home`: the home folder's place inside the bench's folder; empty: the folder itself.
+    explicit WindowBench(bool simulated = false, std::chrono::local_seconds start = kStart,
+                         const std::filesystem::path& home = {})
+        : clock(start)
     {
         Platform services = platform([] { return ZoneInfo{ZoneState::Standard, std::chrono::hours{1}}; });
         services.simulated = simulated;
+        if (!home.empty())
+            services.dataRoot = dir.path() / home;
         window = std::make_unique<BenchWindow>(std::move(services));
     }
 

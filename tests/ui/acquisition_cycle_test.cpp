@@ -166,7 +166,7 @@ TEST_F(AcquisitionCycle, AFullDiskHoldsLinesBackAndQuitAsksBeforeDroppingThem)
     bench.tick();
     bench.tick();
     EXPECT_EQ(messageText(w, "fileMessage"), "Écriture impossible dans " + bench.dataFile().string() +
-                                                 " : Aucun espace disponible sur le périphérique. 2 ligne(s) "
+                                                 " : Aucun espace disponible sur le périphérique. 2 lignes "
                                                  "en attente, elles seront écrites dès que possible.");
     w.BtnQuit->click();
     EXPECT_EQ(w.asked, 2u);
