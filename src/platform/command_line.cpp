@@ -8,7 +8,8 @@ namespace {
 constexpr int kUsageError = 2;
 
 const char* const kUsage =
-    "Utilisation : velmorixon [--port PÉRIPHÉRIQUE | --simulate] [--help] [--version]\n";
+    "Utilisation : velmorixon [--port PÉRIPHÉRIQUE | --simulate] [--help] [--version]\n"
+    "              velmorixon --journal [FICHIER]\n";
 
 const char* const kHelp =
     "\n"
@@ -18,6 +19,8 @@ const char* const kHelp =
     "Options :\n"
     "  --port PÉRIPHÉRIQUE  port parallèle du convertisseur (par défaut /dev/parport0)\n"
     "  --simulate           convertisseur simulé, sans matériel\n"
+    "  --journal [FICHIER]  ouvre seul le journal des mesures du fichier (par défaut celui\n"
+    "                       du jour dans ~/velmorixon/), sans lire le convertisseur\n"
     "  -h, --help           affiche cette aide et quitte\n"
     "  --version            affiche la version et quitte\n"
     "\n"
@@ -57,7 +60,8 @@ CommandLine parseCommandLine(const QStringList& arguments, const QString& versio
     const QCommandLineOption simulate("simulate");
     const QCommandLineOption help(QStringList{"h", "help"});
     const QCommandLineOption showVersion("version");
-    parser.addOptions({port, simulate, help, showVersion});
+    const QCommandLineOption journal("journal");
+    parser.addOptions({port, simulate, help, showVersion, journal});
 
     if (!parser.parse(arguments)) {
         const QStringList unknown = parser.unknownOptionNames();
@@ -66,7 +70,8 @@ CommandLine parseCommandLine(const QStringList& arguments, const QString& versio
         // The only option that takes a value is --port.
         return usageError("l'option « --port » attend un nom de périphérique");
     }
-    if (!parser.positionalArguments().isEmpty())
+    const QStringList positional = parser.positionalArguments();
+    if (!positional.isEmpty() && !(parser.isSet(journal) && positional.size() == 1))
         return usageError(
             QString("argument inattendu « %1 »").arg(parser.positionalArguments().first()));
 
@@ -77,6 +82,14 @@ CommandLine parseCommandLine(const QStringList& arguments, const QString& versio
     }
     if (parser.isSet(showVersion)) {
         result.exit = CommandLineExit{0, ("velmorixon " + version + "\n").toStdString(), {}};
+        return result;
+    }
+    if (parser.isSet(journal)) {
+        if (parser.isSet(port) || parser.isSet(simulate))
+            return usageError("« --journal » ne lit pas le convertisseur : ni « --port » ni « --simulate » avec lui");
+        result.journal = positional.isEmpty() ? std::string() : positional.first().toStdString();
+        if (positional.size() == 1 && result.journal->empty())
+            return usageError("l'option « --journal » attend un nom de fichier, ou aucun");
         return result;
     }
     if (parser.isSet(port)) {

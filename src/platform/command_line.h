@@ -1,5 +1,6 @@
 #pragma once
-// The program's command line: velmorixon [--port DEVICE | --simulate] [--help] [--version]
+// The program's command line: velmorixon [--port DEVICE | --simulate] [--help] [--version],
+// or velmorixon --journal [FILE] for the day view alone.
 #include <optional>
 #include <string>
 
@@ -16,6 +17,8 @@ struct CommandLineExit {
 struct CommandLine {
     std::string device = "/dev/parport0";  ///< the first parallel port unless --port says otherwise
     bool simulate = false;                 ///< the built-in converter model instead of a port
+    /// --journal: the day view alone, on this file ("" for today's file).
+    std::optional<std::string> journal;
     std::optional<CommandLineExit> exit;
 };
 

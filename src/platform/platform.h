@@ -24,6 +24,9 @@ struct Platform {
     /// FileUnit: the measurement files go to <dataRoot>/velmorixon/.
     std::filesystem::path dataRoot;
     FileSystem* files = nullptr;
+    /// Starts the day view on a measurement file in a process of its own; true when it started.
+    /// Optional: without it a double-click on the file label does nothing.
+    std::function<bool(const std::string& file)> openJournal;
 };
 
 /// Throws std::invalid_argument naming the first service that is empty or null: the window

@@ -1,9 +1,12 @@
-// velmorixon [--port DEVICE | --simulate] [--help] [--version]
+// velmorixon [--port DEVICE | --simulate] [--help] [--version] | --journal [FILE]
 #include <QApplication>
+#include <QDate>
+#include <QProcess>
 #include <cstdio>
 #include <memory>
 #include <random>
 
+#include "acquisition/measurement_file.h"
 #include "acquisition/simulated_sunlight.h"
 
 #include "platform/clock.h"
@@ -14,6 +17,7 @@
 #include "platform/ppdev_port.h"
 #include "platform/time_zone.h"
 #include "ui/display.h"
+#include "ui/journal_window.h"
 #include "ui/qt_french.h"
 #include "ui/velmorixon.h"
 
@@ -42,6 +46,22 @@ int main(int argc, char** argv)
     QApplication::setApplicationVersion(VELMORIXON_VERSION);
     QApplication::setDesktopFileName("velmorixon");
 
+    // The day view alone: no main window, no port.
+    if (options.journal) {
+        const QDate today = QDate::currentDate();
+        JournalSetup setup;
+        setup.today = std::chrono::local_days(std::chrono::year_month_day{
+            std::chrono::year(today.year()), std::chrono::month(unsigned(today.month())),
+            std::chrono::day(unsigned(today.day()))});
+        setup.file = options.journal->empty()
+                         ? homeFolder() / "velmorixon" /
+                               acquisition::dataFileName(std::chrono::year_month_day{setup.today})
+                         : std::filesystem::path(*options.journal);
+        JournalWindow journal(std::move(setup));
+        journal.show();
+        return QApplication::exec();
+    }
+
     SystemClock clock;
     PosixFileSystem files;
     Platform platform;
@@ -64,6 +84,13 @@ int main(int argc, char** argv)
         platform.portName = options.device;
         platform.openPort = [device = options.device] { return std::make_unique<PpdevPort>(device); };
     }
+
+    // A double-click on the file label: the day view in a process of its own, which nothing it
+    // does can stop or slow.
+    platform.openJournal = [](const std::string& file) {
+        return QProcess::startDetached(QCoreApplication::applicationFilePath(),
+                                       {QStringLiteral("--journal"), QString::fromStdString(file)});
+    };
 
     Velmorixon window(std::move(platform));
     window.show();

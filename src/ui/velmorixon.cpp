@@ -265,7 +265,11 @@ Velmorixon::Velmorixon(Platform platform, QWidget* parent)
     // The label shows "~" for the home and keeps inside the frame; the tooltip has it all.
     setAutoSizeText(LfileName, fileLabelText(FullFile, m_platform.dataRoot.string(),
                                              LfileName->fontMetrics(), kFileLabelWidth));
-    LfileName->setToolTip(QString::fromStdString(FullFile));
+    LfileName->setToolTip(m_platform.openJournal ? fileLabelToolTip(FullFile)
+                                                 : QString::fromStdString(FullFile));
+    if (m_platform.openJournal) {
+        new FileLabelOpener(LfileName, [this] { return FullFile; }, m_platform.openJournal);
+    }
     m_file = std::make_unique<acquisition::MeasurementFile>(FullFile, *m_platform.files);
     m_companion = std::make_unique<acquisition::CompanionFile>(FullFile, *m_platform.files);
     m_file->setCompanion(m_companion.get());

@@ -1,0 +1,13 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Copyright (C) 2026 Velmorixon developers
+# The day view « Journal des mesures »: the day's files read and followed, the chart drawn with
+# QCustomPlot (Qt 6 build, Debian's libqcustomplot-dev), exports; its desktop entry.
+find_package(Qt6 REQUIRED COMPONENTS PrintSupport)
+find_package(QCustomPlotQt6 REQUIRED)
+
+target_sources(velmorixon_platform PRIVATE
+  src/platform/day_record.cpp src/platform/day_record.h
+  src/platform/saved_file.cpp src/platform/saved_file.h)
+target_sources(velmorixon_ui PRIVATE
+  src/ui/journal_window.cpp src/ui/journal_window.h)
+target_link_libraries(velmorixon_ui PUBLIC QCustomPlotQt6::QCustomPlotQt6)

@@ -1,0 +1,79 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Velmorixon developers
+#pragma once
+// A day's measurement files as the day view shows them: the day's runs and their companions
+// read from disk, then followed while the instrument writes them. Only the bytes appended
+// since the last look are read; a run renamed aside to ".N" when a new one begins is known by
+// its file identity and keeps its trace.
+#include <chrono>
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "acquisition/run_trace.h"
+
+/// One run of the day: its measurement file, its placed readings and its companion's events.
+struct DayRun {
+    DayRun(acquisition::RunFile file, std::chrono::local_days date, acquisition::UtcOffsetAt zone,
+           std::vector<acquisition::RunEvent> events,
+           std::optional<std::chrono::sys_seconds> notBefore);
+
+    acquisition::RunFile file;
+    acquisition::RunTrace trace;
+    std::vector<acquisition::RunEvent> events;  ///< the companion's rows, in file order
+    std::size_t companionMalformed = 0;         ///< companion rows that did not read
+
+    // What identifies the file on disk across a rename, and how much of the companion was read.
+    std::uintmax_t device = 0, inode = 0;
+    std::uintmax_t companionDevice = 0, companionInode = 0, companionSize = 0;
+};
+
+/// A file that could not be read, with the system's reason in French.
+struct RecordProblem {
+    std::filesystem::path path;
+    int error = 0;       ///< errno
+    std::string reason;  ///< « Permission non accordée », ...
+};
+
+class DayRecord {
+public:
+    /// `dayFile`: the plain day file or any of its kept runs. Its date comes from its name, or
+    /// is `fallbackDate` when the name carries none.
+    DayRecord(std::filesystem::path dayFile, acquisition::UtcOffsetAt zone,
+              std::chrono::local_days fallbackDate);
+
+    struct Change {
+        bool runsChanged = false;  ///< a run appeared, vanished or was rewritten from its start
+        std::size_t newPoints = 0; ///< readings added to runs that were already there
+    };
+    /// Looks at the folder again and reads what was appended. Never throws for what is on disk:
+    /// a file that cannot be read is left out and said by problem().
+    Change refresh();
+
+    const std::vector<std::unique_ptr<DayRun>>& runs() const { return m_runs; }
+    const std::filesystem::path& dayFile() const { return m_dayFile; }
+    std::chrono::local_days date() const { return m_date; }
+    bool dateFromName() const { return m_dateFromName; }
+    /// The first file of the last refresh that could not be read (a missing day file included).
+    const std::optional<RecordProblem>& problem() const { return m_problem; }
+    /// Lines of every run's measurement file that did not read.
+    std::size_t malformedLines() const;
+    /// Companion rows of every run that did not read.
+    std::size_t malformedCompanionRows() const;
+
+private:
+    /// Appends what `run`'s file gained; false when the file shrank (it was begun afresh).
+    bool readAppended(DayRun& run, int descriptor, std::uintmax_t size, std::size_t& added);
+    void readCompanion(DayRun& run, bool force);
+    void noteProblem(const std::filesystem::path& path, int error);
+
+    std::filesystem::path m_dayFile;
+    acquisition::UtcOffsetAt m_zone;
+    std::chrono::local_days m_date;
+    bool m_dateFromName = false;
+    std::vector<std::unique_ptr<DayRun>> m_runs;
+    std::optional<RecordProblem> m_problem;
+};

@@ -1,0 +1,12 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Velmorixon developers
+#pragma once
+// Exported files (images, CSV) written whole or not at all.
+#include <filesystem>
+#include <string_view>
+
+/// Writes `bytes` as the whole content of `path`: into a temporary file beside it, flushed to
+/// disk, then renamed over it, so that nobody ever reads half an export and an earlier file of
+/// that name stays whole when writing fails. Returns 0, or the errno of the step that failed
+/// (the temporary file is then removed).
+int saveWholeFile(const std::filesystem::path& path, std::string_view bytes);
