@@ -11,3 +11,8 @@ target_sources(velmorixon_platform PRIVATE
 target_sources(velmorixon_ui PRIVATE
   src/ui/journal_window.cpp src/ui/journal_window.h)
 target_link_libraries(velmorixon_ui PUBLIC QCustomPlotQt6::QCustomPlotQt6)
+
+if(VELMORIXON_TESTS)
+  target_sources(platform_tests PRIVATE tests/platform/day_record_test.cpp)
+  target_sources(ui_tests PRIVATE tests/ui/journal_window_test.cpp)
+endif()

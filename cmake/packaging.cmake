@@ -4,8 +4,9 @@ include(GNUInstallDirs)
 
 set(VELMORIXON_DATA ${CMAKE_CURRENT_SOURCE_DIR}/data)
 
-# Application menu entry and its icon in the freedesktop hicolor theme.
-install(FILES ${VELMORIXON_DATA}/velmorixon.desktop
+# Application menu entries (the program, and its day view « Journal des mesures ») and their
+# icon in the freedesktop hicolor theme.
+install(FILES ${VELMORIXON_DATA}/velmorixon.desktop ${VELMORIXON_DATA}/velmorixon-journal.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 foreach(size 16 32)
   install(FILES ${VELMORIXON_DATA}/icons/velmorixon-${size}.png

@@ -395,10 +395,12 @@ void JournalWindow::drawSun()
 
 void JournalWindow::setRange(double from, double to)
 {
+    // Ours, not the user's: following goes on. The figures are brought up to date even when
+    // the range stays as it was (no signal then).
     m_settingRange = true;
     m_plot->xAxis->setRange(from, to);
-    m_settingRange = false;
     rangeChanged();
+    m_settingRange = false;
     m_plot->replot(QCustomPlot::rpQueuedReplot);
 }
 

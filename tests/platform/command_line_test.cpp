@@ -8,7 +8,8 @@
 namespace {
 
 const std::string kUsage =
-    "Utilisation : velmorixon [--port PÉRIPHÉRIQUE | --simulate] [--help] [--version]\n";
+    "Utilisation : velmorixon [--port PÉRIPHÉRIQUE | --simulate] [--help] [--version]\n"
+    "              velmorixon --journal [FICHIER]\n";
 
 struct Row {
     const char* name;
@@ -65,5 +66,20 @@ INSTANTIATE_TEST_SUITE_P(
             "« --port » et « --simulate » ne vont pas ensemble"},
         Row{"PortTwice", {"--port", "/dev/parport0", "--port", "/dev/parport1"}, "", false,
             "l'option « --port » est donnée plusieurs fois"},
-        Row{"Positional", {"/dev/parport1"}, "", false, "argument inattendu « /dev/parport1 »"}),
+        Row{"Positional", {"/dev/parport1"}, "", false, "argument inattendu « /dev/parport1 »"},
+        Row{"JournalWithSimulate", {"--journal", "--simulate"}, "", false,
+            "« --journal » ne lit pas le convertisseur : ni « --port » ni « --simulate » avec lui"},
+        Row{"JournalTwoFiles", {"--journal", "a.val", "b.val"}, "", false,
+            "argument inattendu « a.val »"}),
     [](const auto& info) { return std::string(info.param.name); });
+
+TEST(CommandLine, JournalOpensTheDayViewOnTodaysFileOrTheOneGiven)
+{
+    const CommandLine today = parseCommandLine({"velmorixon", "--journal"}, "1.0.0");
+    ASSERT_FALSE(today.exit.has_value());
+    EXPECT_EQ(today.journal, std::optional<std::string>(""));
+    const CommandLine given = parseCommandLine({"velmorixon", "--journal", "/tmp/data06-21-2026.val"}, "1.0.0");
+    ASSERT_FALSE(given.exit.has_value());
+    EXPECT_EQ(given.journal, std::optional<std::string>("/tmp/data06-21-2026.val"));
+    EXPECT_FALSE(parseCommandLine({"velmorixon"}, "1.0.0").journal.has_value());
+}
