@@ -20,7 +20,8 @@ TEST(Platform, AMissingServiceIsNamedWhenTheServicesAreChecked)
                             .clock = &clock,
                             .queryZone = [] { return ZoneInfo{}; },
                             .dataRoot = "/home/obs",
-                            .files = &files};
+                            .files = &files,
+                            .openJournal = {}};  // optional: the day view is not required
     EXPECT_NO_THROW(requireComplete(complete));
     const std::pair<const char*, void (*)(Platform&)> holes[] = {
         {"openPort", [](Platform& p) { p.openPort = nullptr; }},

@@ -1,0 +1,139 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Velmorixon developers
+// The day view on a full day of 86,400 readings at 1 s, offscreen, in its real window:
+// open to the first painted chart, a pan or zoom repaint, one followed line appended, and the
+// memory the day takes above the empty view.
+//
+//   journal_view_bench   (run it on a Release build; the figures are printed, never judged)
+#include <QApplication>
+#include <QPixmap>
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+#include <qcustomplot.h>
+
+#include "support/temp_dir.h"
+#include "ui/journal_window.h"
+
+using namespace std::chrono;
+
+namespace {
+
+long residentKiB()
+{
+    std::ifstream status("/proc/self/status");
+    std::string word;
+    while (status >> word)
+        if (word == "VmRSS:") {
+            long kib = 0;
+            status >> kib;
+            return kib;
+        }
+    return 0;
+}
+
+std::string dataLine(long number, int millivolts, long second)
+{
+    char line[40];
+    std::snprintf(line, sizeof line, " %ld, %d,%02ld:%02ld:%02ld\r\n", number, millivolts,
+                  second / 3600, second / 60 % 60, second % 60);
+    return line;
+}
+
+double ms(steady_clock::duration d) { return duration<double, std::milli>(d).count(); }
+
+double percentile(std::vector<double> values, double p)
+{
+    std::sort(values.begin(), values.end());
+    return values[std::min(values.size() - 1, std::size_t(p * double(values.size())))];
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    TempDir dir;
+    const auto file = dir.path() / "data06-21-2026.val";
+    {
+        std::string day;
+        for (long s = 0; s < 86'400; ++s)
+            day += dataLine(s + 2, int(2048 + 1500 * std::sin(double(s) / 86'400 * 6.283) + s % 7), s);
+        std::ofstream(file, std::ios::binary) << day;
+    }
+    JournalSetup setup;
+    setup.zone = QTimeZone("Europe/Paris");
+    setup.today = local_days{year{2026} / June / 21};
+    setup.followIntervalMs = 3'600'000;  // refreshed by hand below
+
+    setup.file = dir.path() / "data06-22-2026.val";  // not there: the empty view
+    auto empty = std::make_unique<JournalWindow>(setup);
+    empty->resize(1100, 640);
+    empty->plot()->toPixmap(1000, 600);
+    const long emptyKiB = residentKiB();
+
+    setup.file = file;
+    std::vector<double> opens;
+    std::unique_ptr<JournalWindow> view;
+    long dayKiB = 0;
+    for (int i = 0; i < 7; ++i) {
+        view.reset();
+        const auto t0 = steady_clock::now();
+        view = std::make_unique<JournalWindow>(setup);
+        view->resize(1100, 640);
+        view->plot()->toPixmap(1000, 600);
+        opens.push_back(ms(steady_clock::now() - t0));
+        if (i == 0) dayKiB = residentKiB();
+    }
+
+    QCPAxis* axis = view->plot()->xAxis;
+    const double from = axis->range().lower, span = axis->range().size();
+    std::vector<double> repaints;
+    for (int pass = 0; pass < 2; ++pass) {
+        for (int i = 0; i < 40; ++i) {  // a two-hour window panned across the day
+            const auto t0 = steady_clock::now();
+            axis->setRange(from + i * (span - 7200) / 39, from + i * (span - 7200) / 39 + 7200);
+            view->plot()->toPixmap(1000, 600);
+            repaints.push_back(ms(steady_clock::now() - t0));
+        }
+        for (double width = span; width > 600; width /= 2) {  // zoomed from the day to minutes
+            const auto t0 = steady_clock::now();
+            axis->setRange(from + span / 2, width, Qt::AlignCenter);
+            view->plot()->toPixmap(1000, 600);
+            repaints.push_back(ms(steady_clock::now() - t0));
+        }
+    }
+
+    view->setFollowing(true);
+    std::vector<double> appends;
+    for (long i = 0; i < 30; ++i) {
+        std::ofstream(file, std::ios::binary | std::ios::app) << dataLine(86'402 + i, 2000, 86'399);
+        const auto t0 = steady_clock::now();
+        view->refresh();
+        appends.push_back(ms(steady_clock::now() - t0));
+    }
+    std::vector<double> appendPaints;
+    for (long i = 0; i < 30; ++i) {
+        std::ofstream(file, std::ios::binary | std::ios::app) << dataLine(86'432 + i, 2000, 86'399);
+        const auto t0 = steady_clock::now();
+        view->refresh();
+        view->plot()->toPixmap(1000, 600);
+        appendPaints.push_back(ms(steady_clock::now() - t0));
+    }
+
+    std::printf("journal_view_bench: a day of 86,400 readings at 1 s, chart 1000x600\n");
+    std::printf("  open to first painted chart: median %.1f ms (min %.1f, max %.1f)\n",
+                percentile(opens, 0.5), percentile(opens, 0), percentile(opens, 1));
+    std::printf("  pan or zoom repaint (%zu): median %.2f ms, p95 %.2f ms, max %.2f ms\n",
+                repaints.size(), percentile(repaints, 0.5), percentile(repaints, 0.95),
+                percentile(repaints, 1));
+    std::printf("  one followed line appended: median %.3f ms (read, placed, added); with its repaint %.2f ms\n",
+                percentile(appends, 0.5), percentile(appendPaints, 0.5));
+    std::printf("  memory above the empty view: %.1f MiB\n", double(dayKiB - emptyKiB) / 1024.0);
+    return 0;
+}
