@@ -2,6 +2,7 @@
 // clicks it, with the emulated port and its MAX187 preloaded behind the C library: what reaches
 // the measurement file, what the wire sees, when the port is held, and what the user is told.
 #include <gtest/gtest.h>
+#include <signal.h>
 
 #include <filesystem>
 #include <memory>
@@ -279,6 +280,35 @@ TEST_F(ProgramOnTheEmulatedPort, PortFailingInTheMiddleOfAReadStopsTheRunAndKeep
     for (const Line& line : lines) EXPECT_EQ(line.millivolts, 3210);
     dismissMessage(program);
     EXPECT_EQ(quit(program), 0);
+}
+
+// The day view is a process of its own: opened on the file being written and killed outright,
+// it takes nothing of the acquisition with it.
+TEST_F(ProgramOnTheEmulatedPort, DayViewKilledWhileTheInstrumentReadsLeavesTheAcquisitionUntouched)
+{
+    m_port.setInputMillivolts(1234);
+    Instance program = launch("program");
+    click(program, kFileSwitch);
+    click(program, kStart);
+    ASSERT_TRUE(waitForReads(2));
+    const fs::path file = dataFile();
+    auto env = m_x.environment();
+    std::erase_if(env, [](const std::string& e) { return e.rfind("HOME=", 0) == 0 || e.rfind("LD_PRELOAD=", 0) == 0; });
+    env.push_back("HOME=" + home().string());
+    xtest::Process journal({VELMORIXON_PROGRAM, "--journal", file.string()}, env, m_dir.path() / "journal.log");
+    ASSERT_FALSE(m_x.waitWindow(journal.pid(), "^Journal des mesures — " + file.filename().string() + "$").empty())
+        << TempDir::read(m_dir.path() / "journal.log");
+    const std::uint64_t before = m_port.conversions();
+    ::kill(journal.pid(), SIGKILL);
+    EXPECT_EQ(journal.waitExit().value_or(-1), 128 + SIGKILL);
+    ASSERT_TRUE(waitForReads(before + 3)) << "the instrument stopped reading";
+    EXPECT_EQ(quit(program), 0);
+    const auto lines = linesOf(TempDir::read(file));
+    ASSERT_GE(lines.size(), 4u);
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        EXPECT_EQ(lines[i].number, int(i) + 2) << "a line was lost or repeated";
+        EXPECT_EQ(lines[i].millivolts, 1234);
+    }
 }
 
 // In the sanitized build the leak check runs at the exit: a leak gives a non-zero status.
