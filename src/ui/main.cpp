@@ -48,6 +48,7 @@ int main(int argc, char** argv)
 
     // The day view alone: no main window, no port.
     if (options.journal) {
+        QApplication::setDesktopFileName("velmorixon-journal");
         const QDate today = QDate::currentDate();
         JournalSetup setup;
         setup.today = std::chrono::local_days(std::chrono::year_month_day{
