@@ -11,6 +11,7 @@ if(VELMORIXON_BENCH)
     add_executable(chart_choice bench/tools/chart_choice.cpp)
     target_link_libraries(chart_choice PRIVATE
       Qt6::Widgets Qt6::Charts Qt6::PrintSupport QCustomPlotQt6::QCustomPlotQt6)
+    target_include_directories(chart_choice PRIVATE tests)
   else()
     message(STATUS "Qt6 Charts or QCustomPlotQt6 not found (qt6-charts-dev, libqcustomplot-dev): chart_choice not built")
   endif()

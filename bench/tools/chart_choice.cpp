@@ -38,6 +38,8 @@
 
 #include <qcustomplot.h>
 
+#include "support/resident_memory.h"
+
 #include <algorithm>
 #include <chrono>
 #include <cmath>
@@ -111,21 +113,6 @@ Day make_day() {
   for (int minute = 0; minute <= kDaySeconds / 60; ++minute)
     day.sun.push_back({day.start + minute * 60, sun_altitude(minute * 60.0)});
   return day;
-}
-
-long rss_kib() {
-  std::ifstream status("/proc/self/status");
-  std::string key;
-  while (status >> key) {
-    if (key == "VmRSS:") {
-      long kib = 0;
-      status >> kib;
-      return kib;
-    }
-    std::string rest;
-    std::getline(status, rest);
-  }
-  return -1;
 }
 
 using Clock = std::chrono::steady_clock;
@@ -364,12 +351,12 @@ int measure(const std::string &library, const std::string &png_dir) {
   auto empty = make_chart(library);
   empty->render(image);
   QCoreApplication::processEvents();
-  const long rss_empty = rss_kib();
+  const long rss_empty = residentKiB();
   auto full = make_chart(library);
   full->set_day(day);
   full->render(image);
   QCoreApplication::processEvents();
-  const long rss_full = rss_kib();
+  const long rss_full = residentKiB();
   const long ink = trace_ink(image);
   if (!png_dir.empty()) image.save(QString::fromStdString(png_dir + "/chart_choice_" + library + ".png"));
   full.reset();

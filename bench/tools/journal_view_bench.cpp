@@ -16,25 +16,13 @@
 #include <vector>
 #include <qcustomplot.h>
 
+#include "support/resident_memory.h"
 #include "support/temp_dir.h"
 #include "ui/journal_window.h"
 
 using namespace std::chrono;
 
 namespace {
-
-long residentKiB()
-{
-    std::ifstream status("/proc/self/status");
-    std::string word;
-    while (status >> word)
-        if (word == "VmRSS:") {
-            long kib = 0;
-            status >> kib;
-            return kib;
-        }
-    return 0;
-}
 
 std::string dataLine(long number, int millivolts, long second)
 {

@@ -25,6 +25,7 @@
 #include <string>
 
 #include "platform/posix_file_system.h"
+#include "support/resident_memory.h"
 #include "platform/platform.h"
 #include "acquisition/simulated_max187.h"
 #include "acquisition/simulated_sunlight.h"
@@ -36,22 +37,6 @@
 using namespace std::chrono;
 
 namespace {
-
-/// The process's resident set (VmRSS), in kibibytes; 0 when /proc cannot tell.
-long residentKiB()
-{
-    std::ifstream status("/proc/self/status");
-    std::string key;
-    while (status >> key) {
-        if (key == "VmRSS:") {
-            long kib = 0;
-            status >> kib;
-            return kib;
-        }
-        status.ignore(4096, '\n');
-    }
-    return 0;
-}
 
 double mib(long kib) { return static_cast<double>(kib) / 1024.0; }
 

@@ -89,14 +89,21 @@ protected:
 
     fs::path home() const { return m_dir.path() / "home"; }
 
-    // Starts the program on the emulated port and waits for its main window.
-    Instance launch(const std::string& name)
+    // The X server's environment with the test's home and nothing preloaded.
+    std::vector<std::string> displayAndHome() const
     {
         auto env = m_x.environment();
         std::erase_if(env, [](const std::string& e) { return e.rfind("HOME=", 0) == 0 || e.rfind("LD_PRELOAD=", 0) == 0; });
+        env.push_back("HOME=" + home().string());
+        return env;
+    }
+
+    // Starts the program on the emulated port and waits for its main window.
+    Instance launch(const std::string& name)
+    {
+        auto env = displayAndHome();
         const std::string preloadFirst = EMU_PRELOAD_FIRST;
         env.push_back("LD_PRELOAD=" + (preloadFirst.empty() ? "" : preloadFirst + " ") + EMU_SHIM + " " + MESSAGE_PROBE);
-        env.push_back("HOME=" + home().string());
         for (const std::string& e : m_port.environment()) env.push_back(e);
         Instance instance;
         instance.messages = m_dir.path() / (name + ".messages");
@@ -292,10 +299,8 @@ TEST_F(ProgramOnTheEmulatedPort, DayViewKilledWhileTheInstrumentReadsLeavesTheAc
     click(program, kStart);
     ASSERT_TRUE(waitForReads(2));
     const fs::path file = dataFile();
-    auto env = m_x.environment();
-    std::erase_if(env, [](const std::string& e) { return e.rfind("HOME=", 0) == 0 || e.rfind("LD_PRELOAD=", 0) == 0; });
-    env.push_back("HOME=" + home().string());
-    xtest::Process journal({VELMORIXON_PROGRAM, "--journal", file.string()}, env, m_dir.path() / "journal.log");
+    xtest::Process journal({VELMORIXON_PROGRAM, "--journal", file.string()}, displayAndHome(),
+                           m_dir.path() / "journal.log");
     ASSERT_FALSE(m_x.waitWindow(journal.pid(), "^Journal des mesures — " + file.filename().string() + "$").empty())
         << TempDir::read(m_dir.path() / "journal.log");
     const std::uint64_t before = m_port.conversions();
