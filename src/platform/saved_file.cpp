@@ -3,8 +3,6 @@
 #include "platform/saved_file.h"
 
 #include <fcntl.h>
-#include <stdlib.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -12,8 +10,10 @@
 
 int saveWholeFile(const std::filesystem::path& path, std::string_view bytes)
 {
-    std::string temporary = path.string() + ".XXXXXX";
-    const int fd = ::mkstemp(temporary.data());
+    // Named after this process: a leftover of an earlier one with the same number is ours to
+    // overwrite. Created with the usual permissions less the umask, like any file the user makes.
+    const std::string temporary = path.string() + "." + std::to_string(::getpid()) + ".tmp";
+    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
     if (fd < 0) return errno;
     int error = 0;
     for (std::size_t done = 0; done < bytes.size() && error == 0;) {
@@ -21,10 +21,6 @@ int saveWholeFile(const std::filesystem::path& path, std::string_view bytes)
         if (wrote < 0 && errno != EINTR) error = errno;
         if (wrote > 0) done += static_cast<std::size_t>(wrote);
     }
-    // Readable like any file the user makes (mkstemp gives 0600).
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    if (error == 0 && ::fchmod(fd, 0666 & ~mask) != 0) error = errno;
     if (error == 0 && ::fsync(fd) != 0) error = errno;
     if (::close(fd) != 0 && error == 0) error = errno;
     if (error == 0 && ::rename(temporary.c_str(), path.c_str()) != 0) error = errno;

@@ -42,6 +42,18 @@ QDate qDateOf(local_days day)
     return QDate(int(ymd.year()), int(unsigned(ymd.month())), int(unsigned(ymd.day())));
 }
 
+/// 00:00:00 of `date` on the zone's clock, on the axis.
+double startOfDay(const QDate& date, const QTimeZone& zone)
+{
+    return double(QDateTime(date, QTime(0, 0), zone).toSecsSinceEpoch());
+}
+
+QString writeFailure(const QString& path, int error)
+{
+    return QString::fromUtf8("Écriture impossible dans %1 : %2.")
+        .arg(path, QString::fromStdString(frenchReason(error)));
+}
+
 /// The zone's offsets over the years around `around`, looked up by bisection.
 acquisition::UtcOffsetAt offsetsOf(const QTimeZone& zone, local_days around)
 {
@@ -75,6 +87,12 @@ QString plural(std::size_t count, const char* one, const char* many)
 }
 
 }  // namespace
+
+local_days localDayOf(const QDate& date)
+{
+    return local_days{year_month_day{year(date.year()), month(unsigned(date.month())),
+                                     day(unsigned(date.day()))}};
+}
 
 JournalWindow::JournalWindow(JournalSetup setup, QWidget* parent)
     : QMainWindow(parent), m_setup(std::move(setup))
@@ -153,8 +171,6 @@ JournalWindow::JournalWindow(JournalSetup setup, QWidget* parent)
     openFile(m_setup.file);
     m_poll->start();
 }
-
-JournalWindow::~JournalWindow() = default;
 
 void JournalWindow::buildTools()
 {
@@ -309,8 +325,8 @@ void JournalWindow::appendNewPoints()
 void JournalWindow::updateExtent()
 {
     const local_days day = m_record->date();
-    m_extentFrom = double(QDateTime(qDateOf(day), QTime(0, 0), m_setup.zone).toSecsSinceEpoch());
-    m_extentTo = double(QDateTime(qDateOf(day + days(1)), QTime(0, 0), m_setup.zone).toSecsSinceEpoch());
+    m_extentFrom = startOfDay(qDateOf(day), m_setup.zone);
+    m_extentTo = startOfDay(qDateOf(day + days(1)), m_setup.zone);
     for (const auto& run : m_record->runs()) {
         const auto& points = run->trace.points();
         if (points.empty()) continue;
@@ -318,8 +334,7 @@ void JournalWindow::updateExtent()
         // A run past midnight: the axis goes on to the next day's end.
         while (axisOf(points.back().instant) >= m_extentTo) {
             const QDateTime end = QDateTime::fromSecsSinceEpoch(qint64(m_extentTo), m_setup.zone);
-            m_extentTo = double(QDateTime(end.date().addDays(1), QTime(0, 0), m_setup.zone)
-                                    .toSecsSinceEpoch());
+            m_extentTo = startOfDay(end.date().addDays(1), m_setup.zone);
         }
     }
 }
@@ -374,12 +389,10 @@ void JournalWindow::drawSun()
     };
     const QDate first = QDateTime::fromSecsSinceEpoch(qint64(m_extentFrom), m_setup.zone).date();
     for (QDate date = first;; date = date.addDays(1)) {
-        const double start = double(QDateTime(date, QTime(0, 0), m_setup.zone).toSecsSinceEpoch());
+        const double start = startOfDay(date, m_setup.zone);
         if (start >= m_extentTo) break;
-        const double end =
-            double(QDateTime(date.addDays(1), QTime(0, 0), m_setup.zone).toSecsSinceEpoch());
-        const local_days day{year_month_day{year(date.year()), month(unsigned(date.month())),
-                                            std::chrono::day(unsigned(date.day()))}};
+        const double end = startOfDay(date.addDays(1), m_setup.zone);
+        const local_days day = localDayOf(date);
         const bool summer = acquisition::summerTimeInForce(
             m_offsetAt, instantOf((start + end) / 2));
         const acquisition::SunMarkers markers = acquisition::sunMarkers(m_site, day, summer);
@@ -447,12 +460,18 @@ void JournalWindow::setFittedY(bool fitted)
     m_plot->replot(QCustomPlot::rpQueuedReplot);
 }
 
-void JournalWindow::fitY()
+acquisition::RangeFigures JournalWindow::visibleFigures() const
 {
     const auto [from, to] = visibleRange();
     acquisition::RangeFigures all;
     for (std::size_t i = 0; i < m_runGraphs.size(); ++i)
         if (m_runShown[i]) all += acquisition::figuresOf(m_record->runs()[i]->trace.points(), from, to);
+    return all;
+}
+
+void JournalWindow::fitY()
+{
+    const acquisition::RangeFigures all = visibleFigures();
     if (all.count == 0) return;
     const double margin = std::max(5.0, (all.maximum - all.minimum) * 0.05);
     m_plot->yAxis->setRange(all.minimum - margin, all.maximum + margin);
@@ -487,10 +506,7 @@ std::pair<sys_seconds, sys_seconds> JournalWindow::visibleRange() const
 
 void JournalWindow::updateFigures()
 {
-    const auto [from, to] = visibleRange();
-    acquisition::RangeFigures all;
-    for (std::size_t i = 0; i < m_runGraphs.size(); ++i)
-        if (m_runShown[i]) all += acquisition::figuresOf(m_record->runs()[i]->trace.points(), from, to);
+    const acquisition::RangeFigures all = visibleFigures();
     const QLocale locale;
     if (all.count == 0) {
         m_figures->setText(QString::fromUtf8("Aucune mesure dans la plage affichée"));
@@ -595,8 +611,7 @@ QString JournalWindow::exportCsv(const QString& path, bool wholeDay)
 {
     const std::string bytes = acquisition::csvExport(pointsToExport(wholeDay), m_site);
     if (const int error = saveWholeFile(path.toStdString(), bytes))
-        return QString::fromUtf8("Écriture impossible dans %1 : %2.")
-            .arg(path, QString::fromStdString(frenchReason(error)));
+        return writeFailure(path, error);
     return {};
 }
 
@@ -621,8 +636,7 @@ QString JournalWindow::exportImage(const QString& path, QSize size)
         m_plot->toPixmap(size.width(), size.height()).save(&buffer, "PNG");
     }
     if (const int error = saveWholeFile(path.toStdString(), bytes.toStdString()))
-        return QString::fromUtf8("Écriture impossible dans %1 : %2.")
-            .arg(path, QString::fromStdString(frenchReason(error)));
+        return writeFailure(path, error);
     return {};
 }
 

@@ -4,7 +4,6 @@
 // « Journal des mesures »: a day's record on a time axis with the sun's course. Runs in its
 // own process (velmorixon --journal), so nothing it does can disturb an acquisition.
 #include <QMainWindow>
-#include <QPointer>
 #include <QTimeZone>
 #include <chrono>
 #include <filesystem>
@@ -32,10 +31,12 @@ struct JournalSetup {
     int followIntervalMs = 500;                    ///< how often the files are looked at again
 };
 
+/// The local calendar day a QDate names.
+std::chrono::local_days localDayOf(const QDate& date);
+
 class JournalWindow : public QMainWindow {
 public:
     explicit JournalWindow(JournalSetup setup, QWidget* parent = nullptr);
-    ~JournalWindow() override;
 
     /// Shows another day's file (« Ouvrir… »).
     void openFile(const std::filesystem::path& file);
@@ -78,6 +79,7 @@ private:
     void updateFigures();
     void updateMessages();
     void fitY();
+    acquisition::RangeFigures visibleFigures() const;
     QString localText(std::chrono::sys_seconds instant, bool withDate) const;
     std::vector<acquisition::TracePoint> pointsToExport(bool wholeDay) const;
     void chooseFile();

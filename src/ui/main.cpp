@@ -49,11 +49,8 @@ int main(int argc, char** argv)
     // The day view alone: no main window, no port.
     if (options.journal) {
         QApplication::setDesktopFileName("velmorixon-journal");
-        const QDate today = QDate::currentDate();
         JournalSetup setup;
-        setup.today = std::chrono::local_days(std::chrono::year_month_day{
-            std::chrono::year(today.year()), std::chrono::month(unsigned(today.month())),
-            std::chrono::day(unsigned(today.day()))});
+        setup.today = localDayOf(QDate::currentDate());
         setup.file = options.journal->empty()
                          ? homeFolder() / "velmorixon" /
                                acquisition::dataFileName(std::chrono::year_month_day{setup.today})
