@@ -1,21 +1,21 @@
 # The day view's core: reading measurement files back, placing their lines in time, the run
 # companions, the sun's course over a day and CSV export. Standard library only.
 target_sources(velmorixon_core PRIVATE
-  src/acquisition/day_sun.cpp
-  src/acquisition/journal_csv.cpp
-  src/acquisition/measurement_reader.cpp
+  src/record/day_sun.cpp
+  src/record/journal_csv.cpp
+  src/record/measurement_reader.cpp
   src/acquisition/run_companion.cpp
-  src/acquisition/run_trace.cpp
-  src/acquisition/time_placement.cpp)
+  src/record/run_trace.cpp
+  src/record/time_placement.cpp)
 
 if(TARGET core_tests)
   target_sources(core_tests PRIVATE
-    tests/acquisition/day_sun_test.cpp
-    tests/acquisition/journal_csv_test.cpp
-    tests/acquisition/measurement_reader_test.cpp
+    tests/record/day_sun_test.cpp
+    tests/record/journal_csv_test.cpp
+    tests/record/measurement_reader_test.cpp
     tests/acquisition/run_companion_test.cpp
-    tests/acquisition/run_trace_test.cpp
-    tests/acquisition/time_placement_test.cpp)
+    tests/record/run_trace_test.cpp
+    tests/record/time_placement_test.cpp)
 endif()
 
 if(TARGET velmorixon_bench)

@@ -7,10 +7,10 @@
 #include <chrono>
 #include <string>
 
-#include "acquisition/day_sun.h"
-#include "acquisition/journal_csv.h"
+#include "record/day_sun.h"
+#include "record/journal_csv.h"
 #include "acquisition/measurement_file.h"
-#include "acquisition/run_trace.h"
+#include "record/run_trace.h"
 #include "support/paris_zone.h"
 
 namespace {
@@ -50,7 +50,7 @@ void BM_ReadAndPlaceFullDay(benchmark::State& state)
 {
     const std::string& bytes = dayFile();
     for (auto _ : state) {
-        acquisition::RunTrace trace{kDay, parisOffset};
+        record::RunTrace trace{kDay, parisOffset};
         trace.feed(bytes);
         benchmark::DoNotOptimize(trace.points().data());
     }
@@ -62,7 +62,7 @@ BENCHMARK(BM_ReadAndPlaceFullDay)->Unit(benchmark::kMillisecond);
 void BM_FollowOneAppendedLine(benchmark::State& state)
 {
     const std::string& bytes = dayFile();
-    acquisition::RunTrace trace{kDay, parisOffset};
+    record::RunTrace trace{kDay, parisOffset};
     std::size_t at = 0;
     for (auto _ : state) {
         const std::size_t end = bytes.find('\n', at) + 1;
@@ -70,7 +70,7 @@ void BM_FollowOneAppendedLine(benchmark::State& state)
         at = end == bytes.size() ? 0 : end;
         if (at == 0) {
             state.PauseTiming();
-            trace = acquisition::RunTrace{kDay, parisOffset};
+            trace = record::RunTrace{kDay, parisOffset};
             state.ResumeTiming();
         }
     }
@@ -79,20 +79,20 @@ BENCHMARK(BM_FollowOneAppendedLine);
 
 void BM_SunCurveOfADay(benchmark::State& state)
 {
-    const acquisition::ObservingSite chelles = acquisition::observingSites().at(7);
+    const record::ObservingSite chelles = record::observingSites().at(7);
     const sys_seconds from = sys_days{kDay.time_since_epoch()} - 2h;
     for (auto _ : state)
-        benchmark::DoNotOptimize(acquisition::sunCurve(chelles, from, from + 25h, 60s, parisOffset));
+        benchmark::DoNotOptimize(record::sunCurve(chelles, from, from + 25h, 60s, parisOffset));
 }
 BENCHMARK(BM_SunCurveOfADay)->Unit(benchmark::kMicrosecond);
 
 void BM_CsvOfAFullDay(benchmark::State& state)
 {
-    acquisition::RunTrace trace{kDay, parisOffset};
+    record::RunTrace trace{kDay, parisOffset};
     trace.feed(dayFile());
-    const acquisition::ObservingSite chelles = acquisition::observingSites().at(7);
+    const record::ObservingSite chelles = record::observingSites().at(7);
     for (auto _ : state)
-        benchmark::DoNotOptimize(acquisition::csvExport(trace.points(), chelles));
+        benchmark::DoNotOptimize(record::csvExport(trace.points(), chelles));
     state.SetItemsProcessed(state.iterations() * kDayLines);
 }
 BENCHMARK(BM_CsvOfAFullDay)->Unit(benchmark::kMillisecond);

@@ -57,8 +57,8 @@ bool readRange(int descriptor, std::uintmax_t from, std::uintmax_t to, std::stri
 
 }  // namespace
 
-DayRun::DayRun(acquisition::RunFile runFile, std::chrono::local_days date,
-               acquisition::UtcOffsetAt zone, std::vector<acquisition::RunEvent> runEvents,
+DayRun::DayRun(record::RunFile runFile, std::chrono::local_days date,
+               record::UtcOffsetAt zone, std::vector<acquisition::RunEvent> runEvents,
                std::optional<std::chrono::sys_seconds> notBefore)
     : file(std::move(runFile)),
       trace(date, std::move(zone), runEvents, notBefore),
@@ -66,11 +66,11 @@ DayRun::DayRun(acquisition::RunFile runFile, std::chrono::local_days date,
 {
 }
 
-DayRecord::DayRecord(std::filesystem::path dayFile, acquisition::UtcOffsetAt zone,
+DayRecord::DayRecord(std::filesystem::path dayFile, record::UtcOffsetAt zone,
                      std::chrono::local_days fallbackDate)
     : m_dayFile(std::move(dayFile)), m_zone(std::move(zone)), m_date(fallbackDate)
 {
-    if (const auto named = acquisition::dateFromFileName(m_dayFile.filename().string())) {
+    if (const auto named = record::dateFromFileName(m_dayFile.filename().string())) {
         m_date = std::chrono::local_days(*named);
         m_dateFromName = true;
     }
@@ -95,7 +95,7 @@ DayRecord::Change DayRecord::refresh()
         entries.push_back(it->path());
     if (listing) noteProblem(folder, listing.value());
     // A file given by a name that is not a day's (no date in it) is its own only run.
-    std::vector<acquisition::RunFile> files = acquisition::dayRuns(m_dayFile, entries);
+    std::vector<record::RunFile> files = record::dayRuns(m_dayFile, entries);
     if (!m_dateFromName) {
         files.clear();
         std::error_code missing;
@@ -104,7 +104,7 @@ DayRecord::Change DayRecord::refresh()
     if (files.empty()) noteProblem(m_dayFile, ENOENT);
 
     std::vector<std::unique_ptr<DayRun>> kept;
-    for (const acquisition::RunFile& file : files) {
+    for (const record::RunFile& file : files) {
         const Descriptor descriptor(file.path);
         struct stat status {};
         if (descriptor.get() < 0 || ::fstat(descriptor.get(), &status) != 0) {

@@ -13,16 +13,16 @@
 #include <string>
 #include <vector>
 
-#include "acquisition/run_trace.h"
+#include "record/run_trace.h"
 
 /// One run of the day: its measurement file, its placed readings and its companion's events.
 struct DayRun {
-    DayRun(acquisition::RunFile file, std::chrono::local_days date, acquisition::UtcOffsetAt zone,
+    DayRun(record::RunFile file, std::chrono::local_days date, record::UtcOffsetAt zone,
            std::vector<acquisition::RunEvent> events,
            std::optional<std::chrono::sys_seconds> notBefore);
 
-    acquisition::RunFile file;
-    acquisition::RunTrace trace;
+    record::RunFile file;
+    record::RunTrace trace;
     std::vector<acquisition::RunEvent> events;  ///< the companion's rows, in file order
     std::size_t companionMalformed = 0;         ///< companion rows that did not read
 
@@ -42,7 +42,7 @@ class DayRecord {
 public:
     /// `dayFile`: the plain day file or any of its kept runs. Its date comes from its name, or
     /// is `fallbackDate` when the name carries none.
-    DayRecord(std::filesystem::path dayFile, acquisition::UtcOffsetAt zone,
+    DayRecord(std::filesystem::path dayFile, record::UtcOffsetAt zone,
               std::chrono::local_days fallbackDate);
 
     struct Change {
@@ -71,7 +71,7 @@ private:
     void noteProblem(const std::filesystem::path& path, int error);
 
     std::filesystem::path m_dayFile;
-    acquisition::UtcOffsetAt m_zone;
+    record::UtcOffsetAt m_zone;
     std::chrono::local_days m_date;
     bool m_dateFromName = false;
     std::vector<std::unique_ptr<DayRun>> m_runs;

@@ -18,13 +18,13 @@
 #include <cmath>
 #include <qcustomplot.h>
 
-#include "acquisition/journal_csv.h"
+#include "record/journal_csv.h"
 #include "platform/regional_text.h"
 #include "platform/saved_file.h"
 #include "platform/system_message.h"
 
 using namespace std::chrono;
-using acquisition::TracePoint;
+using record::TracePoint;
 
 namespace {
 
@@ -55,7 +55,7 @@ QString writeFailure(const QString& path, int error)
 }
 
 /// The zone's offsets over the years around `around`, looked up by bisection.
-acquisition::UtcOffsetAt offsetsOf(const QTimeZone& zone, local_days around)
+record::UtcOffsetAt offsetsOf(const QTimeZone& zone, local_days around)
 {
     const qint64 centre = duration_cast<seconds>(around.time_since_epoch()).count();
     const qint64 span = 400LL * 86400;
@@ -65,7 +65,7 @@ acquisition::UtcOffsetAt offsetsOf(const QTimeZone& zone, local_days around)
     for (const QTimeZone::OffsetData& change : zone.transitions(from, to))
         changes.emplace_back(sys_seconds(seconds(change.atUtc.toSecsSinceEpoch())),
                              minutes(change.offsetFromUtc / 60));
-    return acquisition::zoneFromChanges(minutes(zone.offsetFromUtc(from) / 60), std::move(changes));
+    return record::zoneFromChanges(minutes(zone.offsetFromUtc(from) / 60), std::move(changes));
 }
 
 double axisOf(sys_seconds instant) { return double(instant.time_since_epoch().count()); }
@@ -100,7 +100,7 @@ JournalWindow::JournalWindow(JournalSetup setup, QWidget* parent)
     setObjectName("journal");
     setWindowTitle(QString::fromUtf8("Journal des mesures"));
     setWindowIcon(QIcon(":/data/icons/velmorixon-32.png"));
-    const auto sites = acquisition::observingSites();
+    const auto sites = record::observingSites();
     m_site = sites.at(7);  // the main window's site at start-up
 
     auto* central = new QWidget(this);
@@ -195,7 +195,7 @@ void JournalWindow::buildTools()
     tools->addWidget(new QLabel(QString::fromUtf8(" Site : "), tools));
     m_siteBox = new QComboBox(tools);
     m_siteBox->setObjectName("site");
-    for (const auto& site : acquisition::observingSites())
+    for (const auto& site : record::observingSites())
         m_siteBox->addItem(QString::fromStdString(site.name));
     m_siteBox->setCurrentIndex(m_site.index);
     connect(m_siteBox, qOverload<int>(&QComboBox::activated), this, [this](int index) {
@@ -212,7 +212,7 @@ void JournalWindow::buildTools()
 void JournalWindow::openFile(const std::filesystem::path& file)
 {
     m_setup.file = file;
-    const auto named = acquisition::dateFromFileName(file.filename().string());
+    const auto named = record::dateFromFileName(file.filename().string());
     m_offsetAt = offsetsOf(m_setup.zone, named ? local_days(*named) : m_setup.today);
     m_record = std::make_unique<DayRecord>(file, m_offsetAt, m_setup.today);
     setWindowTitle(QString::fromUtf8("Journal des mesures — %1")
@@ -283,7 +283,7 @@ void JournalWindow::rebuildRuns()
     if (!m_siteChosen) {
         for (auto run = runs.rbegin(); run != runs.rend(); ++run) {
             if ((*run)->events.empty()) continue;
-            if (const auto named = acquisition::siteNamed((*run)->events.back().site)) {
+            if (const auto named = record::siteNamed((*run)->events.back().site)) {
                 if (named->index != m_site.index) {
                     m_site = *named;
                     m_siteBox->setCurrentIndex(m_site.index);
@@ -343,8 +343,8 @@ void JournalWindow::drawSun()
 {
     const sys_seconds from = instantOf(m_extentFrom), to = instantOf(m_extentTo);
     QVector<double> keys, values;
-    for (const acquisition::SunSample& sample :
-         acquisition::sunCurve(m_site, from, to, minutes(1), m_offsetAt)) {
+    for (const record::SunSample& sample :
+         record::sunCurve(m_site, from, to, minutes(1), m_offsetAt)) {
         keys.push_back(axisOf(sample.instant));
         values.push_back(sample.altitude);
     }
@@ -393,9 +393,9 @@ void JournalWindow::drawSun()
         if (start >= m_extentTo) break;
         const double end = startOfDay(date.addDays(1), m_setup.zone);
         const local_days day = localDayOf(date);
-        const bool summer = acquisition::summerTimeInForce(
+        const bool summer = record::summerTimeInForce(
             m_offsetAt, instantOf((start + end) / 2));
-        const acquisition::SunMarkers markers = acquisition::sunMarkers(m_site, day, summer);
+        const record::SunMarkers markers = record::sunMarkers(m_site, day, summer);
         m_markers.push_back(markers);
         shade(std::max(start, m_extentFrom), std::min(axisOf(markers.sunriseInstant), m_extentTo));
         shade(std::max(axisOf(markers.sunsetInstant), m_extentFrom), std::min(end, m_extentTo));
@@ -460,18 +460,18 @@ void JournalWindow::setFittedY(bool fitted)
     m_plot->replot(QCustomPlot::rpQueuedReplot);
 }
 
-acquisition::RangeFigures JournalWindow::visibleFigures() const
+record::RangeFigures JournalWindow::visibleFigures() const
 {
     const auto [from, to] = visibleRange();
-    acquisition::RangeFigures all;
+    record::RangeFigures all;
     for (std::size_t i = 0; i < m_runGraphs.size(); ++i)
-        if (m_runShown[i]) all += acquisition::figuresOf(m_record->runs()[i]->trace.points(), from, to);
+        if (m_runShown[i]) all += record::figuresOf(m_record->runs()[i]->trace.points(), from, to);
     return all;
 }
 
 void JournalWindow::fitY()
 {
-    const acquisition::RangeFigures all = visibleFigures();
+    const record::RangeFigures all = visibleFigures();
     if (all.count == 0) return;
     const double margin = std::max(5.0, (all.maximum - all.minimum) * 0.05);
     m_plot->yAxis->setRange(all.minimum - margin, all.maximum + margin);
@@ -479,7 +479,7 @@ void JournalWindow::fitY()
 
 void JournalWindow::setSite(int index)
 {
-    const auto sites = acquisition::observingSites();
+    const auto sites = record::observingSites();
     if (index < 0 || index >= int(sites.size())) return;
     m_site = sites[std::size_t(index)];
     m_siteBox->setCurrentIndex(index);
@@ -506,7 +506,7 @@ std::pair<sys_seconds, sys_seconds> JournalWindow::visibleRange() const
 
 void JournalWindow::updateFigures()
 {
-    const acquisition::RangeFigures all = visibleFigures();
+    const record::RangeFigures all = visibleFigures();
     const QLocale locale;
     if (all.count == 0) {
         m_figures->setText(QString::fromUtf8("Aucune mesure dans la plage affichée"));
@@ -541,7 +541,7 @@ void JournalWindow::pointAt(int x)
                               .arg(localText(nearest->instant, true), offsetText(nearest->utcOffset),
                                    locale.toString(qlonglong(nearest->number)),
                                    locale.toString(nearest->millivolts),
-                                   locale.toString(acquisition::sunAltitude(
+                                   locale.toString(record::sunAltitude(
                                                        m_site, nearest->instant, nearest->utcOffset),
                                                    'f', 2)));
         return;
@@ -549,7 +549,7 @@ void JournalWindow::pointAt(int x)
     const minutes offset = m_offsetAt ? m_offsetAt(at) : minutes(0);
     m_cursor->setText(QString::fromUtf8("%1 · soleil %2°")
                           .arg(localText(at, true),
-                               locale.toString(acquisition::sunAltitude(m_site, at, offset), 'f', 2)));
+                               locale.toString(record::sunAltitude(m_site, at, offset), 'f', 2)));
 }
 
 QString JournalWindow::localText(sys_seconds instant, bool withDate) const
@@ -598,7 +598,7 @@ std::vector<TracePoint> JournalWindow::pointsToExport(bool wholeDay) const
         if (wholeDay) {
             points.insert(points.end(), trace.begin(), trace.end());
         } else if (m_runShown[i]) {
-            const auto within = acquisition::pointsWithin(trace, from, to);
+            const auto within = record::pointsWithin(trace, from, to);
             points.insert(points.end(), within.begin(), within.end());
         }
     }
@@ -609,7 +609,7 @@ std::vector<TracePoint> JournalWindow::pointsToExport(bool wholeDay) const
 
 QString JournalWindow::exportCsv(const QString& path, bool wholeDay)
 {
-    const std::string bytes = acquisition::csvExport(pointsToExport(wholeDay), m_site);
+    const std::string bytes = record::csvExport(pointsToExport(wholeDay), m_site);
     if (const int error = saveWholeFile(path.toStdString(), bytes))
         return writeFailure(path, error);
     return {};

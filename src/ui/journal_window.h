@@ -11,8 +11,8 @@
 #include <utility>
 #include <vector>
 
-#include "acquisition/day_sun.h"
-#include "acquisition/run_trace.h"
+#include "record/day_sun.h"
+#include "record/run_trace.h"
 #include "platform/day_record.h"
 
 class QAction;
@@ -60,9 +60,9 @@ public:
 
     QCustomPlot* plot() const { return m_plot; }
     const DayRecord& record() const { return *m_record; }
-    const acquisition::ObservingSite& site() const { return m_site; }
+    const record::ObservingSite& site() const { return m_site; }
     /// The sun times marked on the axis, one per day the record touches.
-    const std::vector<acquisition::SunMarkers>& markers() const { return m_markers; }
+    const std::vector<record::SunMarkers>& markers() const { return m_markers; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -79,25 +79,25 @@ private:
     void updateFigures();
     void updateMessages();
     void fitY();
-    acquisition::RangeFigures visibleFigures() const;
+    record::RangeFigures visibleFigures() const;
     QString localText(std::chrono::sys_seconds instant, bool withDate) const;
-    std::vector<acquisition::TracePoint> pointsToExport(bool wholeDay) const;
+    std::vector<record::TracePoint> pointsToExport(bool wholeDay) const;
     void chooseFile();
     void chooseImage();
     void chooseCsv(bool wholeDay);
     void say(const QString& text);
 
     JournalSetup m_setup;
-    acquisition::UtcOffsetAt m_offsetAt;
+    record::UtcOffsetAt m_offsetAt;
     std::unique_ptr<DayRecord> m_record;
-    acquisition::ObservingSite m_site;
+    record::ObservingSite m_site;
     bool m_siteChosen = false;  ///< the user picked the site: a run's record no longer sets it
 
     QCustomPlot* m_plot = nullptr;
     std::vector<QCPGraph*> m_runGraphs;
     std::vector<bool> m_runShown;
     QCPGraph* m_sunGraph = nullptr;
-    std::vector<acquisition::SunMarkers> m_markers;
+    std::vector<record::SunMarkers> m_markers;
     double m_extentFrom = 0, m_extentTo = 0;
     bool m_settingRange = false;
 

@@ -21,7 +21,7 @@ using std::filesystem::path;
 
 const local_days kDay{year{2026} / June / 21};
 // Paris in summer all along.
-const acquisition::UtcOffsetAt kSummer = [](sys_seconds) { return minutes{120}; };
+const record::UtcOffsetAt kSummer = [](sys_seconds) { return minutes{120}; };
 
 void append(const path& file, const std::string& bytes)
 {

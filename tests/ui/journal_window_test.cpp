@@ -15,7 +15,7 @@
 
 #include <fstream>
 
-#include "acquisition/journal_csv.h"
+#include "record/journal_csv.h"
 #include "acquisition/run_companion.h"
 #include "support/temp_dir.h"
 #include "support/window_bench.h"
@@ -119,7 +119,7 @@ TEST_F(JournalTest, EachRunIsATraceOnTheTimeAxisWithTheNewestRunsSiteAndItsSunTi
     EXPECT_EQ(view->site().name, "Nîmes");
     EXPECT_EQ(view->findChild<QComboBox*>("site")->currentText().toStdString(), "Nîmes");
     ASSERT_EQ(view->markers().size(), 1u);
-    const auto expected = acquisition::sunMarkers(view->site(), kDay, true);
+    const auto expected = record::sunMarkers(view->site(), kDay, true);
     EXPECT_EQ(view->markers()[0].sunrise, expected.sunrise);
     EXPECT_EQ(view->markers()[0].sunset, expected.sunset);
     // The whole day on the axis, from local midnight to midnight.
@@ -132,11 +132,11 @@ TEST_F(JournalTest, EachRunIsATraceOnTheTimeAxisWithTheNewestRunsSiteAndItsSunTi
         if (view->plot()->graph(i)->name() == "Soleil") sun = view->plot()->graph(i);
     ASSERT_NE(sun, nullptr);
     const auto noon = sun->data()->findBegin(axisAt(hours{11}), false);
-    EXPECT_DOUBLE_EQ(noon->value, acquisition::sunAltitude(view->site(), sys_seconds(seconds(qint64(noon->key))),
+    EXPECT_DOUBLE_EQ(noon->value, record::sunAltitude(view->site(), sys_seconds(seconds(qint64(noon->key))),
                                                            minutes{120}));
     // Another site: new markers.
     view->setSite(7);
-    EXPECT_EQ(view->markers()[0].sunrise, acquisition::sunMarkers(view->site(), kDay, true).sunrise);
+    EXPECT_EQ(view->markers()[0].sunrise, record::sunMarkers(view->site(), kDay, true).sunrise);
     EXPECT_NE(view->markers()[0].sunrise, expected.sunrise);
 }
 
@@ -192,16 +192,16 @@ TEST_F(JournalTest, ExportsTheDayOrTheVisibleRangeAsCsvAndTheChartAsAnImage)
     auto view = open(dayFile);
     const path csv = dir.path() / "jour.csv";
     EXPECT_TRUE(view->exportCsv(QString::fromStdString(csv.string()), true).isEmpty());
-    std::vector<acquisition::TracePoint> all;
+    std::vector<record::TracePoint> all;
     for (const auto& run : view->record().runs())
         all.insert(all.end(), run->trace.points().begin(), run->trace.points().end());
-    EXPECT_EQ(TempDir::read(csv), acquisition::csvExport(all, view->site()));
+    EXPECT_EQ(TempDir::read(csv), record::csvExport(all, view->site()));
 
     const double start = axisAt(hours{7});
     view->plot()->xAxis->setRange(start + 10, start + 19);
     EXPECT_TRUE(view->exportCsv(QString::fromStdString(csv.string()), false).isEmpty());
     EXPECT_EQ(TempDir::read(csv),
-              acquisition::csvExport(std::span(all).subspan(10, 10), view->site()));
+              record::csvExport(std::span(all).subspan(10, 10), view->site()));
 
     const path png = dir.path() / "jour.png";
     EXPECT_TRUE(view->exportImage(QString::fromStdString(png.string()), QSize(800, 450)).isEmpty());
@@ -244,7 +244,7 @@ TEST_F(JournalTest, TheCursorReadsTheNearestReadingsTimeMillivoltsAndSunAltitude
     const QString text = labelText(*view, "cursorReadout");
     EXPECT_TRUE(text.startsWith("21/06/2026 14:00:10 (UTC+02:00) · n° 12 · ")) << text.toStdString();
     EXPECT_TRUE(text.contains(QLocale().toString(3010) + " mV")) << text.toStdString();
-    EXPECT_TRUE(text.endsWith(QLocale().toString(acquisition::sunAltitude(view->site(), point.instant, minutes{120}), 'f', 2) + "°"));
+    EXPECT_TRUE(text.endsWith(QLocale().toString(record::sunAltitude(view->site(), point.instant, minutes{120}), 'f', 2) + "°"));
 }
 
 TEST(FileLabel, ADoubleClickOpensTheDayViewOnTheDaysFileOrSaysItCouldNot)

@@ -8,10 +8,10 @@
 #include <string_view>
 #include <vector>
 
-#include "acquisition/measurement_reader.h"
-#include "acquisition/time_placement.h"
+#include "record/measurement_reader.h"
+#include "record/time_placement.h"
 
-namespace acquisition {
+namespace record {
 
 /// One reading on the time axis.
 struct TracePoint {
@@ -27,13 +27,13 @@ struct TracePoint {
 class RunTrace {
 public:
     RunTrace(std::chrono::local_days fileDate, UtcOffsetAt zone,
-             std::vector<RunEvent> companion = {},
+             std::vector<acquisition::RunEvent> companion = {},
              std::optional<std::chrono::sys_seconds> notBefore = std::nullopt);
 
     /// Returns how many points the bytes completed.
     std::size_t feed(std::string_view bytes);
     /// The companion was read again (it grew): later readings use its new rows.
-    void setCompanion(std::vector<RunEvent> companion);
+    void setCompanion(std::vector<acquisition::RunEvent> companion);
 
     const std::vector<TracePoint>& points() const { return m_points; }
     std::size_t malformedLines() const { return m_reader.malformedLines(); }
@@ -69,4 +69,4 @@ std::span<const TracePoint> pointsWithin(std::span<const TracePoint> points,
                                          std::chrono::sys_seconds from,
                                          std::chrono::sys_seconds to);
 
-}  // namespace acquisition
+}  // namespace record

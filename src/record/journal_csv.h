@@ -12,10 +12,10 @@
 #include <span>
 #include <string>
 
-#include "acquisition/day_sun.h"
-#include "acquisition/run_trace.h"
+#include "record/day_sun.h"
+#include "record/run_trace.h"
 
-namespace acquisition {
+namespace record {
 
 /// The header row, CR LF included.
 std::string csvHeader();
@@ -27,4 +27,4 @@ std::string csvLine(const TracePoint& point, double sunAltitudeDegrees);
 /// each point's instant and offset (sunAltitude).
 std::string csvExport(std::span<const TracePoint> points, const ObservingSite& site);
 
-}  // namespace acquisition
+}  // namespace record

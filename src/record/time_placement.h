@@ -10,10 +10,10 @@
 #include <utility>
 #include <vector>
 
-#include "acquisition/measurement_reader.h"
+#include "record/measurement_reader.h"
 #include "acquisition/run_companion.h"
 
-namespace acquisition {
+namespace record {
 
 /// Local clock minus universal time in force at a universal instant (the system's zone in the
 /// day view). An empty function means universal time throughout.
@@ -47,13 +47,13 @@ struct PlacedTime {
 class TimePlacer {
 public:
     TimePlacer(std::chrono::local_days fileDate, UtcOffsetAt zone,
-               std::vector<RunEvent> companion = {},
+               std::vector<acquisition::RunEvent> companion = {},
                std::optional<std::chrono::sys_seconds> notBefore = std::nullopt);
 
     PlacedTime place(const Reading& reading);
 
     /// The companion grew (the run is being followed): later readings use the new rows.
-    void setCompanion(std::vector<RunEvent> companion);
+    void setCompanion(std::vector<acquisition::RunEvent> companion);
 
     /// The instant of the last reading placed, if any.
     std::optional<std::chrono::sys_seconds> last() const
@@ -76,7 +76,7 @@ private:
 
     std::chrono::local_days m_fileDate;
     UtcOffsetAt m_zone;
-    std::vector<RunEvent> m_companion;
+    std::vector<acquisition::RunEvent> m_companion;
     std::optional<std::chrono::sys_seconds> m_notBefore;
     std::optional<PlacedTime> m_last;
     std::int64_t m_lastNumber = 0;
@@ -87,4 +87,4 @@ private:
 /// is the main window's « Heure d'été », which adds the hour to the sun times.
 bool summerTimeInForce(const UtcOffsetAt& zone, std::chrono::sys_seconds at);
 
-}  // namespace acquisition
+}  // namespace record

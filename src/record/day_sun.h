@@ -8,10 +8,10 @@
 #include <string_view>
 #include <vector>
 
-#include "acquisition/time_placement.h"
+#include "record/time_placement.h"
 #include "astro/date_time.h"
 
-namespace acquisition {
+namespace record {
 
 /// One of the built-in observing sites, as the main window uses it after choosing it.
 struct ObservingSite {
@@ -61,4 +61,4 @@ struct SunMarkers {
 /// time zone hours - the summer hour.
 SunMarkers sunMarkers(const ObservingSite& site, std::chrono::local_days day, bool summerTime);
 
-}  // namespace acquisition
+}  // namespace record

@@ -1,8 +1,8 @@
-#include "acquisition/journal_csv.h"
+#include "record/journal_csv.h"
 
 #include <charconv>
 
-namespace acquisition {
+namespace record {
 
 std::string csvHeader()
 {
@@ -11,7 +11,7 @@ std::string csvHeader()
 
 std::string csvLine(const TracePoint& point, double sunAltitudeDegrees)
 {
-    std::string line = isoLocalTime(
+    std::string line = acquisition::isoLocalTime(
         std::chrono::local_seconds{point.instant.time_since_epoch() + point.utcOffset},
         point.utcOffset);
     line += ';';
@@ -38,4 +38,4 @@ std::string csvExport(std::span<const TracePoint> points, const ObservingSite& s
     return csv;
 }
 
-}  // namespace acquisition
+}  // namespace record

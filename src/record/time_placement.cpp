@@ -1,10 +1,10 @@
-#include "acquisition/time_placement.h"
+#include "record/time_placement.h"
 
 #include <algorithm>
 #include <iterator>
 #include <utility>
 
-namespace acquisition {
+namespace record {
 
 namespace {
 
@@ -28,14 +28,14 @@ constexpr minutes kClockSetBack{5};
 
 }  // namespace
 
-TimePlacer::TimePlacer(local_days fileDate, UtcOffsetAt zone, std::vector<RunEvent> companion,
+TimePlacer::TimePlacer(local_days fileDate, UtcOffsetAt zone, std::vector<acquisition::RunEvent> companion,
                        std::optional<sys_seconds> notBefore)
     : m_fileDate(fileDate), m_zone(std::move(zone)), m_companion(std::move(companion)),
       m_notBefore(notBefore)
 {
 }
 
-void TimePlacer::setCompanion(std::vector<RunEvent> companion)
+void TimePlacer::setCompanion(std::vector<acquisition::RunEvent> companion)
 {
     m_companion = std::move(companion);
 }
@@ -69,8 +69,8 @@ PlacedTime TimePlacer::placeFirst(const Reading& reading) const
     // midnight still writes to the start-up day's file), nor before the run ahead of it.
     sys_seconds anchor = startOfFileDay(reading.number);
     if (m_notBefore) anchor = std::max(anchor, *m_notBefore);
-    const auto start = std::find_if(m_companion.begin(), m_companion.end(), [](const RunEvent& row) {
-        return row.kind == RunEvent::Kind::Start;
+    const auto start = std::find_if(m_companion.begin(), m_companion.end(), [](const acquisition::RunEvent& row) {
+        return row.kind == acquisition::RunEvent::Kind::Start;
     });
     if (start != m_companion.end() && start->instant() >= anchor)
         return setBackClock(start->instant(), start->nextNumber - 1, reading,
@@ -142,4 +142,4 @@ bool summerTimeInForce(const UtcOffsetAt& zone, sys_seconds at)
     return zone(at) > standard;
 }
 
-}  // namespace acquisition
+}  // namespace record

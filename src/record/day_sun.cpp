@@ -1,4 +1,4 @@
-#include "acquisition/day_sun.h"
+#include "record/day_sun.h"
 
 #include <cmath>
 
@@ -6,7 +6,7 @@
 #include "astro/latin_case.h"
 #include "astro/sun_position.h"
 
-namespace acquisition {
+namespace record {
 
 namespace {
 
@@ -110,4 +110,4 @@ SunMarkers sunMarkers(const ObservingSite& site, local_days day, bool summerTime
     return markers;
 }
 
-}  // namespace acquisition
+}  // namespace record

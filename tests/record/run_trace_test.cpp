@@ -7,17 +7,17 @@
 #include <vector>
 
 #include "acquisition/measurement_file.h"
-#include "acquisition/run_trace.h"
+#include "record/run_trace.h"
 #include "support/paris_zone.h"
 
 using namespace std::chrono;
 using acquisition::dataLine;
-using acquisition::dayRuns;
-using acquisition::figuresOf;
-using acquisition::pointsWithin;
-using acquisition::RangeFigures;
-using acquisition::RunTrace;
-using acquisition::TracePoint;
+using record::dayRuns;
+using record::figuresOf;
+using record::pointsWithin;
+using record::RangeFigures;
+using record::RunTrace;
+using record::TracePoint;
 
 namespace {
 

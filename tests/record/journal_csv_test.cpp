@@ -4,17 +4,17 @@
 #include <clocale>
 #include <locale>
 
-#include "acquisition/journal_csv.h"
+#include "record/journal_csv.h"
 #include "support/paris_zone.h"
 #include "support/comma_decimal.h"
 
 using namespace std::chrono;
-using acquisition::csvExport;
-using acquisition::csvHeader;
-using acquisition::csvLine;
-using acquisition::observingSites;
-using acquisition::sunAltitude;
-using acquisition::TracePoint;
+using record::csvExport;
+using record::csvHeader;
+using record::csvLine;
+using record::observingSites;
+using record::sunAltitude;
+using record::TracePoint;
 
 namespace {
 

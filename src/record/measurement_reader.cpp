@@ -1,10 +1,10 @@
-#include "acquisition/measurement_reader.h"
+#include "record/measurement_reader.h"
 
 #include <algorithm>
 
 #include "acquisition/field_parsing.h"
 
-namespace acquisition {
+namespace record {
 
 namespace {
 
@@ -18,15 +18,15 @@ template <class T>
 bool readSignedField(std::string_view field, T& value)
 {
     if (field.size() < 2 || field[0] != ' ' || field[1] < '0' || field[1] > '9') return false;
-    return readNumber(field.substr(1), value);
+    return acquisition::readNumber(field.substr(1), value);
 }
 
 /// "HH:MM:SS", 00:00:00 to 23:59:59.
 bool readClockTime(std::string_view text, seconds& time)
 {
     int h, m, s;
-    if (text.size() != 8 || text[2] != ':' || text[5] != ':' || !readDigits(text.substr(0, 2), 2, h) ||
-        !readDigits(text.substr(3, 2), 2, m) || !readDigits(text.substr(6, 2), 2, s) || h > 23 ||
+    if (text.size() != 8 || text[2] != ':' || text[5] != ':' || !acquisition::readDigits(text.substr(0, 2), 2, h) ||
+        !acquisition::readDigits(text.substr(3, 2), 2, m) || !acquisition::readDigits(text.substr(6, 2), 2, s) || h > 23 ||
         m > 59 || s > 59)
         return false;
     time = hours{h} + minutes{m} + seconds{s};
@@ -43,7 +43,7 @@ std::optional<unsigned> keptNumberOf(std::string_view name, std::string_view pla
     if (!std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; }))
         return std::nullopt;
     unsigned number = 0;
-    if (!readNumber(digits, number)) return std::nullopt;
+    if (!acquisition::readNumber(digits, number)) return std::nullopt;
     return number;
 }
 
@@ -127,8 +127,8 @@ std::optional<year_month_day> dateFromFileName(std::string_view fileName)
     if (plain.empty()) return std::nullopt;
     const std::string_view mdy = std::string_view(plain).substr(4, 10);  // MM-DD-YYYY
     int m, d, y;
-    if (mdy[2] != '-' || mdy[5] != '-' || !readDigits(mdy.substr(0, 2), 2, m) ||
-        !readDigits(mdy.substr(3, 2), 2, d) || !readDigits(mdy.substr(6, 4), 4, y))
+    if (mdy[2] != '-' || mdy[5] != '-' || !acquisition::readDigits(mdy.substr(0, 2), 2, m) ||
+        !acquisition::readDigits(mdy.substr(3, 2), 2, d) || !acquisition::readDigits(mdy.substr(6, 4), 4, y))
         return std::nullopt;
     const year_month_day date{year{y}, month{static_cast<unsigned>(m)}, day{static_cast<unsigned>(d)}};
     if (!date.ok()) return std::nullopt;
@@ -167,4 +167,4 @@ std::vector<RunFile> dayRuns(const std::filesystem::path& dayFile,
     return runs;
 }
 
-}  // namespace acquisition
+}  // namespace record

@@ -1,12 +1,12 @@
-#include "acquisition/run_trace.h"
+#include "record/run_trace.h"
 
 #include <algorithm>
 #include <utility>
 
-namespace acquisition {
+namespace record {
 
 RunTrace::RunTrace(std::chrono::local_days fileDate, UtcOffsetAt zone,
-                   std::vector<RunEvent> companion, std::optional<std::chrono::sys_seconds> notBefore)
+                   std::vector<acquisition::RunEvent> companion, std::optional<std::chrono::sys_seconds> notBefore)
     : m_placer(fileDate, std::move(zone), std::move(companion), notBefore)
 {
 }
@@ -27,7 +27,7 @@ std::size_t RunTrace::feed(std::string_view bytes)
     return added;
 }
 
-void RunTrace::setCompanion(std::vector<RunEvent> companion)
+void RunTrace::setCompanion(std::vector<acquisition::RunEvent> companion)
 {
     m_placer.setCompanion(std::move(companion));
 }
@@ -73,4 +73,4 @@ RangeFigures figuresOf(std::span<const TracePoint> points, std::chrono::sys_seco
     return figures;
 }
 
-}  // namespace acquisition
+}  // namespace record

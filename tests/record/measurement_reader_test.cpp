@@ -8,19 +8,19 @@
 #include <vector>
 
 #include "acquisition/measurement_file.h"
-#include "acquisition/measurement_reader.h"
+#include "record/measurement_reader.h"
 
 using namespace std::chrono;
 using acquisition::dataFileName;
 using acquisition::dataLine;
-using acquisition::dateFromFileName;
-using acquisition::dayRuns;
-using acquisition::MeasurementReader;
-using acquisition::parseDataLine;
-using acquisition::Reading;
-using acquisition::RunFile;
+using record::dateFromFileName;
+using record::dayRuns;
+using record::MeasurementReader;
+using record::parseDataLine;
+using record::Reading;
+using record::RunFile;
 
-namespace acquisition {
+namespace record {
 bool operator==(const Reading& a, const Reading& b)
 {
     return a.number == b.number && a.millivolts == b.millivolts && a.timeOfDay == b.timeOfDay;
@@ -29,7 +29,7 @@ void PrintTo(const Reading& r, std::ostream* os)
 {
     *os << "{" << r.number << ", " << r.millivolts << " mV, " << r.timeOfDay.count() << " s}";
 }
-}  // namespace acquisition
+}  // namespace record
 
 namespace {
 

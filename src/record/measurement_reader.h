@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-namespace acquisition {
+namespace record {
 
 /// One line of a measurement file.
 struct Reading {
@@ -69,4 +69,4 @@ std::optional<std::chrono::year_month_day> dateFromFileName(std::string_view fil
 std::vector<RunFile> dayRuns(const std::filesystem::path& dayFile,
                              const std::vector<std::filesystem::path>& folderEntries);
 
-}  // namespace acquisition
+}  // namespace record

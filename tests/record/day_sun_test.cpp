@@ -5,20 +5,20 @@
 #include <algorithm>
 #include <cmath>
 
-#include "acquisition/day_sun.h"
+#include "record/day_sun.h"
 #include "astro/cls_sunrise.h"
 #include "astro/sun_position.h"
 #include "support/paris_zone.h"
 
 using namespace std::chrono;
-using acquisition::observingSites;
-using acquisition::ObservingSite;
-using acquisition::siteNamed;
-using acquisition::sunAltitude;
-using acquisition::sunCurve;
-using acquisition::SunMarkers;
-using acquisition::sunMarkers;
-using acquisition::SunSample;
+using record::observingSites;
+using record::ObservingSite;
+using record::siteNamed;
+using record::sunAltitude;
+using record::sunCurve;
+using record::SunMarkers;
+using record::sunMarkers;
+using record::SunSample;
 
 namespace {
 

@@ -4,17 +4,17 @@
 
 #include <vector>
 
-#include "acquisition/time_placement.h"
+#include "record/time_placement.h"
 #include "support/paris_zone.h"
 
 using namespace std::chrono;
-using acquisition::PlacedTime;
-using acquisition::Reading;
+using record::PlacedTime;
+using record::Reading;
 using acquisition::RunEvent;
-using acquisition::summerTimeInForce;
-using acquisition::TimePlacer;
-using acquisition::UtcOffsetAt;
-using acquisition::zoneFromChanges;
+using record::summerTimeInForce;
+using record::TimePlacer;
+using record::UtcOffsetAt;
+using record::zoneFromChanges;
 
 namespace {
 
