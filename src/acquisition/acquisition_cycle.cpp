@@ -37,6 +37,7 @@ void AcquisitionCycle::endRun(RunEvent::Kind how)
         record(how);
     ++m_run;
     m_port.reset();  // releases the port
+    m_file.runEnded();
 }
 
 void AcquisitionCycle::stop()

@@ -53,6 +53,7 @@ MeasurementFile::MeasurementFile(std::filesystem::path fullFile, FileSystem& fil
 
 bool MeasurementFile::append(std::string line, bool startNewFile)
 {
+    m_runEnded = false;
     m_pending.push_back(Line{std::move(line), startNewFile || m_newFileOwed});
     m_newFileOwed = false;
     return writePending();
@@ -80,6 +81,8 @@ void MeasurementFile::discardPending()
     m_pending.clear();
     m_previousRunKept = false;
     m_failure.reset();
+    if (m_runEnded)
+        release();
 }
 
 const std::filesystem::path& MeasurementFile::path() const
@@ -89,11 +92,13 @@ const std::filesystem::path& MeasurementFile::path() const
 
 bool MeasurementFile::writePending()
 {
+    bool folderChecked = false;  // made (or found) during this call
     while (!m_pending.empty()) {
         std::filesystem::path failedPath = m_path;
         try {
             const std::filesystem::path folder = m_path.parent_path();
             if (!m_folderReady && !folder.empty()) {
+                folderChecked = true;
                 // The folder goes into a home folder that must be there: a missing home (or
                 // one given as a relative path) is reported with its own path, never made.
                 const std::filesystem::path home = folder.parent_path();
@@ -112,62 +117,98 @@ bool MeasurementFile::writePending()
                 failedPath = m_path;
             }
             m_folderReady = true;
-
-            const bool newFile = m_pending.front().startsNewFile;
-            if (newFile && !m_previousRunKept) {
-                keepPreviousRun();
-                m_previousRunKept = true;
+            if (!m_lock) {
+                long holder = 0;
+                m_lock = m_files.lockForWriting(m_path, holder);
+                if (!m_lock) {
+                    m_failure = WriteFailure{
+                        m_path, std::make_error_code(std::errc::device_or_resource_busy), holder};
+                    return false;
+                }
             }
-
-            // The first line and the ones after it that continue the same file go out in one
-            // durable write: after an outage the backlog costs one flush per file, not per line.
-            std::size_t count = 1;
-            while (count < m_pending.size() && !m_pending[count].startsNewFile)
-                ++count;
-            if (count == 1) {
-                m_files.writeDurably(m_path, m_pending.front().bytes, newFile);
-            } else {
-                std::string bytes;
-                for (std::size_t i = 0; i < count; ++i)
-                    bytes += m_pending[i].bytes;
-                m_files.writeDurably(m_path, bytes, newFile);
-            }
-            m_pending.erase(m_pending.begin(), m_pending.begin() + static_cast<std::ptrdiff_t>(count));
-            m_previousRunKept = false;
-            if (m_companion) {
-                if (newFile)
-                    m_companion->measurementFileBegun();
-                else
-                    m_companion->retry();
-            }
+            writeFront();
         } catch (const std::system_error& e) {
-            // The folder may have gone away meanwhile: check it again on the next attempt.
+            // The folder may have gone away meanwhile: it is made again for this same line.
             m_folderReady = false;
-            m_failure = WriteFailure{failedPath, e.code()};
+            if (!folderChecked && e.code() == std::errc::no_such_file_or_directory) {
+                folderChecked = true;
+                continue;
+            }
+            m_failure = WriteFailure{failedPath, e.code(), std::nullopt};
             return false;
         }
     }
     m_failure.reset();
+    if (m_runEnded)
+        release();
     return true;
 }
 
-/// Moves a file that holds lines aside to the first free "<file>.1", "<file>.2", ... so that
-/// the new run starts an empty file and the earlier run is kept.
+/// The first waiting line and the ones after it that continue the same file go out in one
+/// durable write: after an outage the backlog costs one flush per file, not per line.
+void MeasurementFile::writeFront()
+{
+    const bool newFile = m_pending.front().startsNewFile;
+    if (newFile && !m_previousRunKept) {
+        keepPreviousRun();
+        m_previousRunKept = true;
+    }
+    std::size_t count = 1;
+    std::string bytes = m_pending.front().bytes;
+    for (; count < m_pending.size() && !m_pending[count].startsNewFile; ++count)
+        bytes += m_pending[count].bytes;
+    m_files.writeDurably(m_path, bytes, newFile);
+    m_pending.erase(m_pending.begin(), m_pending.begin() + static_cast<std::ptrdiff_t>(count));
+    m_previousRunKept = false;
+    if (m_companion) {
+        if (newFile)
+            m_companion->measurementFileBegun();
+        else
+            m_companion->retry();
+    }
+}
+
+void MeasurementFile::runEnded()
+{
+    m_runEnded = true;
+    if (m_pending.empty())
+        release();
+}
+
+void MeasurementFile::release()
+{
+    if (m_companion)
+        m_companion->fileReleased();
+    m_lock.reset();
+}
+
+/// Moves a file that holds lines aside to the first "<file>.N" free for it and its companion,
+/// so that the new run starts an empty file and the earlier run is kept. The companion is
+/// settled first and moved second: a program stopped between any two steps leaves a state the
+/// next run's start completes.
 void MeasurementFile::keepPreviousRun()
 {
+    if (m_companion)
+        m_companion->settle(m_path);
     if (!m_files.holdsData(m_path))
         return;
     for (unsigned copy = 1;; ++copy) {
-        std::filesystem::path aside = m_path;
-        aside += '.';
-        aside += std::to_string(copy);
-        if (!m_files.exists(aside)) {
-            m_files.rename(m_path, aside);
-            if (m_companion)
-                m_companion->keptAside(aside);
-            return;
-        }
+        const std::filesystem::path aside = numberedCopy(m_path, copy);
+        if (m_files.exists(aside) || (m_companion && m_files.exists(companionPath(aside))))
+            continue;
+        m_files.rename(m_path, aside);
+        if (m_companion)
+            m_companion->keptAside(aside);
+        return;
     }
+}
+
+std::filesystem::path numberedCopy(const std::filesystem::path& file, unsigned copy)
+{
+    std::filesystem::path aside = file;
+    aside += '.';
+    aside += std::to_string(copy);
+    return aside;
 }
 
 }  // namespace acquisition

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <deque>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 #include <system_error>
@@ -24,7 +25,12 @@ std::string dataFileName(std::chrono::year_month_day date);
 struct WriteFailure {
     std::filesystem::path path;
     std::error_code code;
+    /// Set when another process writes the file: its id (0 when it cannot be told).
+    std::optional<long> otherWriter;
 };
+
+/// "<file>.N", where an earlier run of the day is kept.
+std::filesystem::path numberedCopy(const std::filesystem::path& file, unsigned copy);
 
 class CompanionFile;
 
@@ -35,8 +41,10 @@ public:
     /// Queues `line` (complete, CR LF included) and writes everything queued, in order, each
     /// line flushed to stable storage. `startNewFile` (the window's FirstAnalyse) makes this line
     /// begin a new file: a file that holds lines is first renamed to the first free
-    /// "<file>.1", "<file>.2", ... The folder is created when missing, but not the folder that
-    /// holds it (the home folder): that one must exist. Returns true when nothing
+    /// "<file>.1", "<file>.2", ... The folder is created when missing, also when it goes away
+    /// during a run, but not the folder that holds it (the home folder): that one must exist.
+    /// Nothing is renamed or written while another process writes the file (its writer's lock,
+    /// held from this run's first line until the run ended and nothing waits). Returns true when nothing
     /// is left waiting; on failure the lines stay queued and lastFailure() says why.
     bool append(std::string line, bool startNewFile);
 
@@ -47,6 +55,8 @@ public:
     const std::optional<WriteFailure>& lastFailure() const;
     /// Drops what is waiting (the user agreed to lose it).
     void discardPending();
+    /// The run is over: once nothing waits, the file is let go for another process to write.
+    void runEnded();
 
     const std::filesystem::path& path() const;
 
@@ -61,7 +71,9 @@ private:
     };
 
     bool writePending();
+    void writeFront();
     void keepPreviousRun();
+    void release();
 
     std::filesystem::path m_path;
     FileSystem& m_files;
@@ -73,6 +85,8 @@ private:
     /// Lines were dropped before their new file was begun: the next line begins it.
     bool m_newFileOwed = false;
     CompanionFile* m_companion = nullptr;
+    std::unique_ptr<FileSystem::WriterLock> m_lock;
+    bool m_runEnded = false;
 };
 
 }  // namespace acquisition

@@ -1,12 +1,21 @@
 #pragma once
 // The few file operations the measurement file needs, behind an interface so that tests can
-// inject a full disk or a read-only file system. Every failure throws std::system_error
-// carrying the errno value.
+// inject a full disk, a read-only file system or a program stopped between two steps. Every
+// failure throws std::system_error carrying the errno value.
 #include <filesystem>
+#include <memory>
+#include <string>
 #include <string_view>
 
 class FileSystem {
 public:
+    /// The right to write one file, held until the object goes or its process ends, however
+    /// it ends (the kernel lets go of a killed process's lock).
+    class WriterLock {
+    public:
+        virtual ~WriterLock() = default;
+    };
+
     virtual ~FileSystem() = default;
     /// Creates the folder when missing. Its parent must exist: a missing one fails with ENOENT
     /// and is never made. Something other than a folder in its place fails with ENOTDIR.
@@ -19,4 +28,17 @@ public:
     /// `bytes` at its end, flushes to stable storage (fsync) and closes it.
     virtual void writeDurably(const std::filesystem::path& file, std::string_view bytes,
                               bool truncate) = 0;
+    /// At most `maxBytes` from the start of `file`; "" when it does not exist.
+    virtual std::string readHead(const std::filesystem::path& file, std::size_t maxBytes) = 0;
+    /// The exclusive right to write `file`, taken on a lock file beside it (its folder must
+    /// exist). When another process holds it: nullptr, and `holder` is that process's id (0
+    /// when it cannot be told).
+    virtual std::unique_ptr<WriterLock> lockForWriting(const std::filesystem::path& file,
+                                                       long& holder) = 0;
 };
+
+/// The lock file of `file`: ".data12-05-2026.val.lock" beside "data12-05-2026.val".
+inline std::filesystem::path writerLockPath(const std::filesystem::path& file)
+{
+    return file.parent_path() / ("." + file.filename().string() + ".lock");
+}

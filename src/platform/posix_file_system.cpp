@@ -1,8 +1,10 @@
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <charconv>
 #include <string>
 #include <system_error>
 #include <utility>
@@ -28,6 +30,7 @@ public:
             ::close(m_fd);
     }
     int get() const { return m_fd; }
+    int release() { return std::exchange(m_fd, -1); }
 
 private:
     int m_fd;
@@ -64,6 +67,17 @@ void writeAll(int fd, std::string_view bytes)
         bytes.remove_prefix(static_cast<std::size_t>(n));
     }
 }
+
+/// A flock(2) on the lock file, which the kernel drops with the last descriptor: when the
+/// process ends, however it ends.
+class FlockLock final : public FileSystem::WriterLock {
+public:
+    explicit FlockLock(int fd) : m_fd(fd) {}
+    ~FlockLock() override { ::close(m_fd); }
+
+private:
+    int m_fd;
+};
 
 }  // namespace
 
@@ -152,4 +166,54 @@ void PosixFileSystem::writeDurably(const std::filesystem::path& file, std::strin
     // The bytes are on stable storage once fsync succeeded; Linux releases the descriptor
     // whatever close() returns, and reporting its error would only make the caller write the
     // lines a second time. The destructor closes.
+}
+
+std::string PosixFileSystem::readHead(const std::filesystem::path& file, std::size_t maxBytes)
+{
+    const Descriptor fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    if (fd.get() < 0) {
+        if (errno == ENOENT)
+            return {};
+        throwErrno(errno, "open", file);
+    }
+    std::string bytes(maxBytes, '\0');
+    std::size_t got = 0;
+    while (got < maxBytes) {
+        const ssize_t n = ::read(fd.get(), bytes.data() + got, maxBytes - got);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            throwErrno(errno, "read", file);
+        if (n == 0)
+            break;
+        got += static_cast<std::size_t>(n);
+    }
+    bytes.resize(got);
+    return bytes;
+}
+
+std::unique_ptr<FileSystem::WriterLock> PosixFileSystem::lockForWriting(const std::filesystem::path& file,
+                                                                        long& holder)
+{
+    const std::filesystem::path lockFile = writerLockPath(file);
+    Descriptor fd(::open(lockFile.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644));
+    if (fd.get() < 0)
+        throwErrno(errno, "open", lockFile);
+    while (::flock(fd.get(), LOCK_EX | LOCK_NB) != 0) {
+        if (errno == EINTR)
+            continue;
+        if (errno != EWOULDBLOCK)
+            throwErrno(errno, "flock", lockFile);
+        // The holder wrote its process id into the lock file once it held it.
+        char text[24] = {};
+        const ssize_t n = ::pread(fd.get(), text, sizeof text - 1, 0);
+        holder = 0;
+        if (n > 0)
+            std::from_chars(text, text + n, holder);
+        return nullptr;
+    }
+    const std::string pid = std::to_string(::getpid()) + "\n";
+    if (::ftruncate(fd.get(), 0) != 0 || ::pwrite(fd.get(), pid.data(), pid.size(), 0) < 0)
+        throwErrno(errno, "write", lockFile);
+    return std::make_unique<FlockLock>(fd.release());
 }

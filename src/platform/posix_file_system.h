@@ -21,6 +21,8 @@ public:
     void rename(const std::filesystem::path& from, const std::filesystem::path& to) override;
     void writeDurably(const std::filesystem::path& file, std::string_view bytes,
                       bool truncate) override;
+    std::string readHead(const std::filesystem::path& file, std::size_t maxBytes) override;
+    std::unique_ptr<WriterLock> lockForWriting(const std::filesystem::path& file, long& holder) override;
 
 private:
     void syncDirectory(const std::filesystem::path& dir) const;

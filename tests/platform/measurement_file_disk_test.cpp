@@ -67,7 +67,7 @@ TEST_F(MeasurementFileOnDisk, EachRunReplacesTheFileAndEarlierRunsAreKeptAside)
     EXPECT_EQ(read(), lines(6, 7, 2));
     EXPECT_EQ(read(".1"), line(2, 1) + line(3, 1) + line(5, 1));
 
-    // The program started again the same day.
+    measures.runEnded();  // the program ends; started again the same day
     MeasurementFile again(file, files);
     EXPECT_TRUE(again.append(line(2, 3), true));
     EXPECT_EQ(read(), line(2, 3));

@@ -36,6 +36,14 @@ public:
         enter(kWrite, "write", file);
         m_real.writeDurably(file, bytes, truncate);
     }
+    std::string readHead(const std::filesystem::path& file, std::size_t maxBytes) override
+    {
+        return m_real.readHead(file, maxBytes);
+    }
+    std::unique_ptr<WriterLock> lockForWriting(const std::filesystem::path& file, long& holder) override
+    {
+        return m_real.lockForWriting(file, holder);
+    }
 
 private:
     enum Kind { kRename, kWrite, kKinds };

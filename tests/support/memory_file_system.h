@@ -1,8 +1,10 @@
 #pragma once
 // Files held in memory, for the Qt-free tests: writes can be made to fail on request, as a full
-// disk would, and a failed write leaves the files as they were.
+// disk would, and a failed write leaves the files as they were. The program can be stopped
+// after any number of changes, as a kill -9 would stop it, and started again.
 #include <cerrno>
 #include <filesystem>
+#include <limits>
 #include <map>
 #include <set>
 #include <string>
@@ -21,18 +23,35 @@ public:
         m_suffixErrno = errnoValue;
     }
     void heal() { m_writeErrno = m_suffixErrno = 0; }
+    /// The program stops after `changes` more changes (a folder made, a rename, a write): from
+    /// then on nothing it does reaches the files, until restart().
+    void stopAfter(std::size_t changes) { m_changesLeft = changes; }
+    void restart() { m_changesLeft = kUnlimited; }
+    bool stopped() const { return m_changesLeft == 0; }
+    /// The folder and everything in it go, as `rm -r` would.
+    void removeFolder(const std::filesystem::path& dir)
+    {
+        m_folders.erase(dir);
+        std::erase_if(m_files, [&](const auto& file) { return file.first.parent_path() == dir; });
+    }
     /// The file's bytes, empty when it does not exist.
     std::string text(const std::filesystem::path& file) const
     {
         const auto it = m_files.find(file);
         return it == m_files.end() ? std::string() : it->second;
     }
+    const std::map<std::filesystem::path, std::string>& files() const { return m_files; }
 
-    void createDirectory(const std::filesystem::path& dir) override { m_folders.insert(dir); }
+    void createDirectory(const std::filesystem::path& dir) override
+    {
+        if (!m_folders.count(dir)) change(dir);
+        m_folders.insert(dir);
+    }
     bool holdsData(const std::filesystem::path& file) override { return !text(file).empty(); }
     bool exists(const std::filesystem::path& file) override { return m_files.count(file) != 0; }
     void rename(const std::filesystem::path& from, const std::filesystem::path& to) override
     {
+        change(from);
         const auto it = m_files.find(from);
         if (it == m_files.end()) throw std::system_error(ENOENT, std::generic_category(), from.string());
         m_files[to] = it->second;
@@ -42,19 +61,54 @@ public:
     {
         if (m_writeErrno != 0) throw std::system_error(m_writeErrno, std::generic_category(), file.string());
         const std::string name = file.string();
-        if (m_suffixErrno != 0 && name.size() >= m_failingSuffix.size() &&
-            name.compare(name.size() - m_failingSuffix.size(), m_failingSuffix.size(), m_failingSuffix) == 0)
+        if (m_suffixErrno != 0 && name.ends_with(m_failingSuffix))
             throw std::system_error(m_suffixErrno, std::generic_category(), name);
         if (!m_folders.count(file.parent_path()))
             throw std::system_error(ENOENT, std::generic_category(), file.string());
+        change(file);
         std::string& content = m_files[file];
         if (truncate) content.clear();
         content += bytes;
     }
+    std::string readHead(const std::filesystem::path& file, std::size_t maxBytes) override
+    {
+        return text(file).substr(0, maxBytes);
+    }
+    /// Each lock taken is held by a process of its own, numbered from 4242.
+    std::unique_ptr<WriterLock> lockForWriting(const std::filesystem::path& file, long& holder) override
+    {
+        if (const auto it = m_holders.find(file); it != m_holders.end()) {
+            holder = it->second;
+            return nullptr;
+        }
+        m_holders[file] = m_nextPid++;
+        return std::make_unique<Lock>(m_holders, file);
+    }
 
 private:
+    static constexpr std::size_t kUnlimited = std::numeric_limits<std::size_t>::max();
+    class Lock final : public WriterLock {
+    public:
+        Lock(std::map<std::filesystem::path, long>& holders, std::filesystem::path file)
+            : m_holders(holders), m_file(std::move(file)) {}
+        ~Lock() override { m_holders.erase(m_file); }
+
+    private:
+        std::map<std::filesystem::path, long>& m_holders;
+        std::filesystem::path m_file;
+    };
+
+    void change(const std::filesystem::path& what)
+    {
+        if (m_changesLeft == 0) throw std::system_error(ESRCH, std::generic_category(), "stopped " + what.string());
+        if (m_changesLeft != kUnlimited) --m_changesLeft;
+    }
+
     std::map<std::filesystem::path, std::string> m_files;
     std::set<std::filesystem::path> m_folders;
+    std::map<std::filesystem::path, long> m_holders;
+    long m_nextPid = 4242;
+    std::size_t m_changesLeft = kUnlimited;
     int m_writeErrno = 0;
     std::string m_failingSuffix;
     int m_suffixErrno = 0;
