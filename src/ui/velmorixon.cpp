@@ -600,8 +600,12 @@ void Velmorixon::updateFileMessage()
     }
     const auto& failure = m_file->lastFailure();
     const QString path = QString::fromStdString((failure ? failure->path : m_file->path()).string());
-    const QString reason =
-        failure ? QString::fromStdString(frenchReason(failure->code)) : QString();
+    QString reason = failure ? QString::fromStdString(frenchReason(failure->code)) : QString();
+    if (failure && failure->otherWriter) {
+        reason = *failure->otherWriter != 0
+                     ? QStringLiteral("un autre programme l'écrit déjà (processus %1)").arg(*failure->otherWriter)
+                     : QStringLiteral("un autre programme l'écrit déjà");
+    }
     const QString text =
         QStringLiteral("Écriture impossible dans %1 : %2. ").arg(path, reason) + waitingLinesNotice(waiting);
     if (!m_fileMessage) {

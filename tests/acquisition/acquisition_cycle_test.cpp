@@ -1,11 +1,13 @@
 // The acquisition cycle driven as its window drives it, on a clock in hand and the simulated
-// converter: the schedule, the run and its port, the counted readings and the file.
+// converter: the schedule, the run and its port, the counted readings, the day's file and the
+// run companions, with a second program on the same file and programs stopped mid-way.
 #include "acquisition/acquisition_cycle.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
-#include <stdexcept>
+#include <functional>
 #include <system_error>
 
 #include "acquisition/simulated_max187.h"
@@ -13,46 +15,37 @@
 #include "support/memory_file_system.h"
 
 using namespace std::chrono;
-using acquisition::AcquisitionCycle;
-using acquisition::MeasurementFile;
-using acquisition::SimulatedMax187;
+using acquisition::RunEvent;
 
 namespace {
+
+const std::filesystem::path kFolder{"/home/obs/velmorixon"};
+const std::filesystem::path kVal = kFolder / "data12-05-2026.val";
+const std::filesystem::path kRun = kFolder / "data12-05-2026.run";
+const std::string kHeader = "instant;evenement;numero;site;latitude;longitude;periode_s;port;version\r\n";
 
 // The converter behind a port whose opening and release the test sees.
 class WatchedPort final : public ParallelPort {
 public:
-    WatchedPort(SimulatedMax187& converter, int& held) : m_converter(converter), m_held(held) { ++m_held; }
+    WatchedPort(acquisition::SimulatedMax187& converter, int& held) : m_converter(converter), m_held(held) { ++m_held; }
     ~WatchedPort() override { --m_held; }
     void writeData(std::uint8_t value) override { m_converter.writeData(value); }
     std::uint8_t readStatus() override { return m_converter.readStatus(); }
 
 private:
-    SimulatedMax187& m_converter;
+    acquisition::SimulatedMax187& m_converter;
     int& m_held;
 };
 
-class Cycle : public testing::Test {
-protected:
-    // 5 December 2026, 14:03:27
-    FakeClock clock{local_days{year{2026} / 12 / 5} + 14h + 3min + 27s};
-    MemoryFileSystem files;
-    const std::filesystem::path path{"/home/obs/velmorixon/data12-05-2026.val"};
-    MeasurementFile file{path, files};
-    SimulatedMax187 converter;
-    int held = 0;       // ports open right now
-    int opens = 0;
-    int openErrno = 0;  // the next opening fails with it when not 0
-    AcquisitionCycle cycle{[this]() -> std::unique_ptr<ParallelPort> {
-                               if (openErrno != 0)
-                                   throw std::system_error(openErrno, std::generic_category(), "PPCLAIM");
-                               ++opens;
-                               return std::make_unique<WatchedPort>(converter, held);
-                           },
-                           clock, file};
-
-    void SetUp() override { converter.setCounts(2048); }
-
+// One running program: its day's file, its companion and its cycle.
+struct Program {
+    Program(FileSystem& files, FakeClock& clock) : clock(clock), file(kVal, files), companion(kVal, files)
+    {
+        converter.setCounts(2048);
+        file.setCompanion(&companion);
+        cycle.recordRunsIn(companion, "/dev/parport0", "1.0.0");
+        cycle.setSite("Chelles", 48.88, 2.6);
+    }
     // The timer fires when the cycle says the next tick is due, and the window's tick runs:
     // read, count, line. `handOver` runs where the window lets events run after the read.
     void tick(const std::function<void()>& handOver = [] {})
@@ -64,172 +57,255 @@ protected:
         handOver();
         if (t->count()) t->writeLine();
     }
-    std::string lines() const { return files.text(path); }
+
+    FakeClock& clock;
+    acquisition::MeasurementFile file;
+    acquisition::CompanionFile companion;
+    acquisition::SimulatedMax187 converter;
+    int held = 0;       // ports open right now
+    int opens = 0;
+    int openErrno = 0;  // the next opening fails with it when not 0
+    acquisition::AcquisitionCycle cycle{[this]() -> std::unique_ptr<ParallelPort> {
+                                            if (openErrno != 0)
+                                                throw std::system_error(openErrno, std::generic_category(), "PPCLAIM");
+                                            ++opens;
+                                            return std::make_unique<WatchedPort>(converter, held);
+                                        },
+                                        clock, file};
+};
+
+class Cycle : public testing::Test {
+protected:
+    // 5 December 2026, 14:03:27
+    FakeClock clock{local_time<milliseconds>{local_days{year{2026} / 12 / 5} + 14h + 3min + 27s}};
+    MemoryFileSystem files;
+    Program a{files, clock};
+    std::string lines(const char* copy = "") const { return files.text(kVal.string() + copy); }
+    std::string rows(const char* copy = "") const { return files.text(kRun.string() + copy); }
 };
 
 TEST_F(Cycle, ReadingsFallEveryPeriodAndAChangeFromOneToTenSecondsBringsTheNextTenSecondsLater)
 {
-    cycle.start(1s);
-    for (int i = 0; i < 3; ++i) tick();
+    a.cycle.start(1s);
+    for (int i = 0; i < 3; ++i) a.tick();
     clock.advance(500ms);
-    cycle.setPeriod(10s);
-    EXPECT_EQ(cycle.untilNextTick(), 10s);
-    tick();
-    tick();
+    a.cycle.setPeriod(10s);
+    EXPECT_EQ(a.cycle.untilNextTick(), 10s);
+    a.tick();
+    a.tick([&] {  // a timer expiry while the read lets events run is skipped, not stacked
+        clock.advance(a.cycle.untilNextTick());
+        EXPECT_FALSE(a.cycle.beginTick().has_value());
+    });
+    a.tick();
     EXPECT_EQ(lines(), " 2, 2048,14:03:28\r\n 3, 2048,14:03:29\r\n 4, 2048,14:03:30\r\n"
-                       " 5, 2048,14:03:40\r\n 6, 2048,14:03:50\r\n");
+                       " 5, 2048,14:03:40\r\n 6, 2048,14:04:00\r\n 7, 2048,14:04:10\r\n");
 }
 
 TEST_F(Cycle, AStopOrAStopAndStartDuringTheReadsHandOverEndsThatTickWithNothingCountedOrWritten)
 {
-    cycle.start(1s);
-    tick();
-    tick();
+    a.cycle.start(1s);
+    a.tick();
+    a.tick();
     const std::string run = lines();
-    tick([this] { cycle.stop(); });
-    EXPECT_EQ(cycle.number(), 1);
-    EXPECT_EQ(lines(), run);
-    cycle.start(1s);
-    tick([this] {
-        cycle.stop();
-        cycle.start(1s);
+    a.tick([&] { a.cycle.stop(); });
+    EXPECT_EQ(a.cycle.number(), 1);
+    a.cycle.start(1s);
+    a.tick([&] {
+        a.cycle.stop();
+        a.cycle.start(1s);
     });
-    EXPECT_EQ(cycle.number(), 1) << "the new run has counted nothing yet";
+    EXPECT_EQ(a.cycle.number(), 1) << "the new run has counted nothing yet";
     EXPECT_EQ(lines(), run) << "the stopped run keeps its lines, nothing is added";
-    tick();
+    a.tick();
     EXPECT_EQ(lines(), " 2, 2048,14:03:32\r\n") << "the new run's first line begins a new file";
-    EXPECT_EQ(files.text(path.string() + ".1"), run) << "and the earlier run is kept aside";
-}
-
-TEST_F(Cycle, ATickFiringWhileAnotherIsOutIsSkippedAndNoLineIsWrittenTwice)
-{
-    cycle.start(1s);
-    tick([this] {
-        clock.advance(cycle.untilNextTick());
-        EXPECT_FALSE(cycle.beginTick().has_value());
-    });
-    EXPECT_EQ(cycle.untilNextTick(), 1s) << "the skipped tick still moved the schedule on";
-    tick();
-    EXPECT_EQ(lines(), " 2, 2048,14:03:29\r\n 3, 2048,14:03:30\r\n") << "one line per reading";
+    EXPECT_EQ(lines(".1"), run) << "and the earlier run is kept aside";
 }
 
 TEST_F(Cycle, ThePortIsHeldFromTheStartToEveryWayTheRunEnds)
 {
-    openErrno = EBUSY;
-    EXPECT_THROW(cycle.start(1s), std::system_error);
-    EXPECT_FALSE(cycle.running());
-    EXPECT_FALSE(cycle.beginTick().has_value()) << "no tick without a run";
-    openErrno = 0;
-    cycle.start(1s);
-    cycle.start(1s);
-    EXPECT_EQ(opens, 1) << "a start during a run opens nothing";
-    EXPECT_EQ(held, 1);
-    cycle.stop();
-    EXPECT_EQ(held, 0);
-    cycle.start(1s);
-    tick();
-    converter.failNextOperation(EIO);
-    clock.advance(cycle.untilNextTick());
-    auto t = cycle.beginTick();
-    ASSERT_TRUE(t.has_value());
-    EXPECT_THROW(cycle.read(), std::system_error);
-    EXPECT_EQ(held, 0) << "a failed read releases the port";
+    a.openErrno = EBUSY;
+    EXPECT_THROW(a.cycle.start(1s), std::system_error);
+    EXPECT_FALSE(a.cycle.beginTick().has_value()) << "no tick without a run";
+    a.openErrno = 0;
+    a.cycle.start(1s);
+    a.cycle.start(1s);
+    EXPECT_EQ(a.opens, 1) << "a start during a run opens nothing";
+    a.cycle.stop();
+    EXPECT_EQ(a.held, 0);
+    a.cycle.start(1s);
+    a.cycle.quit();
+    EXPECT_EQ(a.held, 0) << "quitting ends the run";
+    a.cycle.start(1s);
+    a.tick();
+    a.converter.failNextOperation(EIO);
+    clock.advance(a.cycle.untilNextTick());
+    auto t = a.cycle.beginTick();
+    EXPECT_THROW(a.cycle.read(), std::system_error);
+    EXPECT_EQ(a.held, 0) << "a failed read releases the port";
     EXPECT_FALSE(t->count());
     EXPECT_EQ(lines(), " 2, 2048,14:03:28\r\n") << "the lines already written stay";
 }
 
 TEST_F(Cycle, WaitingLinesAreRetriedByEveryTickAndByTheWindowOnlyWhenIdle)
 {
-    cycle.start(1s);
+    a.cycle.start(1s);
     files.failWrites(ENOSPC);
-    tick();
-    tick();
-    EXPECT_EQ(file.pendingLines(), 2u);
-    EXPECT_FALSE(cycle.needsIdleRetry()) << "the run's ticks retry";
-    cycle.stop();
-    EXPECT_TRUE(cycle.needsIdleRetry());
-    EXPECT_FALSE(cycle.retryWaitingLines());
+    a.tick();
+    a.tick();
+    EXPECT_FALSE(a.cycle.needsIdleRetry()) << "the run's ticks retry";
+    a.cycle.stop();
+    EXPECT_TRUE(a.cycle.needsIdleRetry());
+    EXPECT_FALSE(a.cycle.retryWaitingLines());
     files.heal();
-    EXPECT_TRUE(cycle.retryWaitingLines());
-    EXPECT_FALSE(cycle.needsIdleRetry());
+    EXPECT_TRUE(a.cycle.retryWaitingLines());
+    EXPECT_FALSE(a.cycle.needsIdleRetry());
     EXPECT_EQ(lines(), " 2, 2048,14:03:28\r\n 3, 2048,14:03:29\r\n");
 }
 
-class CycleWithCompanion : public Cycle {
-protected:
-    acquisition::CompanionFile companion{path, files};
-    const std::filesystem::path companionFile{"/home/obs/velmorixon/data12-05-2026.run"};
-    void SetUp() override
-    {
-        Cycle::SetUp();
-        file.setCompanion(&companion);
-        cycle.recordRunsIn(companion, "/dev/parport0", "1.0.0");
-        cycle.setSite("Chelles", 48.88, 2.6);
-    }
-};
-
-constexpr const char* kHeader = "instant;evenement;numero;site;latitude;longitude;periode_s;port;version\r\n";
-
-TEST_F(CycleWithCompanion, ARunsCompanionHoldsItsStartItsChangesAndItsStop)
+TEST_F(Cycle, ASecondProgramOnTheDaysFileIsRefusedUntilTheFirstEndsItsRun)
 {
-    clock.setUtcOffset(120min);  // summer time, 14:03:27 becomes 15:03:27
-    cycle.start(1s);
-    EXPECT_EQ(files.text(companionFile), "") << "nothing before the run's first line";
-    tick();
-    tick();
-    cycle.setPeriod(10s);
-    cycle.setSite("Paris", 48.8667, 2.3333);
-    clock.setUtcOffset(60min);  // summer time ends during the run
-    tick();
-    cycle.stop();
-    EXPECT_EQ(files.text(companionFile),
-              std::string(kHeader) +
-                  "2026-12-05T15:03:27+02:00;debut;2;Chelles;48.8800;2.6000;1;/dev/parport0;1.0.0\r\n"
-                  "2026-12-05T15:03:29+02:00;periode;4;Chelles;48.8800;2.6000;10;/dev/parport0;1.0.0\r\n"
-                  "2026-12-05T15:03:29+02:00;site;4;Paris;48.8667;2.3333;10;/dev/parport0;1.0.0\r\n"
-                  "2026-12-05T14:03:39+01:00;fuseau;4;Paris;48.8667;2.3333;10;/dev/parport0;1.0.0\r\n"
-                  "2026-12-05T14:03:39+01:00;arret;5;Paris;48.8667;2.3333;10;/dev/parport0;1.0.0\r\n");
-    const std::string firstRun = files.text(companionFile);
-
-    cycle.start(1s);  // a run without the file switch leaves no companion
-    clock.advance(cycle.untilNextTick());
-    cycle.beginTick().reset();
-    cycle.quit();
-    EXPECT_EQ(files.text(companionFile), firstRun);
-
-    cycle.start(1s);  // the next run with lines moves the earlier run's companion aside with it
-    tick();
-    cycle.quit();
-    EXPECT_EQ(files.text(companionFile.string() + ".1"), firstRun);
-    EXPECT_EQ(files.text(companionFile),
-              std::string(kHeader) +
-                  "2026-12-05T14:03:40+01:00;debut;2;Paris;48.8667;2.3333;1;/dev/parport0;1.0.0\r\n"
-                  "2026-12-05T14:03:41+01:00;quitter;3;Paris;48.8667;2.3333;1;/dev/parport0;1.0.0\r\n");
+    a.cycle.start(1s);
+    a.tick();
+    Program b{files, clock};
+    b.converter.setCounts(7);
+    b.cycle.start(1s);
+    b.tick();
+    ASSERT_TRUE(b.file.lastFailure().has_value());
+    EXPECT_EQ(b.file.lastFailure()->otherWriter, 4242) << "the first program's process";
+    a.tick();
+    EXPECT_EQ(lines(), " 2, 2048,14:03:28\r\n 3, 2048,14:03:29\r\n") << "the first one's file untouched";
+    EXPECT_EQ(acquisition::readCompanion(rows()).events.size(), 1u) << "and its companion its own";
+    EXPECT_EQ(files.files().size(), 2u) << "nothing renamed or written";
+    a.cycle.stop();
+    b.tick();
+    EXPECT_EQ(lines(".1"), " 2, 2048,14:03:28\r\n 3, 2048,14:03:29\r\n");
+    EXPECT_EQ(lines(), " 2, 7,14:03:29\r\n 3, 7,14:03:30\r\n");
 }
 
-TEST_F(CycleWithCompanion, ACompanionThatCannotBeWrittenNeverHoldsBackAMeasurementLine)
+TEST_F(Cycle, ARunsCompanionHoldsItsStartItsChangesAndItsStopAndKeepsAStaleOneForItsRun)
+{
+    const std::string stale = kHeader + "2026-12-05T09:00:00+01:00;debut;2;Paris;48.8667;2.3333;1;/dev/parport0;1.0.0\r\n";
+    files.createDirectory(kFolder);
+    files.writeDurably(kRun, stale, true);  // a run that wrote no line
+    clock.setUtcOffset(120min);             // summer time, 14:03:27 becomes 15:03:27
+    a.cycle.start(1s);
+    a.tick();
+    a.tick();
+    a.cycle.setPeriod(10s);
+    a.cycle.setSite("Paris", 48.8667, 2.3333);
+    clock.setUtcOffset(60min);  // summer time ends during the run
+    a.tick();
+    a.cycle.stop();
+    EXPECT_EQ(rows(), kHeader +
+                          "2026-12-05T15:03:27+02:00;debut;2;Chelles;48.8800;2.6000;1;/dev/parport0;1.0.0\r\n"
+                          "2026-12-05T15:03:29+02:00;periode;4;Chelles;48.8800;2.6000;10;/dev/parport0;1.0.0\r\n"
+                          "2026-12-05T15:03:29+02:00;site;4;Paris;48.8667;2.3333;10;/dev/parport0;1.0.0\r\n"
+                          "2026-12-05T14:03:39+01:00;fuseau;4;Paris;48.8667;2.3333;10;/dev/parport0;1.0.0\r\n"
+                          "2026-12-05T14:03:39+01:00;arret;5;Paris;48.8667;2.3333;10;/dev/parport0;1.0.0\r\n");
+    EXPECT_EQ(rows(".1"), stale) << "kept whole, under a number no measurement copy takes";
+    const std::string firstRun = rows();
+
+    a.cycle.start(1s);  // a run without the file switch leaves no companion
+    clock.advance(a.cycle.untilNextTick());
+    a.cycle.beginTick().reset();
+    a.cycle.quit();
+    EXPECT_EQ(rows(), firstRun);
+
+    a.cycle.start(1s);  // the next run with lines moves the earlier run's companion aside with it
+    a.tick();
+    a.cycle.quit();
+    EXPECT_EQ(rows(".2"), firstRun);
+    EXPECT_NE(lines(".2"), "");
+    EXPECT_EQ(rows(), kHeader +
+                          "2026-12-05T14:03:40+01:00;debut;2;Paris;48.8667;2.3333;1;/dev/parport0;1.0.0\r\n"
+                          "2026-12-05T14:03:41+01:00;quitter;3;Paris;48.8667;2.3333;1;/dev/parport0;1.0.0\r\n");
+}
+
+TEST_F(Cycle, ACompanionThatCannotBeWrittenNeverHoldsBackAMeasurementLine)
 {
     files.failWritesTo(".run", EACCES);
-    cycle.start(1s);
-    tick();
-    tick();
+    a.cycle.start(1s);
+    a.tick();
+    a.tick();
     EXPECT_EQ(lines(), " 2, 2048,14:03:28\r\n 3, 2048,14:03:29\r\n");
-    EXPECT_EQ(file.pendingLines(), 0u);
-    ASSERT_TRUE(companion.lastFailure().has_value());
-    EXPECT_EQ(companion.lastFailure()->code.value(), EACCES);
+    EXPECT_EQ(a.file.pendingLines(), 0u);
+    EXPECT_EQ(a.companion.lastFailure()->code.value(), EACCES);
     files.heal();
-    tick();  // the rows waited and go with the next line
-    EXPECT_FALSE(companion.lastFailure().has_value());
-    EXPECT_EQ(files.text(companionFile),
-              std::string(kHeader) + "2026-12-05T14:03:27+01:00;debut;2;Chelles;48.8800;2.6000;1;/dev/parport0;1.0.0\r\n");
+    a.tick();  // the rows waited and go with the next line
+    EXPECT_FALSE(a.companion.lastFailure().has_value());
+    EXPECT_EQ(rows(), kHeader + "2026-12-05T14:03:27+01:00;debut;2;Chelles;48.8800;2.6000;1;/dev/parport0;1.0.0\r\n");
 }
 
-TEST(CycleConstruction, WithoutAWayToOpenThePortFailsAtOnce)
+TEST_F(Cycle, AFolderRemovedDuringARunIsMadeAgainAtTheNextLineWithItsCompanionBegunAgain)
 {
-    FakeClock clock{local_time<milliseconds>{local_days{year{2026} / 12 / 5}}};
-    MemoryFileSystem files;
-    MeasurementFile file{"/tmp/x.val", files};
-    EXPECT_THROW(AcquisitionCycle(nullptr, clock, file), std::invalid_argument);
+    a.cycle.start(1s);
+    a.tick();
+    files.removeFolder(kFolder);
+    a.tick();
+    a.cycle.stop();
+    EXPECT_EQ(lines(), " 3, 2048,14:03:29\r\n");
+    EXPECT_EQ(rows(), kHeader +
+                          "2026-12-05T14:03:27+01:00;debut;2;Chelles;48.8800;2.6000;1;/dev/parport0;1.0.0\r\n"
+                          "2026-12-05T14:03:29+01:00;arret;4;Chelles;48.8800;2.6000;1;/dev/parport0;1.0.0\r\n");
+}
+
+/// Each measurement file of the day has a companion of its run's own: the header, one start row
+/// numbered as its first line and dated at most one period before it.
+void expectEachRunWithItsOwnCompanion(const MemoryFileSystem& files)
+{
+    for (const auto& [path, text] : files.files()) {
+        if (path.filename().string().find(".val") == std::string::npos) continue;
+        SCOPED_TRACE(path.filename().string());
+        const std::string rows = files.text(acquisition::companionPath(path));
+        ASSERT_EQ(rows.substr(0, kHeader.size()), kHeader);
+        const auto record = acquisition::readCompanion(rows);
+        ASSERT_FALSE(record.events.empty());
+        EXPECT_EQ(std::count_if(record.events.begin(), record.events.end(),
+                                [](const RunEvent& e) { return e.kind == RunEvent::Kind::Start; }),
+                  1);
+        const RunEvent& start = record.events.front();
+        EXPECT_EQ(start.kind, RunEvent::Kind::Start);
+        EXPECT_EQ(" " + std::to_string(start.nextNumber) + ",", text.substr(0, text.find(' ', 1)));
+        const auto lineTime = text.substr(text.find(',', text.find(',') + 1) + 1, 8);
+        const auto startTime = acquisition::isoLocalTime(start.local, start.utcOffset).substr(11, 8);
+        const auto after = acquisition::isoLocalTime(start.local + 1s, start.utcOffset).substr(11, 8);
+        EXPECT_TRUE(lineTime == startTime || lineTime == after) << startTime << " then " << lineTime;
+    }
+}
+
+TEST(ProgramStopped, AtAnyStepOfARunsStartLeavesEachRunWithItsOwnCompanionAtTheNextStart)
+{
+    for (std::size_t step = 0;; ++step) {
+        SCOPED_TRACE("stopped after " + std::to_string(step) + " changes");
+        FakeClock clock{local_time<milliseconds>{local_days{year{2026} / 12 / 5} + 9h}};
+        MemoryFileSystem files;
+        std::string firstRun;
+        {
+            Program first{files, clock};
+            first.cycle.start(1s);
+            first.tick();
+            first.cycle.quit();
+            firstRun = files.text(kRun);
+        }
+        clock.advance(10s);
+        bool completed = false;
+        {
+            Program stopped{files, clock};  // killed at `step`: nothing it does after reaches the disk
+            files.stopAfter(step);
+            stopped.cycle.start(1s);
+            stopped.tick();
+            completed = !files.stopped();
+        }
+        files.restart();
+        clock.advance(10s);
+        Program next{files, clock};
+        next.cycle.start(1s);
+        next.tick();
+        next.cycle.quit();
+        expectEachRunWithItsOwnCompanion(files);
+        EXPECT_EQ(files.text(kRun.string() + ".1"), firstRun) << "the first run's rows, none overwritten";
+        if (completed) break;
+    }
 }
 
 }  // namespace
