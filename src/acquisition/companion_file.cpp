@@ -63,7 +63,7 @@ void CompanionFile::record(const RunEvent& event)
 void CompanionFile::settle(const std::filesystem::path& measurementFile)
 {
     const bool lines = m_files.holdsData(measurementFile);
-    const bool rows = m_files.exists(m_path);
+    const bool rows = m_files.holdsData(m_path);
     if (lines && !rows) {
         m_files.writeDurably(m_path, companionHeader() + companionLine(foundStart(measurementFile)), true);
     } else if (!lines && rows) {

@@ -9,6 +9,7 @@
 #include <QScrollBar>
 #include <QTimer>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include "ui/graph.h"
 #include "support/window_bench.h"
@@ -89,19 +90,6 @@ TEST_F(AcquisitionCycle, EveryRunNumbersFromTwoAndAStopDuringTheReadWritesNothin
     EXPECT_EQ(bench.fileText(), " 2, 2048,14:03:40\r\n");
 }
 
-TEST_F(AcquisitionCycle, ATimerExpiryWhileTheReadLetsEventsRunIsSkippedAndWritesNoLineTwice)
-{
-    start(true);
-    bench.tick();
-    duringNextRead([this] {
-        bench.clock.advance(1s);
-        w.acquisitionTick();
-    });
-    bench.tick();
-    bench.tick();
-    EXPECT_EQ(bench.fileText(), " 2, 2048,14:03:28\r\n 3, 2048,14:03:30\r\n 4, 2048,14:03:31\r\n");
-}
-
 TEST_F(AcquisitionCycle, TheFirstPointOfALaterAcquisitionIsJoinedToTheLastPointOfTheOneBefore)
 {
     w.show();
@@ -172,15 +160,33 @@ TEST_F(AcquisitionCycle, AFullDiskHoldsLinesBackAndQuitAsksBeforeDroppingThem)
     EXPECT_EQ(w.asked, 2u);
     EXPECT_TRUE(w.TimeAquis->isActive()) << "the user kept the lines, the run goes on";
     bench.files.heal();
+    w.OKfile->click();  // switched off: the run's ticks still retry
     bench.tick();
-    EXPECT_EQ(messageText(w, "fileMessage"), "");
-    EXPECT_EQ(bench.fileText(),
-              " 2, 2048,14:03:28\r\n 3, 2048,14:03:29\r\n 4, 2048,14:03:30\r\n 5, 2048,14:03:31\r\n");
+    EXPECT_EQ(messageText(w, "fileMessage"), "") << "space is back";
+    EXPECT_EQ(bench.fileText(), " 2, 2048,14:03:28\r\n 3, 2048,14:03:29\r\n 4, 2048,14:03:30\r\n");
     w.asked.reset();
     w.BtnQuit->click();
     EXPECT_FALSE(w.asked.has_value()) << "nothing waits, nothing to ask";
     EXPECT_FALSE(w.isVisible());
-    EXPECT_FALSE(w.TimeAquis->isActive());
+    const std::string rows = TempDir::read(bench.dir.path() / "velmorixon" / "data12-05-2026.run");
+    EXPECT_EQ(rows.substr(rows.rfind("\r\n", rows.size() - 3) + 28, 10), "quitter;6;") << "quitting ends the run";
+}
+
+TEST_F(AcquisitionCycle, ASecondWindowOnTheDaysFileIsToldWhichProcessWritesItAndWritesNothing)
+{
+    start(true);
+    bench.tick();
+    BenchWindow second(bench.platform([] { return ZoneInfo{ZoneState::Standard, std::chrono::hours{1}}; }));
+    second.OKfile->click();
+    second.show();
+    second.BtnMax187->click();
+    bench.tick();
+    second.acquisitionTick();
+    EXPECT_EQ(messageText(second, "fileMessage"),
+              "Écriture impossible dans " + bench.dataFile().string() + " : un autre programme l'écrit déjà (processus " +
+                  std::to_string(::getpid()) + "). 1 ligne en attente, elle sera écrite dès que possible.");
+    EXPECT_EQ(bench.fileText(), " 2, 2048,14:03:28\r\n 3, 2048,14:03:29\r\n") << "the first one's lines alone";
+    second.BtnStop->click();
 }
 
 TEST_F(AcquisitionCycle, ACompanionThatCannotBeWrittenIsSaidWhileTheLinesGoOn)
@@ -196,10 +202,15 @@ TEST_F(AcquisitionCycle, ACompanionThatCannotBeWrittenIsSaidWhileTheLinesGoOn)
     EXPECT_EQ(messageText(w, "companionMessage"),
               "Écriture impossible dans " + companion.string() +
                   " : Est un dossier. Le journal de la série attend ; les mesures, elles, sont enregistrées.");
+    w.BtnStop->click();  // the stop row cannot be written either: said, never thrown
+    EXPECT_TRUE(w.BtnMax187->isEnabled());
     std::filesystem::remove(companion);
+    w.BtnMax187->click();
     bench.tick();
     EXPECT_EQ(messageText(w, "companionMessage"), "");
     EXPECT_NE(TempDir::read(companion).find(";debut;2;Chelles;"), std::string::npos);
+    EXPECT_NE(TempDir::read(companion.string() + ".1").find(";debut;2;;"), std::string::npos)
+        << "the run whose companion never began gets one from its lines";
 }
 
 TEST_F(AcquisitionCycle, GraphFromItsModalStartToAHiddenOneAndBothStops)
