@@ -49,10 +49,27 @@ QString typedOption(const QStringList& arguments, const QString& name)
     return (name.size() == 1 ? "-" : "--") + name;
 }
 
+// An argument's bytes for a message: UTF-8 text as it reads, other bytes as replacement marks.
+QString shown(const QString& bytes)
+{
+    return QString::fromUtf8(bytes.toLatin1());
+}
+
 }  // namespace
 
-CommandLine parseCommandLine(const QStringList& arguments, const QString& version)
+CommandLine parseCommandLine(const std::vector<std::string>& bytes, const QString& version)
 {
+    // One QChar per byte (Latin-1 both ways): no byte is lost on its way through the parser.
+    QStringList arguments;
+    for (const std::string& argument : bytes) {
+        const QString text = QString::fromLatin1(argument.data(), static_cast<qsizetype>(argument.size()));
+        if (arguments.size() > 0 && (text.startsWith(QLatin1String("--journal=")) ||
+                                     text.startsWith(QLatin1String("-journal=")))) {
+            arguments << text.section(QLatin1Char('='), 0, 0) << text.section(QLatin1Char('='), 1);
+            continue;
+        }
+        arguments << text;
+    }
     QCommandLineParser parser;
     // "-simulate" reads as "--simulate", not as six one-letter options.
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
@@ -66,14 +83,18 @@ CommandLine parseCommandLine(const QStringList& arguments, const QString& versio
     if (!parser.parse(arguments)) {
         const QStringList unknown = parser.unknownOptionNames();
         if (!unknown.isEmpty())
-            return usageError(QString("option inconnue « %1 »").arg(typedOption(arguments, unknown.first())));
+            return usageError(QString("option inconnue « %1 »").arg(shown(typedOption(arguments, unknown.first()))));
         // The only option that takes a value is --port.
         return usageError("l'option « --port » attend un nom de périphérique");
     }
     const QStringList positional = parser.positionalArguments();
     if (!positional.isEmpty() && !(parser.isSet(journal) && positional.size() == 1))
         return usageError(
-            QString("argument inattendu « %1 »").arg(parser.positionalArguments().first()));
+            QString("argument inattendu « %1 »").arg(shown(positional.first())));
+    const QStringList given = parser.optionNames();
+    for (const QString& name : given)
+        if (given.count(name) > 1)
+            return usageError(QString("l'option « %1%2 » est donnée plusieurs fois").arg(name.size() == 1 ? "-" : "--", name));
 
     CommandLine result;
     if (parser.isSet(help)) {
@@ -87,7 +108,7 @@ CommandLine parseCommandLine(const QStringList& arguments, const QString& versio
     if (parser.isSet(journal)) {
         if (parser.isSet(port) || parser.isSet(simulate))
             return usageError("« --journal » ne lit pas le convertisseur : ni « --port » ni « --simulate » avec lui");
-        result.journal = positional.isEmpty() ? std::string() : positional.first().toStdString();
+        result.journal = positional.isEmpty() ? std::string() : positional.first().toLatin1().toStdString();
         if (positional.size() == 1 && result.journal->empty())
             return usageError("l'option « --journal » attend un nom de fichier, ou aucun");
         return result;
@@ -96,10 +117,9 @@ CommandLine parseCommandLine(const QStringList& arguments, const QString& versio
         const QStringList devices = parser.values(port);
         if (parser.isSet(simulate))
             return usageError("« --port » et « --simulate » ne vont pas ensemble");
-        if (devices.size() > 1) return usageError("l'option « --port » est donnée plusieurs fois");
         if (devices.first().isEmpty())
             return usageError("l'option « --port » attend un nom de périphérique");
-        result.device = devices.first().toStdString();
+        result.device = devices.first().toLatin1().toStdString();
     }
     result.simulate = parser.isSet(simulate);
     return result;

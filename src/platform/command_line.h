@@ -3,6 +3,7 @@
 // or velmorixon --journal [FILE] for the day view alone.
 #include <optional>
 #include <string>
+#include <vector>
 
 #include <QStringList>
 
@@ -22,7 +23,8 @@ struct CommandLine {
     std::optional<CommandLineExit> exit;
 };
 
-/// `arguments` as QCoreApplication::arguments() gives them, program name first. Help and
-/// messages are in French; a bad argument gives its reason and the usage on standard error and
-/// exit code 2. Never exits by itself.
-CommandLine parseCommandLine(const QStringList& arguments, const QString& version);
+/// `arguments` as main() receives them, program name first: bytes, which reach `device` and
+/// `journal` unchanged whatever their encoding. "--journal=FILE" reads as "--journal FILE".
+/// Help and messages are in French; a bad argument (a repeated option among them) gives its
+/// reason and the usage on standard error and exit code 2. Never exits by itself.
+CommandLine parseCommandLine(const std::vector<std::string>& arguments, const QString& version);

@@ -1,7 +1,11 @@
 // velmorixon [--port DEVICE | --simulate] [--help] [--version] | --journal [FILE]
 #include <QApplication>
 #include <QDate>
-#include <QProcess>
+#include <QFile>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdio>
 #include <memory>
 #include <random>
@@ -25,11 +29,37 @@
 #define VELMORIXON_VERSION "0"
 #endif
 
+namespace {
+
+/// Starts `command` in a process of its own that outlives this one, its arguments passed as
+/// bytes. A child forks the program and ends at once, so no zombie is left behind.
+bool startDetached(std::vector<std::string> command)
+{
+    std::vector<char*> argv;
+    for (std::string& word : command) argv.push_back(word.data());
+    argv.push_back(nullptr);
+    const pid_t child = ::fork();
+    if (child < 0) return false;
+    if (child == 0) {
+        ::setsid();
+        if (::fork() == 0) {
+            ::execv(argv[0], argv.data());
+            ::_exit(127);
+        }
+        ::_exit(0);
+    }
+    int status = 0;
+    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    }
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+}  // namespace
+
 int main(int argc, char** argv)
 {
     // --help, --version and a bad argument answer without a display.
-    QStringList arguments;
-    for (int i = 0; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
+    const std::vector<std::string> arguments(argv, argv + argc);
     const CommandLine options = parseCommandLine(arguments, QStringLiteral(VELMORIXON_VERSION));
     if (options.exit) {
         std::fputs(options.exit->standardOutput.c_str(), stdout);
@@ -85,9 +115,10 @@ int main(int argc, char** argv)
 
     // A double-click on the file label: the day view in a process of its own, which nothing it
     // does can stop or slow.
+    // The file's bytes go as they are, whatever their encoding.
     platform.openJournal = [](const std::string& file) {
-        return QProcess::startDetached(QCoreApplication::applicationFilePath(),
-                                       {QStringLiteral("--journal"), QString::fromStdString(file)});
+        return startDetached({QFile::encodeName(QCoreApplication::applicationFilePath()).toStdString(),
+                              "--journal", file});
     };
 
     Velmorixon window(std::move(platform));

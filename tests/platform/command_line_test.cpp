@@ -1,9 +1,10 @@
-// What each command line gives: the converter to use, or the texts and exit code.
+// What each command line gives: the converter or the file to use, or the texts and exit code.
 #include "platform/command_line.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -13,73 +14,64 @@ const std::string kUsage =
 
 struct Row {
     const char* name;
-    QStringList arguments;
-    std::string device;    // when the program runs, else standard output's first line
-    bool simulate;
-    std::string reason;    // of a refusal, empty when accepted
+    std::vector<std::string> arguments;
+    std::string outcome;  // "port P", "simulation", "journal F", "0: standard output's start" or "2: reason"
 };
-void PrintTo(const Row& row, std::ostream* os) { *os << row.name; }
 
-}  // namespace
+/// What the program does with the command line, in the rows' words.
+std::string outcome(const CommandLine& cl)
+{
+    if (cl.exit && cl.exit->code == 2) {
+        EXPECT_EQ(cl.exit->standardOutput, "");
+        const std::string& err = cl.exit->standardError;
+        EXPECT_EQ(err.substr(err.find('\n') + 1), kUsage);
+        return "2: " + err.substr(std::string("velmorixon : ").size(), err.find('\n') - 13);
+    }
+    if (cl.exit) return std::to_string(cl.exit->code) + ": " + cl.exit->standardOutput.substr(0, 30);
+    if (cl.journal) return "journal " + *cl.journal;
+    return cl.simulate ? "simulation" : "port " + cl.device;
+}
 
 class CommandLineCase : public ::testing::TestWithParam<Row> {};
 
 TEST_P(CommandLineCase, RunsAnswersOrRefusesInFrench)
 {
-    const Row& row = GetParam();
-    const CommandLine cl = parseCommandLine(QStringList{"velmorixon"} + row.arguments, "1.0.0");
-    if (!row.reason.empty()) {
-        ASSERT_TRUE(cl.exit.has_value());
-        EXPECT_EQ(cl.exit->code, 2);
-        EXPECT_EQ(cl.exit->standardError, "velmorixon : " + row.reason + "\n" + kUsage);
-        EXPECT_EQ(cl.exit->standardOutput, "");
-    } else if (row.device.starts_with("/")) {
-        ASSERT_FALSE(cl.exit.has_value()) << cl.exit->standardError;
-        EXPECT_EQ(cl.device, row.device);
-        EXPECT_EQ(cl.simulate, row.simulate);
-    } else {
-        ASSERT_TRUE(cl.exit.has_value());
-        EXPECT_EQ(cl.exit->code, 0);
-        EXPECT_EQ(cl.exit->standardOutput.substr(0, row.device.size()), row.device);
-        EXPECT_EQ(cl.exit->standardError, "");
-    }
+    std::vector<std::string> arguments{"velmorixon"};
+    arguments.insert(arguments.end(), GetParam().arguments.begin(), GetParam().arguments.end());
+    EXPECT_EQ(outcome(parseCommandLine(arguments, "1.0.0")), GetParam().outcome);
 }
 
-const std::string kPortValue = "l'option « --port » attend un nom de périphérique";
+const std::string kPortValue = "2: l'option « --port » attend un nom de périphérique";
 
 INSTANTIATE_TEST_SUITE_P(
     Arguments, CommandLineCase,
     ::testing::Values(
-        Row{"NoArgument", {}, "/dev/parport0", false, ""},
-        Row{"Port", {"--port", "/dev/parport1"}, "/dev/parport1", false, ""},
-        Row{"Simulate", {"--simulate"}, "/dev/parport0", true, ""},
-        Row{"Help", {"--help"}, kUsage + "\nMesure une tension", false, ""},
-        Row{"Version", {"--version"}, "velmorixon 1.0.0\n", false, ""},
-        Row{"UnknownOption", {"--verbose"}, "", false, "option inconnue « --verbose »"},
-        Row{"UnknownLetterAfterTwoDashes", {"--x"}, "", false, "option inconnue « --x »"},
-        Row{"UnknownLetterAfterOneDash", {"-x"}, "", false, "option inconnue « -x »"},
-        Row{"UnknownWordAfterOneDash", {"-verbose"}, "", false, "option inconnue « -verbose »"},
-        Row{"UnknownOptionWithValue", {"--x=3"}, "", false, "option inconnue « --x »"},
-        Row{"PortWithoutDevice", {"--port"}, "", false, kPortValue},
-        Row{"PortEmpty", {"--port="}, "", false, kPortValue},
-        Row{"PortAndSimulate", {"--port", "/dev/parport1", "--simulate"}, "", false,
-            "« --port » et « --simulate » ne vont pas ensemble"},
-        Row{"PortTwice", {"--port", "/dev/parport0", "--port", "/dev/parport1"}, "", false,
-            "l'option « --port » est donnée plusieurs fois"},
-        Row{"Positional", {"/dev/parport1"}, "", false, "argument inattendu « /dev/parport1 »"},
-        Row{"JournalWithSimulate", {"--journal", "--simulate"}, "", false,
-            "« --journal » ne lit pas le convertisseur : ni « --port » ni « --simulate » avec lui"},
-        Row{"JournalTwoFiles", {"--journal", "a.val", "b.val"}, "", false,
-            "argument inattendu « a.val »"}),
+        Row{"NoArgument", {}, "port /dev/parport0"},
+        Row{"Port", {"--port", "/dev/parport1"}, "port /dev/parport1"},
+        Row{"PortNotUtf8", {"--port", "/dev/p\xE9riph"}, "port /dev/p\xE9riph"},
+        Row{"Simulate", {"--simulate"}, "simulation"},
+        Row{"Help", {"--help"}, "0: " + kUsage.substr(0, 30)},
+        Row{"Version", {"--version"}, "0: velmorixon 1.0.0\n"},
+        Row{"JournalOfToday", {"--journal"}, "journal "},
+        Row{"JournalOfAFile", {"--journal", "/tmp/data06-21-2026.val"}, "journal /tmp/data06-21-2026.val"},
+        Row{"JournalWithEquals", {"--journal=/tmp/a.val"}, "journal /tmp/a.val"},
+        Row{"JournalNotUtf8", {"--journal", "/home/\xE9t\xE9/data.val"}, "journal /home/\xE9t\xE9/data.val"},
+        Row{"UnknownOption", {"--verbose"}, "2: option inconnue « --verbose »"},
+        Row{"UnknownLetterAfterOneDash", {"-x"}, "2: option inconnue « -x »"},
+        Row{"UnknownWordAfterOneDash", {"-verbose"}, "2: option inconnue « -verbose »"},
+        Row{"UnknownOptionWithValue", {"--x=3"}, "2: option inconnue « --x »"},
+        Row{"PortWithoutDevice", {"--port"}, kPortValue},
+        Row{"PortEmpty", {"--port="}, kPortValue},
+        Row{"PortAndSimulate", {"--port", "/dev/parport1", "--simulate"},
+            "2: « --port » et « --simulate » ne vont pas ensemble"},
+        Row{"PortTwice", {"--port", "/dev/parport0", "--port", "/dev/parport1"},
+            "2: l'option « --port » est donnée plusieurs fois"},
+        Row{"JournalTwice", {"--journal", "--journal"}, "2: l'option « --journal » est donnée plusieurs fois"},
+        Row{"SimulateTwice", {"--simulate", "--simulate"}, "2: l'option « --simulate » est donnée plusieurs fois"},
+        Row{"Positional", {"/dev/parport1"}, "2: argument inattendu « /dev/parport1 »"},
+        Row{"JournalWithSimulate", {"--journal", "--simulate"},
+            "2: « --journal » ne lit pas le convertisseur : ni « --port » ni « --simulate » avec lui"},
+        Row{"JournalTwoFiles", {"--journal", "a.val", "b.val"}, "2: argument inattendu « a.val »"}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(CommandLine, JournalOpensTheDayViewOnTodaysFileOrTheOneGiven)
-{
-    const CommandLine today = parseCommandLine({"velmorixon", "--journal"}, "1.0.0");
-    ASSERT_FALSE(today.exit.has_value());
-    EXPECT_EQ(today.journal, std::optional<std::string>(""));
-    const CommandLine given = parseCommandLine({"velmorixon", "--journal", "/tmp/data06-21-2026.val"}, "1.0.0");
-    ASSERT_FALSE(given.exit.has_value());
-    EXPECT_EQ(given.journal, std::optional<std::string>("/tmp/data06-21-2026.val"));
-    EXPECT_FALSE(parseCommandLine({"velmorixon"}, "1.0.0").journal.has_value());
-}
+}  // namespace
