@@ -53,28 +53,6 @@ protected:
     MeasurementFile measures{file, files};
 };
 
-TEST_F(MeasurementFileOnDisk, EachRunReplacesTheFileAndEarlierRunsAreKeptAside)
-{
-    EXPECT_TRUE(measures.append(line(2, 1), true));
-    EXPECT_TRUE(measures.append(line(3, 1), false));
-    EXPECT_TRUE(measures.append(line(5, 1), false));  // switch off at tick 4, on again
-    EXPECT_EQ(read(), line(2, 1) + line(3, 1) + line(5, 1));
-    EXPECT_FALSE(std::filesystem::exists(file.string() + ".1"));
-
-    // Second run: the file switch is ticked between the fourth and the fifth tick.
-    measures.append(line(6, 2), true);
-    measures.append(line(7, 2), false);
-    EXPECT_EQ(read(), lines(6, 7, 2));
-    EXPECT_EQ(read(".1"), line(2, 1) + line(3, 1) + line(5, 1));
-
-    measures.runEnded();  // the program ends; started again the same day
-    MeasurementFile again(file, files);
-    EXPECT_TRUE(again.append(line(2, 3), true));
-    EXPECT_EQ(read(), line(2, 3));
-    EXPECT_EQ(read(".2"), lines(6, 7, 2));
-    EXPECT_FALSE(std::filesystem::exists(file.string() + ".3"));
-}
-
 TEST_F(MeasurementFileOnDisk, FullDiskKeepsLinesAndWritesThemInOrderAcrossARunBoundary)
 {
     measures.append(line(2, 1), true);
@@ -160,12 +138,15 @@ TEST_F(MeasurementFileOnDisk, KilledWriterLeavesOnlyWholeConsecutiveLines)
     int seen = 0;
     for (char done; seen < kReported && ::read(reports[0], &done, 1) == 1;)
         ++seen;
+    EXPECT_FALSE(measures.append(line(2, 1), true)) << "one writer per file";
+    EXPECT_EQ(measures.lastFailure()->otherWriter, writer);
     ::kill(writer, SIGKILL);
     ::waitpid(writer, nullptr, 0);
     ::close(reports[0]);
     ASSERT_EQ(seen, kReported) << "the writer stopped by itself";
+    EXPECT_TRUE(measures.retry()) << "a killed writer's lock does not block the next";
 
-    const std::string content = read();
+    const std::string content = read(".1");
     std::size_t at = 0;
     int n = 2;
     for (; at < content.size(); at += line(n++).size())
