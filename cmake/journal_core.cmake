@@ -6,6 +6,7 @@ target_sources(velmorixon_core PRIVATE
   src/record/measurement_reader.cpp
   src/acquisition/run_companion.cpp
   src/record/run_trace.cpp
+  src/record/time_axis.cpp
   src/record/time_placement.cpp)
 
 if(TARGET core_tests)

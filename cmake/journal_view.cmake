@@ -9,7 +9,10 @@ target_sources(velmorixon_platform PRIVATE
   src/platform/day_record.cpp src/platform/day_record.h
   src/platform/saved_file.cpp src/platform/saved_file.h)
 target_sources(velmorixon_ui PRIVATE
-  src/ui/journal_window.cpp src/ui/journal_window.h)
+  src/ui/journal_chart.cpp src/ui/journal_chart.h
+  src/ui/journal_export.cpp src/ui/journal_export.h
+  src/ui/journal_window.cpp src/ui/journal_window.h
+  src/ui/run_list.cpp src/ui/run_list.h)
 target_link_libraries(velmorixon_ui PUBLIC QCustomPlotQt6::QCustomPlotQt6)
 
 if(VELMORIXON_TESTS)

@@ -5,8 +5,11 @@
 // memory the day takes above the empty view.
 //
 //   journal_view_bench   (run it on a Release build; the figures are printed, never judged)
+//   journal_view_bench --huge FILE   a day of 23 M lines (581 MB), written to FILE if it is not
+//                                    there: open to the chart drawn, and the peak memory
 #include <QApplication>
 #include <QPixmap>
+#include <sys/resource.h>
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -18,6 +21,7 @@
 
 #include "support/resident_memory.h"
 #include "support/temp_dir.h"
+#include "ui/journal_chart.h"
 #include "ui/journal_window.h"
 
 using namespace std::chrono;
@@ -42,10 +46,44 @@ double percentile(std::vector<double> values, double p)
 
 }  // namespace
 
+/// 23,000,000 lines numbered from 2, 256 a second from 00:00:00 (25 bytes or so each).
+int hugeDay(const std::filesystem::path& file)
+{
+    if (!std::filesystem::exists(file)) {
+        std::ofstream out(file, std::ios::binary);
+        std::string block;
+        for (long n = 0; n < 23'000'000; ++n) {
+            block += dataLine(n + 2, int(n % 4096), n / 267);
+            if (block.size() > (1 << 20)) out << block, block.clear();
+        }
+        out << block;
+    }
+    JournalSetup setup;
+    setup.file = file;
+    setup.zone = QTimeZone("Europe/Paris");
+    setup.followIntervalMs = 3'600'000;
+    const auto t0 = steady_clock::now();
+    JournalWindow view(setup);
+    view.resize(1000, 680);
+    view.show();
+    while (view.reading()) QCoreApplication::processEvents();
+    view.chart()->toPixmap(1000, 600);
+    const double open = ms(steady_clock::now() - t0);
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    std::size_t lines = 0;
+    for (const auto& run : view.record().runs()) lines += run->trace.points().size();
+    std::printf("journal_view_bench --huge: %zu lines, %.0f MB\n", lines, double(std::filesystem::file_size(file)) / 1e6);
+    std::printf("  open to the chart drawn: %.2f s; peak resident memory %.0f MB; now %.0f MB\n", open / 1000,
+                double(usage.ru_maxrss) / 1024, double(residentKiB()) / 1024);
+    return 0;
+}
+
 int main(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    if (argc == 3 && std::string(argv[1]) == "--huge") return hugeDay(argv[2]);
     TempDir dir;
     const auto file = dir.path() / "data06-21-2026.val";
     {
@@ -62,7 +100,7 @@ int main(int argc, char** argv)
     setup.file = dir.path() / "data06-22-2026.val";  // not there: the empty view
     auto empty = std::make_unique<JournalWindow>(setup);
     empty->resize(1100, 640);
-    empty->plot()->toPixmap(1000, 600);
+    empty->chart()->toPixmap(1000, 600);
     const long emptyKiB = residentKiB();
 
     setup.file = file;
@@ -74,25 +112,25 @@ int main(int argc, char** argv)
         const auto t0 = steady_clock::now();
         view = std::make_unique<JournalWindow>(setup);
         view->resize(1100, 640);
-        view->plot()->toPixmap(1000, 600);
+        view->chart()->toPixmap(1000, 600);
         opens.push_back(ms(steady_clock::now() - t0));
         if (i == 0) dayKiB = residentKiB();
     }
 
-    QCPAxis* axis = view->plot()->xAxis;
+    QCPAxis* axis = view->chart()->xAxis;
     const double from = axis->range().lower, span = axis->range().size();
     std::vector<double> repaints;
     for (int pass = 0; pass < 2; ++pass) {
         for (int i = 0; i < 40; ++i) {  // a two-hour window panned across the day
             const auto t0 = steady_clock::now();
             axis->setRange(from + i * (span - 7200) / 39, from + i * (span - 7200) / 39 + 7200);
-            view->plot()->toPixmap(1000, 600);
+            view->chart()->toPixmap(1000, 600);
             repaints.push_back(ms(steady_clock::now() - t0));
         }
         for (double width = span; width > 600; width /= 2) {  // zoomed from the day to minutes
             const auto t0 = steady_clock::now();
             axis->setRange(from + span / 2, width, Qt::AlignCenter);
-            view->plot()->toPixmap(1000, 600);
+            view->chart()->toPixmap(1000, 600);
             repaints.push_back(ms(steady_clock::now() - t0));
         }
     }
@@ -110,7 +148,7 @@ int main(int argc, char** argv)
         std::ofstream(file, std::ios::binary | std::ios::app) << dataLine(86'432 + i, 2000, 86'399);
         const auto t0 = steady_clock::now();
         view->refresh();
-        view->plot()->toPixmap(1000, 600);
+        view->chart()->toPixmap(1000, 600);
         appendPaints.push_back(ms(steady_clock::now() - t0));
     }
 

@@ -36,23 +36,24 @@ private:
     int m_fd;
 };
 
-/// Bytes [from, to) of an open file; false with errno set on a read error.
-bool readRange(int descriptor, std::uintmax_t from, std::uintmax_t to, std::string& out)
+/// The size of one piece read: the bytes of a file are never held whole.
+constexpr std::size_t kPiece = std::size_t{1} << 20;
+/// The shortest line a reading takes (" 2, 0,00:00:00" and LF): room for a whole file's
+/// readings is taken once, up to a bound a hostile size cannot pass.
+constexpr std::uintmax_t kShortestLine = 15;
+constexpr std::uintmax_t kMostReserved = std::uintmax_t{1} << 26;
+
+std::chrono::sys_seconds modified(const struct stat& status)
 {
-    out.resize(static_cast<std::size_t>(to - from));
-    std::size_t done = 0;
-    while (done < out.size()) {
-        const ssize_t got = ::pread(descriptor, out.data() + done, out.size() - done,
-                                    static_cast<off_t>(from + done));
-        if (got < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        if (got == 0) break;  // the file shrank meanwhile: what was there is what counts
-        done += static_cast<std::size_t>(got);
-    }
-    out.resize(done);
-    return true;
+    return std::chrono::sys_seconds{std::chrono::seconds{status.st_mtim.tv_sec}};
+}
+
+/// Names of the day's records: "dataMM-DD-YYYY.val" and ".run", with or without ".N".
+bool recordName(std::string name)
+{
+    if (const auto run = name.find(".run"); run != std::string::npos && run == 14)
+        name.replace(run, 4, ".val");
+    return record::dateFromFileName(name).has_value();
 }
 
 }  // namespace
@@ -76,12 +77,26 @@ DayRecord::DayRecord(std::filesystem::path dayFile, record::UtcOffsetAt zone,
     }
 }
 
-void DayRecord::noteProblem(const std::filesystem::path& path, int error)
+void DayRecord::noteProblem(const std::filesystem::path& path, int error, bool special)
 {
-    if (!m_problem) m_problem = RecordProblem{path, error, frenchReason(error)};
+    if (!m_problem) m_problem = RecordProblem{path, error, special ? std::string() : frenchReason(error), special};
 }
 
-DayRecord::Change DayRecord::refresh()
+bool DayRecord::wouldReplaceRecord(const std::filesystem::path& target) const
+{
+    if (recordName(target.filename().string())) return true;
+    struct stat status {};
+    if (::stat(target.c_str(), &status) != 0) return false;
+    const auto device = static_cast<std::uintmax_t>(status.st_dev);
+    const auto inode = static_cast<std::uintmax_t>(status.st_ino);
+    if (recordName(std::filesystem::weakly_canonical(target).filename().string())) return true;
+    return std::any_of(m_runs.begin(), m_runs.end(), [&](const auto& run) {
+        return (run->device == device && run->inode == inode) ||
+               (run->companionDevice == device && run->companionInode == inode);
+    });
+}
+
+DayRecord::Change DayRecord::refresh(std::uintmax_t budget)
 {
     m_problem.reset();
     Change change;
@@ -105,14 +120,26 @@ DayRecord::Change DayRecord::refresh()
 
     std::vector<std::unique_ptr<DayRun>> kept;
     for (const record::RunFile& file : files) {
-        const Descriptor descriptor(file.path);
         struct stat status {};
-        if (descriptor.get() < 0 || ::fstat(descriptor.get(), &status) != 0) {
+        if (::stat(file.path.c_str(), &status) != 0) {
             noteProblem(file.path, errno);
             continue;
         }
         if (S_ISDIR(status.st_mode)) {
             noteProblem(file.path, EISDIR);
+            continue;
+        }
+        if (!S_ISREG(status.st_mode)) {  // a pipe would block or never end, a device never end
+            noteProblem(file.path, 0, true);
+            continue;
+        }
+        const Descriptor descriptor(file.path);
+        if (descriptor.get() < 0 || ::fstat(descriptor.get(), &status) != 0) {
+            noteProblem(file.path, errno);
+            continue;
+        }
+        if (!S_ISREG(status.st_mode)) {  // replaced in between
+            noteProblem(file.path, 0, true);
             continue;
         }
         const auto device = static_cast<std::uintmax_t>(status.st_dev);
@@ -136,12 +163,17 @@ DayRecord::Change DayRecord::refresh()
                                            std::vector<acquisition::RunEvent>{}, notBefore);
             run->device = device;
             run->inode = inode;
+            run->trace.reserve(static_cast<std::size_t>(std::min(size / kShortestLine, kMostReserved)));
             change.runsChanged = true;
         }
+        run->size = size;
+        run->lastWritten = modified(status);
         readCompanion(*run, fresh);
         std::size_t added = 0;
-        if (!readAppended(*run, descriptor.get(), size, added)) noteProblem(file.path, errno);
+        if (!readAppended(*run, descriptor.get(), size, budget, added)) noteProblem(file.path, errno);
         if (!fresh) change.newPoints += added;
+        change.total += size;
+        change.unread += size - std::min(size, run->trace.bytesFed());
         kept.push_back(std::move(run));
     }
     for (const auto& run : m_runs)
@@ -150,14 +182,29 @@ DayRecord::Change DayRecord::refresh()
     return change;
 }
 
-bool DayRecord::readAppended(DayRun& run, int descriptor, std::uintmax_t size, std::size_t& added)
+bool DayRecord::readAppended(DayRun& run, int descriptor, std::uintmax_t size,
+                             std::uintmax_t& budget, std::size_t& added)
 {
-    const std::uintmax_t from = run.trace.bytesFed();
-    if (size <= from) return true;
-    std::string bytes;
-    const bool whole = readRange(descriptor, from, size, bytes);
-    added = run.trace.feed(bytes);
-    return whole;
+    std::string piece;
+    while (run.trace.bytesFed() < size && budget > 0) {
+        const std::uintmax_t from = run.trace.bytesFed();
+        // A hole of a sparse file holds only NULs: passed over, not read.
+        const off_t data = ::lseek(descriptor, static_cast<off_t>(from), SEEK_DATA);
+        if ((data < 0 && errno == ENXIO) || (data >= 0 && std::uintmax_t(data) > from)) {
+            run.trace.skip((data < 0 ? size : std::min<std::uintmax_t>(std::uintmax_t(data), size)) - from);
+            continue;
+        }
+        const std::size_t want = std::size_t(std::min<std::uintmax_t>({kPiece, size - from, budget}));
+        piece.resize(want);
+        ssize_t got;
+        do got = ::pread(descriptor, piece.data(), want, static_cast<off_t>(from));
+        while (got < 0 && errno == EINTR);
+        if (got < 0) return false;
+        if (got == 0) return true;  // the file shrank meanwhile: what was there is what counts
+        added += run.trace.feed(std::string_view(piece.data(), std::size_t(got)));
+        budget -= std::uintmax_t(got);
+    }
+    return true;
 }
 
 void DayRecord::readCompanion(DayRun& run, bool force)
@@ -173,8 +220,14 @@ void DayRecord::readCompanion(DayRun& run, bool force)
     if (!force && device == run.companionDevice && inode == run.companionInode &&
         size == run.companionSize)
         return;
-    std::string bytes;
-    if (!readRange(descriptor.get(), 0, size, bytes)) return;
+    // A companion holds a few rows per run; one far larger is not one.
+    constexpr std::uintmax_t kLargestCompanion = std::uintmax_t{16} << 20;
+    std::string bytes(static_cast<std::size_t>(std::min(size, kLargestCompanion)), '\0');
+    ssize_t got;
+    do got = ::pread(descriptor.get(), bytes.data(), bytes.size(), 0);
+    while (got < 0 && errno == EINTR);
+    if (got < 0) return;
+    bytes.resize(std::size_t(got));
     acquisition::CompanionRecord record = acquisition::readCompanion(bytes);
     run.companionDevice = device;
     run.companionInode = inode;

@@ -29,13 +29,16 @@ struct DayRun {
     // What identifies the file on disk across a rename, and how much of the companion was read.
     std::uintmax_t device = 0, inode = 0;
     std::uintmax_t companionDevice = 0, companionInode = 0, companionSize = 0;
+    std::uintmax_t size = 0;                    ///< the file's size at the last look
+    std::chrono::sys_seconds lastWritten{};     ///< its modification time then
 };
 
 /// A file that could not be read, with the system's reason in French.
 struct RecordProblem {
     std::filesystem::path path;
-    int error = 0;       ///< errno
-    std::string reason;  ///< « Permission non accordée », ...
+    int error = 0;         ///< errno
+    std::string reason;    ///< « Permission non accordée », ...
+    bool special = false;  ///< a pipe, a device or a socket: refused, never read
 };
 
 class DayRecord {
@@ -48,10 +51,19 @@ public:
     struct Change {
         bool runsChanged = false;  ///< a run appeared, vanished or was rewritten from its start
         std::size_t newPoints = 0; ///< readings added to runs that were already there
+        std::uintmax_t unread = 0; ///< bytes left for the next refresh (beyond the budget)
+        std::uintmax_t total = 0;  ///< bytes of every run's file
     };
-    /// Looks at the folder again and reads what was appended. Never throws for what is on disk:
-    /// a file that cannot be read is left out and said by problem().
-    Change refresh();
+    /// Looks at the folder again and reads what was appended, at most `budget` bytes of it
+    /// (the rest at the next call), one bounded piece at a time: memory follows the readings
+    /// kept, never the file's size. Never throws for what is on disk: a file that cannot be
+    /// read is left out and said by problem(); a pipe or a device is refused unopened.
+    Change refresh(std::uintmax_t budget = UINTMAX_MAX);
+
+    /// True when writing `target` would replace a record: a measurement file or companion by
+    /// its name (dataMM-DD-YYYY.val, .run and their ".N"), or, through links, one of the files
+    /// this record reads.
+    bool wouldReplaceRecord(const std::filesystem::path& target) const;
 
     const std::vector<std::unique_ptr<DayRun>>& runs() const { return m_runs; }
     const std::filesystem::path& dayFile() const { return m_dayFile; }
@@ -66,9 +78,10 @@ public:
 
 private:
     /// Appends what `run`'s file gained; false when the file shrank (it was begun afresh).
-    bool readAppended(DayRun& run, int descriptor, std::uintmax_t size, std::size_t& added);
+    bool readAppended(DayRun& run, int descriptor, std::uintmax_t size, std::uintmax_t& budget,
+                      std::size_t& added);
     void readCompanion(DayRun& run, bool force);
-    void noteProblem(const std::filesystem::path& path, int error);
+    void noteProblem(const std::filesystem::path& path, int error, bool special = false);
 
     std::filesystem::path m_dayFile;
     record::UtcOffsetAt m_zone;

@@ -3,19 +3,48 @@
 #include "platform/saved_file.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <string>
 
-int saveWholeFile(const std::filesystem::path& path, std::string_view bytes)
+namespace {
+
+/// The file a path names once its symbolic links are followed (a dangling link: the file it
+/// would create). ELOOP after 40 links, like the kernel.
+int followLinks(std::filesystem::path& path)
 {
+    for (int links = 0; links < 40; ++links) {
+        std::error_code error;
+        if (!std::filesystem::is_symlink(std::filesystem::symlink_status(path, error))) return 0;
+        const std::filesystem::path target = std::filesystem::read_symlink(path, error);
+        if (error) return error.value();
+        path = target.is_absolute() ? target : path.parent_path() / target;
+    }
+    return ELOOP;
+}
+
+}  // namespace
+
+int saveWholeFile(const std::filesystem::path& given, std::string_view bytes)
+{
+    std::filesystem::path path = given;
+    if (const int error = followLinks(path)) return error;
+    struct stat existing {};
+    const bool replacing = ::stat(path.c_str(), &existing) == 0;
     // Named after this process: a leftover of an earlier one with the same number is ours to
     // overwrite. Created with the usual permissions less the umask, like any file the user makes.
     const std::string temporary = path.string() + "." + std::to_string(::getpid()) + ".tmp";
     const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
     if (fd < 0) return errno;
     int error = 0;
+    if (replacing) {
+        if (::fchmod(fd, existing.st_mode & 07777) != 0) error = errno;
+        if (::fchown(fd, existing.st_uid, existing.st_gid) != 0) {
+            // another owner or group is not ours to give: the permissions still hold
+        }
+    }
     for (std::size_t done = 0; done < bytes.size() && error == 0;) {
         const ssize_t wrote = ::write(fd, bytes.data() + done, bytes.size() - done);
         if (wrote < 0 && errno != EINTR) error = errno;

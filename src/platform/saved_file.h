@@ -7,6 +7,8 @@
 
 /// Writes `bytes` as the whole content of `path`: into a temporary file beside it, flushed to
 /// disk, then renamed over it, so that nobody ever reads half an export and an earlier file of
-/// that name stays whole when writing fails. Returns 0, or the errno of the step that failed
-/// (the temporary file is then removed).
+/// that name stays whole when writing fails. A symbolic link is followed: its target is the
+/// file replaced, and the link stays. A file replaced keeps its permissions (and its owner
+/// where the user may keep it); a new one gets the usual ones less the umask. Returns 0, or the
+/// errno of the step that failed (the temporary file is then removed).
 int saveWholeFile(const std::filesystem::path& path, std::string_view bytes);

@@ -12,12 +12,12 @@ std::string csvHeader()
 std::string csvLine(const TracePoint& point, double sunAltitudeDegrees)
 {
     std::string line = acquisition::isoLocalTime(
-        std::chrono::local_seconds{point.instant.time_since_epoch() + point.utcOffset},
-        point.utcOffset);
+        std::chrono::local_seconds{point.instant.time_since_epoch() + point.utcOffset()},
+        point.utcOffset());
     line += ';';
-    line += std::to_string(point.number);
+    line += std::to_string(std::int64_t{point.number});
     line += ';';
-    line += std::to_string(point.millivolts);
+    line += std::to_string(int(point.millivolts));
     line += ';';
     char buffer[64];
     const auto result = std::to_chars(buffer, buffer + sizeof buffer, sunAltitudeDegrees,
@@ -34,7 +34,7 @@ std::string csvExport(std::span<const TracePoint> points, const ObservingSite& s
     std::string csv = csvHeader();
     csv.reserve(csv.size() + points.size() * 48);
     for (const TracePoint& point : points)
-        csv += csvLine(point, sunAltitude(site, point.instant, point.utcOffset));
+        csv += csvLine(point, sunAltitude(site, point.instant, point.utcOffset()));
     return csv;
 }
 

@@ -109,6 +109,20 @@ std::size_t MeasurementReader::feed(std::string_view bytes, std::vector<Reading>
     return added;
 }
 
+void MeasurementReader::skip(std::uintmax_t count)
+{
+    if (count == 0) return;
+    m_fed += count;
+    if (m_skipping) return;
+    if (m_partial.size() + count > kLongestLine) {
+        ++m_malformed;
+        m_partial.clear();
+        m_skipping = true;
+    } else {
+        m_partial.append(static_cast<std::size_t>(count), '\0');
+    }
+}
+
 void MeasurementReader::takeLine(std::string_view line, std::vector<Reading>& out,
                                  std::size_t& added)
 {

@@ -36,6 +36,10 @@ public:
     /// Appends the readings completed by `bytes` to `out`; returns how many were appended.
     std::size_t feed(std::string_view bytes, std::vector<Reading>& out);
 
+    /// `count` bytes that hold no line end and no reading, passed over unread (a hole of a
+    /// sparse file reads as NULs): the same as feeding them, without the bytes.
+    void skip(std::uintmax_t count);
+
     std::size_t malformedLines() const { return m_malformed; }
     /// Bytes of an unfinished last line held back.
     std::size_t pendingBytes() const { return m_partial.size(); }

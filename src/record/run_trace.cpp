@@ -21,8 +21,8 @@ std::size_t RunTrace::feed(std::string_view bytes)
         m_points.reserve(std::max(m_points.size() + added, 2 * m_points.capacity()));
     for (const Reading& reading : m_batch) {
         const PlacedTime placed = m_placer.place(reading);
-        m_points.push_back(TracePoint{placed.instant, placed.utcOffset, reading.number,
-                                      reading.millivolts});
+        m_points.emplace_back(placed.instant, placed.utcOffset, reading.number,
+                              reading.millivolts);
     }
     return added;
 }
@@ -30,6 +30,18 @@ std::size_t RunTrace::feed(std::string_view bytes)
 void RunTrace::setCompanion(std::vector<acquisition::RunEvent> companion)
 {
     m_placer.setCompanion(std::move(companion));
+}
+
+RunEnd runEnd(std::span<const acquisition::RunEvent> events, bool keptAside,
+              std::chrono::sys_seconds lastWritten, std::chrono::sys_seconds now)
+{
+    using acquisition::RunEvent;
+    if (!events.empty() && events.back().kind == RunEvent::Kind::Stop) return RunEnd::Stopped;
+    if (!events.empty() && events.back().kind == RunEvent::Kind::Quit) return RunEnd::Quit;
+    const std::chrono::seconds period{events.empty() ? 60 : std::max(1, events.back().periodSeconds)};
+    if (keptAside || now - lastWritten > 3 * period + std::chrono::seconds{2})
+        return RunEnd::Interrupted;
+    return RunEnd::Running;
 }
 
 RangeFigures& RangeFigures::operator+=(const RangeFigures& other)
@@ -62,10 +74,10 @@ RangeFigures figuresOf(std::span<const TracePoint> points, std::chrono::sys_seco
     RangeFigures figures;
     for (const TracePoint& point : pointsWithin(points, from, to)) {
         if (figures.count == 0) {
-            figures.minimum = figures.maximum = point.millivolts;
+            figures.minimum = figures.maximum = int(point.millivolts);
         } else {
-            figures.minimum = std::min(figures.minimum, point.millivolts);
-            figures.maximum = std::max(figures.maximum, point.millivolts);
+            figures.minimum = std::min(figures.minimum, int(point.millivolts));
+            figures.maximum = std::max(figures.maximum, int(point.millivolts));
         }
         ++figures.count;
         figures.sum += point.millivolts;

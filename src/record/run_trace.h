@@ -13,13 +13,21 @@
 
 namespace record {
 
-/// One reading on the time axis.
+/// One reading on the time axis, in 16 bytes: a day of millions of lines is held whole.
+/// The number keeps 39 bits (numbers up to 2.7e11: eight thousand years at 1 s).
 struct TracePoint {
+    TracePoint() = default;
+    TracePoint(std::chrono::sys_seconds at, std::chrono::minutes offset, std::int64_t n, int mv)
+        : instant(at), number(n), millivolts(mv), offsetMinutes(offset.count())
+    {
+    }
     std::chrono::sys_seconds instant{};
-    std::chrono::minutes utcOffset{0};  ///< local = instant + utcOffset
-    std::int64_t number = 0;
-    int millivolts = 0;
+    std::int64_t number : 39 = 0;
+    std::int64_t millivolts : 13 = 0;     ///< 0 to 4095
+    std::int64_t offsetMinutes : 12 = 0;  ///< local = instant + utcOffset()
+    std::chrono::minutes utcOffset() const { return std::chrono::minutes(offsetMinutes); }
 };
+static_assert(sizeof(TracePoint) == 16);
 
 /// A run's trace: feed() the measurement file's bytes from the start and then as they are
 /// appended; points() holds every whole reading placed, in file order (instants
@@ -32,6 +40,10 @@ public:
 
     /// Returns how many points the bytes completed.
     std::size_t feed(std::string_view bytes);
+    /// Room for `readings` points, taken before a whole file is fed (no copy while it grows).
+    void reserve(std::size_t readings) { m_points.reserve(readings); }
+    /// Bytes known to hold no reading (a hole of a sparse file), passed over.
+    void skip(std::uintmax_t count) { m_reader.skip(count); }
     /// The companion was read again (it grew): later readings use its new rows.
     void setCompanion(std::vector<acquisition::RunEvent> companion);
 
@@ -45,6 +57,21 @@ private:
     std::vector<Reading> m_batch;
     std::vector<TracePoint> m_points;
 };
+
+/// How a run ended, as its label says it.
+enum class RunEnd {
+    Stopped,      ///< « arrêtée »: an end row "arret"
+    Quit,         ///< « quittée »: an end row "quitter"
+    Running,      ///< « en cours »: no end row, and its file grew within a few periods
+    Interrupted,  ///< « interrompue »: no end row and no longer written (a crash, a power cut)
+};
+
+/// The end of a run from its companion's rows (in file order) and the last time its file was
+/// written: without an end row, a run is running while `now - lastWritten` stays within three
+/// periods (of its last row; 60 s without a companion) and two seconds of slack; a run kept
+/// aside (`keptAside`: renamed to ".N" by the next run) is never running.
+RunEnd runEnd(std::span<const acquisition::RunEvent> events, bool keptAside,
+              std::chrono::sys_seconds lastWritten, std::chrono::sys_seconds now);
 
 /// Count, minimum, maximum and mean of the millivolts in a range. With count 0 the other
 /// fields mean nothing (the view shows no figures).

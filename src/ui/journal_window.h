@@ -2,33 +2,41 @@
 // Copyright (C) 2026 Velmorixon developers
 #pragma once
 // « Journal des mesures »: a day's record on a time axis with the sun's course. Runs in its
-// own process (velmorixon --journal), so nothing it does can disturb an acquisition.
+// own process (velmorixon --journal), so nothing it does can disturb an acquisition. The window
+// is the face: the chart (journal_chart), the run list (run_list) and the exports
+// (journal_export) are apart.
 #include <QMainWindow>
 #include <QTimeZone>
 #include <chrono>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <utility>
 #include <vector>
 
+#include "platform/day_record.h"
 #include "record/day_sun.h"
 #include "record/run_trace.h"
-#include "platform/day_record.h"
 
 class QAction;
-class QCheckBox;
 class QComboBox;
-class QCPGraph;
-class QCustomPlot;
-class QHBoxLayout;
 class QLabel;
+class QProgressBar;
 class QTimer;
+class JournalChart;
+class RunList;
 
 struct JournalSetup {
-    std::filesystem::path file;                    ///< the day file (or a kept run) to show
+    std::filesystem::path file;                    ///< the day file (or a kept run), as bytes
     QTimeZone zone = QTimeZone::systemTimeZone();  ///< where the lines' local times were taken
     std::chrono::local_days today{};               ///< the date of a file whose name has none
     int followIntervalMs = 500;                    ///< how often the files are looked at again
+    /// The present instant (whether a run without an end row is still being written).
+    std::function<std::chrono::sys_seconds()> now = [] {
+        return std::chrono::floor<std::chrono::seconds>(std::chrono::system_clock::now());
+    };
+    /// Bytes read between two looks at the window's events, while a huge day is read.
+    std::uintmax_t readStep = std::uintmax_t{32} << 20;
 };
 
 /// The local calendar day a QDate names.
@@ -37,11 +45,14 @@ std::chrono::local_days localDayOf(const QDate& date);
 class JournalWindow : public QMainWindow {
 public:
     explicit JournalWindow(JournalSetup setup, QWidget* parent = nullptr);
+    ~JournalWindow() override;
 
     /// Shows another day's file (« Ouvrir… »).
     void openFile(const std::filesystem::path& file);
     /// Looks at the files again and shows what was appended (the follow timer calls it).
     void refresh();
+    /// True while a day too large for one step is still being read.
+    bool reading() const { return m_reading; }
 
     void showWholeDay();
     void setFollowing(bool following);
@@ -49,29 +60,31 @@ public:
     void setSite(int index);
     void setRunShown(std::size_t run, bool shown);
 
-    /// The exports; each returns the French message of a failure, or nothing.
-    QString exportImage(const QString& path, QSize size = {});
-    QString exportCsv(const QString& path, bool wholeDay);
+    /// The exports; each returns the French message of a failure or refusal, or nothing.
+    QString exportImage(const std::filesystem::path& path, QSize size = {});
+    QString exportCsv(const std::filesystem::path& path, bool wholeDay);
+    /// « Journal des mesures — 7 décembre 2026 — Chelles », the exports' title.
+    QString exportTitle() const;
 
     /// The universal time range on the axis.
     std::pair<std::chrono::sys_seconds, std::chrono::sys_seconds> visibleRange() const;
     /// The readout for the instant at horizontal pixel `x` of the plot (the mouse's).
     void pointAt(int x);
 
-    QCustomPlot* plot() const { return m_plot; }
+    JournalChart* chart() const { return m_chart; }
     const DayRecord& record() const { return *m_record; }
     const record::ObservingSite& site() const { return m_site; }
-    /// The sun times marked on the axis, one per day the record touches.
-    const std::vector<record::SunMarkers>& markers() const { return m_markers; }
+    /// The whole label of run `run` (from 0), as the run list shows it when there is room.
+    QString runLabel(std::size_t run) const;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void buildTools();
-    void rebuildRuns();
-    void appendNewPoints();
-    void drawSun();
+    void readStep();
+    void showRuns(bool rebuilt);
+    std::vector<QString> runLabels() const;
     void updateExtent();
     void setRange(double from, double to);
     void followNewest();
@@ -80,7 +93,6 @@ private:
     void updateMessages();
     void fitY();
     record::RangeFigures visibleFigures() const;
-    QString localText(std::chrono::sys_seconds instant, bool withDate) const;
     std::vector<record::TracePoint> pointsToExport(bool wholeDay) const;
     void chooseFile();
     void chooseImage();
@@ -92,25 +104,23 @@ private:
     std::unique_ptr<DayRecord> m_record;
     record::ObservingSite m_site;
     bool m_siteChosen = false;  ///< the user picked the site: a run's record no longer sets it
+    bool m_reading = false;
+    std::uintmax_t m_unread = 0, m_total = 0;
 
-    QCustomPlot* m_plot = nullptr;
-    std::vector<QCPGraph*> m_runGraphs;
+    JournalChart* m_chart = nullptr;
     std::vector<bool> m_runShown;
-    QCPGraph* m_sunGraph = nullptr;
-    std::vector<record::SunMarkers> m_markers;
     double m_extentFrom = 0, m_extentTo = 0;
     bool m_settingRange = false;
 
     QAction* m_follow = nullptr;
     QAction* m_fitY = nullptr;
     QComboBox* m_siteBox = nullptr;
-    QWidget* m_runBar = nullptr;
-    QHBoxLayout* m_runLayout = nullptr;
-    std::vector<QCheckBox*> m_runBoxes;
+    RunList* m_runList = nullptr;
     QLabel* m_message = nullptr;
     QLabel* m_figures = nullptr;
     QLabel* m_cursor = nullptr;
     QLabel* m_malformed = nullptr;
+    QProgressBar* m_progress = nullptr;
     QString m_exportNote;
     QTimer* m_poll = nullptr;
 };

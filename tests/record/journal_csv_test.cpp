@@ -49,12 +49,12 @@ TEST(CsvExport, IsTheHeaderThenARowPerPointWithTheSitesAltitudeInPlainAscii)
     std::vector<TracePoint> points;
     for (int i = 0; i < 3; ++i) {
         const sys_seconds t = sys_days{2026y / October / 25} + 0h + 59min + 59s + seconds(i);
-        points.push_back(TracePoint{t, parisOffset(t), 2 + i, 100 * i});
+        points.emplace_back(t, parisOffset(t), 2 + i, 100 * i);
     }
     const std::string csv = csvExport(points, chelles);
     std::string expected = "date_heure;numero;millivolts;hauteur_soleil_deg\r\n";
     EXPECT_EQ(csvHeader(), expected);
-    for (const TracePoint& p : points) expected += csvLine(p, sunAltitude(chelles, p.instant, p.utcOffset));
+    for (const TracePoint& p : points) expected += csvLine(p, sunAltitude(chelles, p.instant, p.utcOffset()));
     EXPECT_EQ(csv, expected);
     EXPECT_NE(csv.find("T02:59:59+02:00;2;0;"), std::string::npos);
     EXPECT_NE(csv.find("T02:00:00+01:00;3;100;"), std::string::npos);

@@ -1,4 +1,4 @@
-// A day's runs as separate traces on the time axis, and the figures of a time range.
+// A day's runs as separate traces on the time axis, how each ended, and a range's figures.
 #include <gtest/gtest.h>
 
 #include <map>
@@ -11,120 +11,100 @@
 #include "support/paris_zone.h"
 
 using namespace std::chrono;
-using acquisition::dataLine;
-using record::dayRuns;
-using record::figuresOf;
-using record::pointsWithin;
-using record::RangeFigures;
 using record::RunTrace;
 using record::TracePoint;
 
 namespace {
 
-/// `count` lines numbered from 2, `period` apart from `start`, millivolts from `mv` up by one.
 std::string runLines(seconds start, int count, seconds period, int mv)
 {
     std::string bytes;
-    for (int i = 0; i < count; ++i) {
-        const seconds t = (start + i * period) % days{1};
-        bytes += dataLine(2 + i, mv + i, hh_mm_ss<seconds>{t});
-    }
+    for (int i = 0; i < count; ++i) bytes += acquisition::dataLine(2 + i, mv + i, hh_mm_ss<seconds>{(start + i * period) % days{1}});
     return bytes;
 }
 
-TEST(DayTraces, EachRunIsItsOwnTraceInTheOrderOfItsKeptNumber)
+TEST(DayTraces, EachRunIsItsOwnTraceInTheOrderOfItsKeptNumberFedWholeOrInPieces)
 {
-    // The day's folder holds three runs; the listing order is the file system's, not the runs'.
     const local_days day{2026y / December / 5};
-    const std::vector<std::filesystem::path> folder{"data12-05-2026.val", "data12-05-2026.val.2",
-                                                    "data12-05-2026.val.1"};
+    const std::vector<std::filesystem::path> folder{"data12-05-2026.val", "data12-05-2026.val.2", "data12-05-2026.val.1"};
     const std::map<std::string, std::string> bytes{
         {"data12-05-2026.val.1", runLines(9h, 3, 1s, 100)},
         {"data12-05-2026.val.2", runLines(23h + 59min, 3, 60s, 200)},  // across midnight
-        {"data12-05-2026.val", runLines(8h, 2, 10s, 300)},              // the next morning
-    };
-    std::vector<RunTrace> traces;
-    std::optional<sys_seconds> previousEnd;
-    for (const auto& run : dayRuns("data12-05-2026.val", folder)) {
-        traces.emplace_back(day, parisOffset, std::vector<acquisition::RunEvent>{}, previousEnd);
-        traces.back().feed(bytes.at(run.path.filename().string()));
-        previousEnd = traces.back().points().back().instant;
+        {"data12-05-2026.val", runLines(8h, 2, 10s, 300)}};             // the next morning
+    for (const std::size_t piece : {std::size_t{1000}, std::size_t{5}}) {
+        std::vector<std::string> seen;
+        std::optional<sys_seconds> previousEnd;
+        for (const auto& run : record::dayRuns("data12-05-2026.val", folder)) {
+            RunTrace trace(day, parisOffset, {}, previousEnd);
+            const std::string& file = bytes.at(run.path.filename().string());
+            for (std::size_t at = 0; at < file.size(); at += piece) trace.feed(std::string_view(file).substr(at, piece));
+            for (const TracePoint& p : trace.points())
+                seen.push_back(std::to_string(p.number) + "," + std::to_string(p.millivolts) + "@" +
+                               std::to_string((p.instant - sys_days{2026y / December / 5}).count()));
+            previousEnd = trace.points().back().instant;
+        }
+        EXPECT_EQ(seen, (std::vector<std::string>{"2,100@28800", "3,101@28801", "4,102@28802", "2,200@82740", "3,201@82800",
+                                                  "4,202@82860", "2,300@111600", "3,301@111610"}))
+            << "pieces of " << piece;
     }
-    ASSERT_EQ(traces.size(), 3u);
-    const auto summary = [](const RunTrace& trace) {
-        std::vector<std::pair<std::int64_t, int>> out;
-        for (const TracePoint& p : trace.points()) out.emplace_back(p.number, p.millivolts);
-        return out;
-    };
-    using Pairs = std::vector<std::pair<std::int64_t, int>>;
-    EXPECT_EQ(summary(traces[0]), (Pairs{{2, 100}, {3, 101}, {4, 102}}));
-    EXPECT_EQ(summary(traces[1]), (Pairs{{2, 200}, {3, 201}, {4, 202}}));
-    EXPECT_EQ(summary(traces[2]), (Pairs{{2, 300}, {3, 301}}));
-
-    EXPECT_EQ(traces[0].points().front().instant, sys_days{2026y / December / 5} + 8h);
-    EXPECT_EQ(traces[1].points().back().instant, sys_days{2026y / December / 5} + 23h + 1min);
-    EXPECT_EQ(traces[2].points().front().instant, sys_days{2026y / December / 6} + 7h);
 }
 
-TEST(DayTraces, AFollowedRunGrowsByTheLinesAppendedToItsFile)
+struct EndRow {
+    const char* name;
+    std::vector<acquisition::RunEvent::Kind> rows;
+    bool keptAside;
+    seconds sinceWritten;
+    record::RunEnd expected;
+};
+
+class RunEnds : public testing::TestWithParam<EndRow> {};
+
+TEST_P(RunEnds, AreSaidFromTheEndRowOrFromHowLongAgoTheFileGrew)
 {
-    const std::string bytes = runLines(12h, 5, 1s, 1000);
-    RunTrace whole{local_days{2026y / December / 5}, parisOffset};
-    whole.feed(bytes);
-    RunTrace followed{local_days{2026y / December / 5}, parisOffset};
-    std::size_t added = 0;
-    for (std::size_t at = 0; at < bytes.size(); at += 5) added += followed.feed(bytes.substr(at, 5));
-    EXPECT_EQ(added, 5u);
-    ASSERT_EQ(followed.points().size(), whole.points().size());
-    for (std::size_t i = 0; i < whole.points().size(); ++i) {
-        EXPECT_EQ(followed.points()[i].instant, whole.points()[i].instant);
-        EXPECT_EQ(followed.points()[i].millivolts, whole.points()[i].millivolts);
+    std::vector<acquisition::RunEvent> events;
+    for (const auto kind : GetParam().rows) {
+        events.emplace_back();
+        events.back().kind = kind;
+        events.back().periodSeconds = 10;
     }
-    EXPECT_EQ(followed.bytesFed(), bytes.size());
+    const sys_seconds written = sys_days{2026y / December / 5} + 12h;
+    EXPECT_EQ(record::runEnd(events, GetParam().keptAside, written, written + GetParam().sinceWritten), GetParam().expected);
 }
 
-const sys_seconds kT0 = sys_days{2026y / December / 5} + 12h;
+using K = acquisition::RunEvent::Kind;
+INSTANTIATE_TEST_SUITE_P(
+    Rows, RunEnds,
+    testing::Values(EndRow{"StoppedByItsArretRow", {K::Start, K::Stop}, false, 0s, record::RunEnd::Stopped},
+                    EndRow{"QuitByItsQuitterRow", {K::Start, K::Quit}, true, days{200}, record::RunEnd::Quit},
+                    EndRow{"RunningWithinThreePeriods", {K::Start, K::Site}, false, 32s, record::RunEnd::Running},
+                    EndRow{"InterruptedPastThreePeriods", {K::Start}, false, 33s, record::RunEnd::Interrupted},
+                    EndRow{"InterruptedMonthsLater", {K::Start}, false, days{180}, record::RunEnd::Interrupted},
+                    EndRow{"InterruptedWhenKeptAside", {K::Start}, true, 0s, record::RunEnd::Interrupted},
+                    EndRow{"RunningWithoutCompanionWithinThreeMinutes", {}, false, 180s, record::RunEnd::Running},
+                    EndRow{"InterruptedWithoutCompanionLater", {}, false, 183s, record::RunEnd::Interrupted}),
+    [](const auto& info) { return std::string(info.param.name); });
 
-std::vector<TracePoint> pointsEveryMinute(const std::vector<int>& millivolts, sys_seconds from)
+TEST(RangeFigures, CountOnlyTheReadingsInsideTheRangeAndCombineAcrossRuns)
 {
-    std::vector<TracePoint> points;
-    for (std::size_t i = 0; i < millivolts.size(); ++i)
-        points.push_back(TracePoint{from + minutes(i), 60min, std::int64_t(i) + 2, millivolts[i]});
-    return points;
-}
+    const sys_seconds t0 = sys_days{2026y / December / 5} + 12h;
+    const auto everyMinute = [](std::vector<int> mv, sys_seconds from) {
+        std::vector<TracePoint> points;
+        for (std::size_t i = 0; i < mv.size(); ++i) points.emplace_back(from + minutes(i), 60min, std::int64_t(i) + 2, mv[i]);
+        return points;
+    };
+    const auto points = everyMinute({4000, 10, 25, 40, 3, 4095}, t0);
+    const record::RangeFigures inner = record::figuresOf(points, t0 + 1min, t0 + 3min);
+    EXPECT_EQ(std::tuple(inner.count, inner.minimum, inner.maximum, inner.mean()), std::tuple(3u, 10, 40, 25.0));
+    EXPECT_EQ(record::figuresOf(points, t0 + 30s, t0 + 2min + 30s).mean(), 17.5);
+    EXPECT_EQ(record::figuresOf(points, t0 + 10min, t0 + 20min).count, 0u);
+    EXPECT_EQ(record::figuresOf(points, t0 + 3min, t0 + 1min).count, 0u);
+    EXPECT_EQ(record::pointsWithin(points, t0 - 1h, t0 + 1h).size(), points.size());
 
-TEST(RangeFigures, CountOnlyTheReadingsInsideTheRangeEdgesIncluded)
-{
-    const auto points = pointsEveryMinute({4000, 10, 25, 40, 3, 4095}, kT0);
-    const RangeFigures inner = figuresOf(points, kT0 + 1min, kT0 + 3min);
-    EXPECT_EQ(inner.count, 3u);
-    EXPECT_EQ(inner.minimum, 10);
-    EXPECT_EQ(inner.maximum, 40);
-    EXPECT_DOUBLE_EQ(inner.mean(), 25.0);
-
-    const RangeFigures between = figuresOf(points, kT0 + 30s, kT0 + 2min + 30s);
-    EXPECT_EQ(between.count, 2u);
-    EXPECT_DOUBLE_EQ(between.mean(), 17.5);
-
-    EXPECT_EQ(figuresOf(points, kT0 + 10min, kT0 + 20min).count, 0u);
-    EXPECT_EQ(figuresOf(points, kT0 + 3min, kT0 + 1min).count, 0u);
-    EXPECT_EQ(pointsWithin(points, kT0 - 1h, kT0 + 1h).size(), points.size());
-}
-
-TEST(RangeFigures, OfTwoVisibleRunsCombine)
-{
-    RangeFigures both = figuresOf(pointsEveryMinute({50, 60}, kT0), kT0, kT0 + 1h);
-    both += figuresOf(pointsEveryMinute({7, 3000, 200}, kT0 + 2h), kT0, kT0 + 3h);
-    both += RangeFigures{};
-    EXPECT_EQ(both.count, 5u);
-    EXPECT_EQ(both.minimum, 7);
-    EXPECT_EQ(both.maximum, 3000);
-    EXPECT_DOUBLE_EQ(both.mean(), 663.4);
-
-    RangeFigures fromNothing;
-    fromNothing += figuresOf(pointsEveryMinute({70, 80}, kT0), kT0, kT0 + 1h);
-    EXPECT_EQ(fromNothing.minimum, 70);
-    EXPECT_EQ(fromNothing.maximum, 80);
+    record::RangeFigures both;
+    both += record::figuresOf(everyMinute({50, 60}, t0), t0, t0 + 1h);
+    both += record::figuresOf(everyMinute({7, 3000, 200}, t0 + 2h), t0, t0 + 3h);
+    both += record::RangeFigures{};
+    EXPECT_EQ(std::tuple(both.count, both.minimum, both.maximum, both.mean()), std::tuple(5u, 7, 3000, 663.4));
 }
 
 }  // namespace

@@ -1,8 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 Velmorixon developers
-// The day view on real files: its runs as traces, the site's sun times and curve, the figures
-// of the visible range, following a growing file, the exports, files that cannot be read; and
-// the main window's file label that opens it.
+// The day view on real files, as the user sees it: runs, sun, axis, range, following, labels,
+// exports and what cannot be read; and the main window's file label that opens it.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
@@ -11,240 +14,348 @@
 #include <QMessageBox>
 #include <QTest>
 #include <gtest/gtest.h>
-#include <qcustomplot.h>
 
 #include <fstream>
 
-#include "record/journal_csv.h"
 #include "acquisition/run_companion.h"
+#include "record/journal_csv.h"
 #include "support/temp_dir.h"
 #include "support/window_bench.h"
+#include "ui/journal_chart.h"
+#include "ui/journal_export.h"
 #include "ui/journal_window.h"
+#include "ui/run_list.h"
 
 namespace {
 
 using namespace std::chrono;
 using std::filesystem::path;
 
-const local_days kDay{year{2026} / June / 21};
+void append(const path& file, const std::string& bytes) { std::ofstream(file, std::ios::binary | std::ios::app) << bytes; }
 
-void append(const path& file, const std::string& bytes)
-{
-    std::ofstream(file, std::ios::binary | std::ios::app) << bytes;
-}
-
-std::string lines(int firstNumber, int count, seconds from, int millivolts, seconds step = seconds{1})
+std::string lines(int first, int count, seconds from, int millivolts, seconds step = 1s)
 {
     std::string out;
     for (int i = 0; i < count; ++i) {
-        const hh_mm_ss t{from + i * step};
+        const hh_mm_ss t{(from + i * step) % days{1}};
         char line[40];
-        std::snprintf(line, sizeof line, " %d, %d,%02d:%02d:%02d\r\n", firstNumber + i,
-                      millivolts + i, int(t.hours().count()), int(t.minutes().count()),
-                      int(t.seconds().count()));
+        std::snprintf(line, sizeof line, " %d, %d,%02d:%02d:%02d\r\n", first + i, millivolts + i,
+                      int(t.hours().count()), int(t.minutes().count()), int(t.seconds().count()));
         out += line;
     }
     return out;
 }
 
-// The plot's horizontal coordinate of a universal time on the day: seconds since the epoch.
-double axisAt(seconds sinceMidnightUtc)
+std::string row(acquisition::RunEvent::Kind kind, local_seconds local, const std::string& site, int next)
 {
-    return double((sys_seconds{sys_days{year{2026} / June / 21}} + sinceMidnightUtc).time_since_epoch().count());
+    acquisition::RunEvent event;
+    event.kind = kind;
+    event.local = local;
+    event.utcOffset = 120min;
+    event.nextNumber = next;
+    event.site = site;
+    return acquisition::companionLine(event);
 }
 
-acquisition::RunEvent startAt(local_seconds local, const std::string& site)
-{
-    acquisition::RunEvent start;
-    start.local = local;
-    start.utcOffset = minutes{120};
-    start.nextNumber = 2;
-    start.site = site;
-    start.port = "simulation";
-    start.version = "1.0.0";
-    return start;
-}
+const local_days kDay{2026y / June / 21};
+const sys_seconds kMidnight = sys_days{kDay.time_since_epoch()} - 2h;  // 00:00 in Paris summer time
 
-// A day of two runs in Paris summer time: 09:00 for 100 s, then 14:00 for 50 s, with companions
-// that name Nîmes (the view takes the newest run's site).
+// A June day in Paris of two runs: 09:00 for 100 s (kept aside, no end row), then 14:00 for
+// 50 s (at Nîmes), looked at a second after its last line was written.
 class JournalTest : public ::testing::Test {
 protected:
     JournalTest()
     {
-        const path folder = dir.path() / "velmorixon";
         std::filesystem::create_directory(folder);
-        earlier = folder / "data06-21-2026.val.1";
-        dayFile = folder / "data06-21-2026.val";
-        append(earlier, lines(2, 100, hours{9}, 1000));
-        append(acquisition::companionPath(earlier),
-               acquisition::companionHeader() +
-                   acquisition::companionLine(startAt(local_seconds{kDay + hours{9}}, "Chelles")));
-        append(dayFile, lines(2, 50, hours{14}, 3000));
-        append(acquisition::companionPath(dayFile),
-               acquisition::companionHeader() +
-                   acquisition::companionLine(startAt(local_seconds{kDay + hours{14}}, "Nîmes")));
+        append(folder / "data06-21-2026.val.1", lines(2, 100, 9h, 1000));
+        append(folder / "data06-21-2026.run.1", acquisition::companionHeader() +
+                                                   row(acquisition::RunEvent::Kind::Start, kDay + 9h, "Chelles", 2));
+        append(dayFile, lines(2, 50, 14h, 3000));
+        append(companion, acquisition::companionHeader() + row(acquisition::RunEvent::Kind::Start, kDay + 14h, "Nîmes", 2));
+        written(dayFile, kMidnight + 14h + 49s);
     }
-    std::unique_ptr<JournalWindow> open(const path& file)
+    void written(const path& file, sys_seconds at)
+    {
+        const timespec times[2] = {{at.time_since_epoch().count(), 0}, {at.time_since_epoch().count(), 0}};
+        ::utimensat(AT_FDCWD, file.c_str(), times, 0);
+        now = at + 1s;
+    }
+    std::unique_ptr<JournalWindow> open(const path& file, QSize size = {1000, 680})
     {
         JournalSetup setup;
         setup.file = file;
         setup.zone = QTimeZone("Europe/Paris");
         setup.today = kDay;
+        setup.now = [this] { return now; };
         auto view = std::make_unique<JournalWindow>(setup);
-        view->resize(1000, 600);
-        view->plot()->replot();
+        view->resize(size);
+        view->show();
+        view->chart()->replot();
         return view;
     }
-    QString labelText(const JournalWindow& view, const char* name)
+    static QString text(const JournalWindow& view, const char* name) { return view.findChild<QLabel*>(name)->text(); }
+    static std::vector<QString> tickLabels(const JournalWindow& view)
     {
-        return view.findChild<QLabel*>(name)->text();
+        view.chart()->replot();
+        const auto labels = view.chart()->xAxis->tickVectorLabels();
+        return {labels.begin(), labels.end()};
     }
     TempDir dir;
-    path earlier, dayFile;
+    path folder = dir.path() / "velmorixon";
+    path dayFile = folder / "data06-21-2026.val";
+    path companion = folder / "data06-21-2026.run";
+    sys_seconds now;
 };
 
-TEST_F(JournalTest, EachRunIsATraceOnTheTimeAxisWithTheNewestRunsSiteAndItsSunTimes)
+TEST_F(JournalTest, ShowsEachRunOnTheDaysLocalAxisWithTheNewestRunsSiteAndItsSun)
 {
     auto view = open(dayFile);
-    EXPECT_EQ(view->windowTitle().toStdString(), "Journal des mesures — data06-21-2026.val");
+    EXPECT_EQ(view->windowTitle().toStdString(), "Journal des mesures — 21 juin 2026");
     ASSERT_EQ(view->record().runs().size(), 2u);
-    const auto& first = view->record().runs()[0]->trace.points();
-    EXPECT_EQ(first.front().instant, sys_days{year{2026} / June / 21} + hours{7});
-    EXPECT_EQ(view->findChild<QCheckBox*>("run1")->text().toStdString(),
-              "Série 1 : 09:00:00 – 09:01:39, interrompue");
-    EXPECT_EQ(view->findChild<QCheckBox*>("run2")->text().toStdString(),
-              "Série 2 : 14:00:00 – 14:00:49, en cours");
-
-    // The site of the newest run's record, its sun times as the main window computes them.
-    EXPECT_EQ(view->site().name, "Nîmes");
+    EXPECT_EQ(view->record().runs()[0]->trace.points().front().instant, kMidnight + 9h);
+    EXPECT_EQ(view->runLabel(0).toStdString(), "Série 1 : 09:00:00 – 09:01:39, interrompue");
+    EXPECT_EQ(view->runLabel(1).toStdString(), "Série 2 : 14:00:00 – 14:00:49, en cours");
     EXPECT_EQ(view->findChild<QComboBox*>("site")->currentText().toStdString(), "Nîmes");
-    ASSERT_EQ(view->markers().size(), 1u);
-    const auto expected = record::sunMarkers(view->site(), kDay, true);
-    EXPECT_EQ(view->markers()[0].sunrise, expected.sunrise);
-    EXPECT_EQ(view->markers()[0].sunset, expected.sunset);
-    // The whole day on the axis, from local midnight to midnight.
-    const auto [from, to] = view->visibleRange();
-    EXPECT_EQ(from, sys_days{year{2026} / June / 20} + hours{22});
-    EXPECT_EQ(to, sys_days{year{2026} / June / 21} + hours{22});
-    // The sun curve on the same axis equals the instrument's altitude at the same instants.
-    QCPGraph* sun = nullptr;
-    for (int i = 0; i < view->plot()->graphCount(); ++i)
-        if (view->plot()->graph(i)->name() == "Soleil") sun = view->plot()->graph(i);
-    ASSERT_NE(sun, nullptr);
-    const auto noon = sun->data()->findBegin(axisAt(hours{11}), false);
-    EXPECT_DOUBLE_EQ(noon->value, record::sunAltitude(view->site(), sys_seconds(seconds(qint64(noon->key))),
-                                                           minutes{120}));
-    // Another site: new markers.
+    ASSERT_EQ(view->chart()->markers().size(), 1u);
+    EXPECT_EQ(view->chart()->markers()[0].sunrise, record::sunMarkers(view->site(), kDay, true).sunrise);
+    const auto noon = view->chart()->sunGraph()->data()->findBegin(JournalChart::axisOf(kMidnight + 13h), false);
+    EXPECT_DOUBLE_EQ(noon->value, record::sunAltitude(view->site(), sys_seconds(seconds(qint64(noon->key))), 120min));
     view->setSite(7);
-    EXPECT_EQ(view->markers()[0].sunrise, record::sunMarkers(view->site(), kDay, true).sunrise);
-    EXPECT_NE(view->markers()[0].sunrise, expected.sunrise);
+    EXPECT_EQ(view->chart()->markers()[0].sunrise, record::sunMarkers(view->site(), kDay, true).sunrise);
+    EXPECT_NE(view->chart()->markers()[0].sunrise, record::sunMarkers(*record::siteNamed("Nîmes"), kDay, true).sunrise);
 }
+
+struct TicksRow {
+    const char* name;
+    year_month_day day;
+    int fromHour, toHour;  ///< universal hours after the day's 00:00 UTC; 0, 0: the whole day
+    std::vector<QString> labels;
+};
+
+class JournalTicks : public JournalTest, public ::testing::WithParamInterface<TicksRow> {};
+
+TEST_P(JournalTicks, FallOnLocalWholeHours)
+{
+    const TicksRow& row = GetParam();
+    const path file = folder / acquisition::dataFileName(row.day);
+    append(file, lines(100, 3, 15h, 100));
+    auto view = open(file, {760, 560});
+    if (row.toHour != 0)
+        view->chart()->xAxis->setRange(JournalChart::axisOf(sys_days{row.day} + hours(row.fromHour)),
+                                       JournalChart::axisOf(sys_days{row.day} + hours(row.toHour)));
+    EXPECT_EQ(tickLabels(*view), row.labels);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Days, JournalTicks,
+    ::testing::Values(TicksRow{"AWinterDay", 2026y / December / 7, 0, 0, {"00:00", "06:00", "12:00", "18:00", "00:00"}},
+                      TicksRow{"ASummerDay", 2026y / June / 21, 0, 0, {"00:00", "06:00", "12:00", "18:00", "00:00"}},
+                      TicksRow{"TheAutumnChange", 2026y / October / 25, 0, 0, {"00:00", "06:00", "12:00", "18:00", "00:00"}},
+                      TicksRow{"TheRepeatedHour", 2026y / October / 25, 0, 2, {"02:00", "02:30", "02:00", "02:30", "03:00"}},
+                      TicksRow{"TwoDays", 2026y / December / 7, 12, 36, {"18:00\n7 déc.", "00:00\n8 déc.", "06:00", "12:00"}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+struct RangeRow {
+    const char* name;
+    std::string lastLines;
+    seconds end;  ///< after 00:00 local of the file's day
+};
+
+class JournalDefaultRange : public JournalTest, public ::testing::WithParamInterface<RangeRow> {};
+
+TEST_P(JournalDefaultRange, IsTheFilesLocalDayOrOnToARunsLastLine)
+{
+    append(dayFile, GetParam().lastLines);
+    auto view = open(dayFile);
+    EXPECT_EQ(view->visibleRange(), std::pair(kMidnight, kMidnight + GetParam().end));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Days, JournalDefaultRange,
+    ::testing::Values(RangeRow{"WithALineAtMidnightNextDay", lines(52, 3, 23h + 59min + 58s, 9), 24h},
+                      RangeRow{"WithARunPastMidnight", lines(52, 2, 23h + 59min + 59s, 9, 30min + 1s), 24h + 30min}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(JournalTest, FiguresOfTheVisibleRangeFollowZoomAndHiddenRuns)
 {
     auto view = open(dayFile);
-    // Counted exactly: 150 readings, 1000..1099 and 3000..3049.
-    EXPECT_TRUE(labelText(*view, "figures").startsWith("150 mesures"));
-    view->setRunShown(0, false);
-    EXPECT_TRUE(labelText(*view, "figures").startsWith("50 mesures"));
-    EXPECT_FALSE(view->findChild<QCheckBox*>("run1")->isChecked());
+    EXPECT_TRUE(text(*view, "figures").startsWith("150 mesures"));
+    view->findChild<QCheckBox*>("run1")->click();
+    EXPECT_TRUE(text(*view, "figures").startsWith("50 mesures"));
+    EXPECT_FALSE(view->chart()->runGraph(0)->visible());
     view->setRunShown(0, true);
-    // Zoomed on the first run's first ten seconds.
-    const double start = axisAt(hours{7});
-    view->plot()->xAxis->setRange(start, start + 9);
-    EXPECT_TRUE(labelText(*view, "figures").startsWith("10 mesures"));
+    view->chart()->xAxis->setRange(JournalChart::axisOf(kMidnight + 9h), JournalChart::axisOf(kMidnight + 9h + 9s));
+    EXPECT_TRUE(text(*view, "figures").startsWith("10 mesures"));
     view->setFittedY(true);
-    EXPECT_LT(view->plot()->yAxis->range().upper, 1100);
-    EXPECT_GT(view->plot()->yAxis->range().lower, 900);
-    view->plot()->xAxis->setRange(start - 3600, start - 60);
-    EXPECT_EQ(labelText(*view, "figures").toStdString(), "Aucune mesure dans la plage affichée");
+    EXPECT_GT(view->chart()->valueAxis()->range().lower, 900);
+    EXPECT_LT(view->chart()->valueAxis()->range().upper, 1100);
 }
 
-TEST_F(JournalTest, FollowsTheFileBeingWrittenAndANewRunsRenameAside)
+TEST_F(JournalTest, FollowingKeepsTheNewestReadingAtTheRightEdgeUntilTheWholeDayIsAsked)
 {
     auto view = open(dayFile);
     view->setFollowing(true);
-    append(dayFile, lines(52, 5, hours{14} + seconds{50}, 3050).substr(0, 40));  // a line and a half
+    for (int step = 0; step < 2; ++step) {
+        append(dayFile, lines(52 + 600 * step, 600, 14h + 50s + step * 600s, 3050));
+        view->refresh();
+        const double newest = JournalChart::axisOf(view->record().runs()[1]->trace.points().back().instant);
+        const auto range = view->chart()->xAxis->range();
+        EXPECT_LT(range.upper - newest, 0.1 * range.size()) << "step " << step;
+        EXPECT_GT(newest - range.lower, 0.8 * range.size()) << "step " << step;
+    }
+    view->findChild<QAction*>("wholeDay")->trigger();
+    append(dayFile, lines(1252, 5, 14h + 20min + 50s, 3050));
     view->refresh();
-    const auto& newest = view->record().runs()[1]->trace.points();
-    EXPECT_EQ(newest.size(), 52u);
-    EXPECT_EQ(view->plot()->graph(2)->data()->size(), 52);
-    EXPECT_GE(view->plot()->xAxis->range().upper, double(newest.back().instant.time_since_epoch().count()));
-    EXPECT_TRUE(view->findChild<QAction*>("follow")->isChecked());
-
-    // A new run: the day file goes aside as .2, a new one begins.
-    std::filesystem::rename(dayFile, dir.path() / "velmorixon" / "data06-21-2026.val.2");
-    std::filesystem::rename(acquisition::companionPath(dayFile),
-                            dir.path() / "velmorixon" / "data06-21-2026.run.2");
-    append(dayFile, lines(2, 3, hours{15}, 2000));
-    view->refresh();
-    ASSERT_EQ(view->record().runs().size(), 3u);
-    EXPECT_EQ(view->record().runs()[1]->trace.points().size(), 52u);
-    EXPECT_NE(view->findChild<QCheckBox*>("run3"), nullptr);
-
-    // A key moves the axis: following stops.
-    QTest::keyClick(view->plot(), Qt::Key_Left);
+    EXPECT_EQ(view->visibleRange(), std::pair(kMidnight, kMidnight + 24h));
+    view->setFollowing(true);
+    QTest::keyClick(view->chart(), Qt::Key_Left);
     EXPECT_FALSE(view->findChild<QAction*>("follow")->isChecked());
 }
 
-TEST_F(JournalTest, ExportsTheDayOrTheVisibleRangeAsCsvAndTheChartAsAnImage)
+TEST_F(JournalTest, RunLabelsFollowTheFileItsCompanionAndTheTime)
+{
+    auto view = open(dayFile);
+    view->setFollowing(true);
+    append(dayFile, lines(52, 10, 14h + 50s, 3050));
+    written(dayFile, kMidnight + 14h + 59s);
+    view->refresh();
+    EXPECT_EQ(view->runLabel(1).toStdString(), "Série 2 : 14:00:00 – 14:00:59, en cours");
+    now += 10min;  // nothing written since: the program is gone
+    view->refresh();
+    EXPECT_EQ(view->runLabel(1).toStdString(), "Série 2 : 14:00:00 – 14:00:59, interrompue");
+    append(companion, row(acquisition::RunEvent::Kind::Stop, kDay + 14h + 1min, "Nîmes", 62));
+    view->refresh();
+    EXPECT_EQ(view->runLabel(1).toStdString(), "Série 2 : 14:00:00 – 14:00:59, arrêtée");
+}
+
+TEST_F(JournalTest, RunsKeepTheirColourFarFromTheSunsWhenTheNextBegins)
+{
+    auto view = open(dayFile);
+    const QColor second = view->chart()->runGraph(1)->pen().color();
+    std::filesystem::rename(dayFile, folder / "data06-21-2026.val.2");
+    append(dayFile, lines(2, 3, 15h, 2000));
+    view->refresh();
+    EXPECT_EQ(view->chart()->runGraph(1)->pen().color(), second);
+    for (std::size_t run = 1; run <= 8; ++run) {
+        const QColor c = runColour(run);
+        EXPECT_GT(std::abs(c.red() - 230) + std::abs(c.green() - 140) + std::abs(c.blue()), 150) << run;
+        EXPECT_NE(c, runColour(run + 1));
+    }
+}
+
+TEST_F(JournalTest, FitsA1024By768ScreenAndElidesRunLabelsAtItsSmallestSize)
+{
+    auto view = open(dayFile);
+    EXPECT_LE(view->frameGeometry().width(), 1024);
+    EXPECT_LE(view->frameGeometry().height(), 768 - 30);
+    view->resize(view->minimumSizeHint());
+    QCoreApplication::processEvents();
+    for (const char* name : {"run1", "run2"}) {
+        auto* box = view->findChild<QCheckBox*>(name);
+        EXPECT_LE(box->fontMetrics().horizontalAdvance(box->text()) + 20, box->width()) << name;
+        EXPECT_TRUE(box->text() == box->toolTip() || box->text().endsWith(QString::fromUtf8("…"))) << name;
+    }
+}
+
+TEST_F(JournalTest, ExportsTheDayOrTheRangeAsCsvAndTheChartWithItsTitle)
 {
     auto view = open(dayFile);
     const path csv = dir.path() / "jour.csv";
-    EXPECT_TRUE(view->exportCsv(QString::fromStdString(csv.string()), true).isEmpty());
+    EXPECT_EQ(view->exportCsv(csv, true), QString());
     std::vector<record::TracePoint> all;
-    for (const auto& run : view->record().runs())
-        all.insert(all.end(), run->trace.points().begin(), run->trace.points().end());
+    for (const auto& run : view->record().runs()) all.insert(all.end(), run->trace.points().begin(), run->trace.points().end());
     EXPECT_EQ(TempDir::read(csv), record::csvExport(all, view->site()));
+    view->chart()->xAxis->setRange(JournalChart::axisOf(kMidnight + 9h + 10s), JournalChart::axisOf(kMidnight + 9h + 19s));
+    EXPECT_EQ(view->exportCsv(csv, false), QString());
+    EXPECT_EQ(TempDir::read(csv), record::csvExport(std::span(all).subspan(10, 10), view->site()));
 
-    const double start = axisAt(hours{7});
-    view->plot()->xAxis->setRange(start + 10, start + 19);
-    EXPECT_TRUE(view->exportCsv(QString::fromStdString(csv.string()), false).isEmpty());
-    EXPECT_EQ(TempDir::read(csv),
-              record::csvExport(std::span(all).subspan(10, 10), view->site()));
-
-    const path png = dir.path() / "jour.png";
-    EXPECT_TRUE(view->exportImage(QString::fromStdString(png.string()), QSize(800, 450)).isEmpty());
-    EXPECT_EQ(QImage(QString::fromStdString(png.string())).size(), QSize(800, 450));
-    const path pdf = dir.path() / "jour.pdf";
-    EXPECT_TRUE(view->exportImage(QString::fromStdString(pdf.string())).isEmpty());
-    EXPECT_EQ(TempDir::read(pdf).substr(0, 5), "%PDF-");
-
-    const QString nowhere = QString::fromStdString((dir.path() / "absent" / "x.csv").string());
-    EXPECT_EQ(view->exportCsv(nowhere, true).toStdString(),
-              "Écriture impossible dans " + nowhere.toStdString() + " : Aucun fichier ou dossier de ce type.");
+    EXPECT_EQ(view->exportTitle().toStdString(), "Journal des mesures — 21 juin 2026 — Nîmes");
+    EXPECT_EQ(view->exportImage(dir.path() / "jour.png", QSize(800, 450)), QString());
+    EXPECT_EQ(QImage(QString::fromStdString((dir.path() / "jour.png").string())).size(), QSize(800, 450));
+    EXPECT_EQ(view->exportImage(dir.path() / "jour.pdf").left(0), QString());
+    EXPECT_EQ(TempDir::read(dir.path() / "jour.pdf").substr(0, 5), "%PDF-");
+    EXPECT_FALSE(view->chart()->legend->visible()) << "the legend is the export's, not the screen's";
+    EXPECT_NE(proposedExport(dayFile, ExportKind::VisibleCsv), proposedExport(dayFile, ExportKind::DayCsv));
 }
 
-TEST_F(JournalTest, AMissingOrGarbageFileIsSaidInTheWindowAndReadOnceItIsWhole)
+TEST_F(JournalTest, AnExportNeverReplacesARecordAndKeepsAReplacedFilesModeAndLink)
 {
-    const path tomorrow = dir.path() / "velmorixon" / "data06-22-2026.val";
-    auto view = open(tomorrow);
-    QLabel* message = view->findChild<QLabel*>("journalMessage");
-    EXPECT_FALSE(message->isHidden());
-    EXPECT_EQ(message->text().toStdString(),
-              "Lecture impossible de " + tomorrow.string() +
-                  " : Aucun fichier ou dossier de ce type. Le journal le relira dès qu'il le pourra.");
-    EXPECT_EQ(labelText(*view, "figures").toStdString(), "Aucune mesure dans la plage affichée");
+    auto view = open(dayFile);
+    std::filesystem::create_symlink(dayFile, dir.path() / "lien.csv");
+    for (const path& record : {dayFile, folder / "data06-21-2026.val.1", companion, dir.path() / "lien.csv",
+                               dir.path() / "data12-07-2026.val"}) {
+        const std::string before = TempDir::read(record);
+        EXPECT_TRUE(view->exportCsv(record, true).contains("est un fichier de mesures")) << record;
+        EXPECT_EQ(TempDir::read(record), before) << record;
+    }
+    const path kept = dir.path() / "gardé.csv", link = dir.path() / "vers-gardé.csv";
+    append(kept, "ancien");
+    ::chmod(kept.c_str(), 0600);
+    std::filesystem::create_symlink(kept.filename(), link);
+    EXPECT_EQ(view->exportCsv(link, true), QString());
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
+    EXPECT_EQ(TempDir::read(kept).substr(0, 10), "date_heure");
+    EXPECT_EQ(std::filesystem::status(kept).permissions() & std::filesystem::perms::all,
+              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+    const path nowhere = dir.path() / "absent" / "x.csv";
+    EXPECT_EQ(view->exportCsv(nowhere, true).toStdString(),
+              "Écriture impossible dans " + nowhere.string() + " : Aucun fichier ou dossier de ce type.");
+}
 
-    append(tomorrow, "garbage\r\n" + lines(2, 2, hours{8}, 500));
-    view->refresh();
-    EXPECT_TRUE(message->isHidden());
-    EXPECT_TRUE(labelText(*view, "figures").startsWith("2 mesures"));
-    EXPECT_EQ(labelText(*view, "malformedLines").toStdString(), "1 ligne mal formée laissée de côté");
+struct UnreadableRow {
+    const char* name;
+    std::function<path(const path& folder)> make;
+    const char* says;
+};
+
+class JournalUnreadable : public JournalTest, public ::testing::WithParamInterface<UnreadableRow> {};
+
+TEST_P(JournalUnreadable, IsSaidInFrenchInTheWindow)
+{
+    const path file = GetParam().make(folder);
+    auto view = open(file);
+    auto* message = view->findChild<QLabel*>("journalMessage");
+    EXPECT_FALSE(message->isHidden());
+    EXPECT_EQ(message->text().toStdString(), std::string(GetParam().says).replace(std::string(GetParam().says).find("%1"), 2, file.string()));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, JournalUnreadable,
+    ::testing::Values(
+        UnreadableRow{"Missing", [](const path& f) { return f / "data06-22-2026.val"; },
+                      "Lecture impossible de %1 : Aucun fichier ou dossier de ce type. Le journal le relira dès qu'il le pourra."},
+        UnreadableRow{"Empty", [](const path& f) { append(f / "data06-22-2026.val", ""); return f / "data06-22-2026.val"; },
+                      "%1 ne contient aucune ligne de mesure lisible."},
+        UnreadableRow{"OfNuls", [](const path& f) { append(f / "data06-22-2026.val", std::string(100000, '\0')); return f / "data06-22-2026.val"; },
+                      "%1 ne contient aucune ligne de mesure lisible."},
+        UnreadableRow{"APipe", [](const path& f) { ::mkfifo((f / "data06-22-2026.val").c_str(), 0600); return f / "data06-22-2026.val"; },
+                      "%1 n'est pas un fichier ordinaire (un tube, un périphérique) : le journal ne le lit pas."}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(JournalTest, OpensAPathThatIsNotUtf8AsItsBytes)
+{
+    const path latin1 = dir.path() / "\xe9t\xe9";
+    std::filesystem::create_directory(latin1);
+    append(latin1 / "data06-21-2026.val", lines(2, 5, 10h, 700));
+    auto view = open(latin1 / "data06-21-2026.val");
+    EXPECT_TRUE(view->findChild<QLabel*>("journalMessage")->isHidden());
+    EXPECT_TRUE(text(*view, "figures").startsWith("5 mesures"));
+    EXPECT_EQ(view->exportCsv(latin1 / "jour.csv", true), QString());
+    EXPECT_TRUE(std::filesystem::exists(latin1 / "jour.csv"));
 }
 
 TEST_F(JournalTest, TheCursorReadsTheNearestReadingsTimeMillivoltsAndSunAltitude)
 {
     auto view = open(dayFile);
     const auto& point = view->record().runs()[1]->trace.points()[10];
-    view->plot()->xAxis->setRange(double(point.instant.time_since_epoch().count()) - 30,
-                                  double(point.instant.time_since_epoch().count()) + 30);
-    view->plot()->replot();
-    view->pointAt(int(view->plot()->xAxis->coordToPixel(double(point.instant.time_since_epoch().count()))));
-    const QString text = labelText(*view, "cursorReadout");
-    EXPECT_TRUE(text.startsWith("21/06/2026 14:00:10 (UTC+02:00) · n° 12 · ")) << text.toStdString();
-    EXPECT_TRUE(text.contains(QLocale().toString(3010) + " mV")) << text.toStdString();
-    EXPECT_TRUE(text.endsWith(QLocale().toString(record::sunAltitude(view->site(), point.instant, minutes{120}), 'f', 2) + "°"));
+    const double x = JournalChart::axisOf(point.instant);
+    view->chart()->xAxis->setRange(x - 30, x + 30);
+    view->chart()->replot();
+    view->pointAt(int(view->chart()->xAxis->coordToPixel(x)));
+    const QString readout = text(*view, "cursorReadout");
+    EXPECT_TRUE(readout.startsWith("21/06/2026 14:00:10 (UTC+02:00) · n° 12 · ")) << readout.toStdString();
+    EXPECT_TRUE(readout.contains(QLocale().toString(3010) + " mV")) << readout.toStdString();
+    EXPECT_TRUE(readout.endsWith(QLocale().toString(record::sunAltitude(view->site(), point.instant, 120min), 'f', 2) + "°"));
 }
 
 TEST(FileLabel, ADoubleClickOpensTheDayViewOnTheDaysFileOrSaysItCouldNot)
@@ -261,17 +372,14 @@ TEST(FileLabel, ADoubleClickOpensTheDayViewOnTheDaysFileOrSaysItCouldNot)
     w.show();
     EXPECT_TRUE(w.LfileName->toolTip().endsWith("Double-cliquer pour ouvrir le journal des mesures."));
     QTest::mouseDClick(w.LfileName, Qt::LeftButton);
-    ASSERT_EQ(opened.size(), 1u);
-    EXPECT_EQ(opened[0], w.FullFile);
+    EXPECT_EQ(opened, std::vector<std::string>{w.FullFile});
     EXPECT_EQ(w.findChild<QMessageBox*>("journalOpenMessage"), nullptr);
-
     starts = false;
     QTest::mouseDClick(w.LfileName, Qt::LeftButton);
     auto* message = w.findChild<QMessageBox*>("journalOpenMessage");
     ASSERT_NE(message, nullptr);
     EXPECT_FALSE(message->isModal());
-    EXPECT_EQ(message->text().toStdString(),
-              "Le journal des mesures de " + w.FullFile + " n'a pas pu être ouvert.");
+    EXPECT_EQ(message->text().toStdString(), "Le journal des mesures de " + w.FullFile + " n'a pas pu être ouvert.");
 }
 
 }  // namespace

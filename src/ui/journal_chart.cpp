@@ -1,0 +1,276 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Velmorixon developers
+#include "ui/journal_chart.h"
+
+#include <QLocale>
+#include <algorithm>
+#include <cmath>
+
+#include "platform/regional_text.h"
+#include "record/time_axis.h"
+#include "ui/run_list.h"
+
+using namespace std::chrono;
+
+namespace {
+
+sys_seconds instantOf(double axis) { return sys_seconds(seconds(std::llround(axis))); }
+
+QDateTime localOf(double axis, const QTimeZone& zone)
+{
+    return QDateTime::fromSecsSinceEpoch(qint64(axis), zone);
+}
+
+/// 00:00:00 of `date` on the zone's clock, on the axis.
+double startOfDay(const QDate& date, const QTimeZone& zone)
+{
+    return double(QDateTime(date, QTime(0, 0), zone).toSecsSinceEpoch());
+}
+
+/// Ticks on the local clock's whole hours, minutes or days (record::localTicks), labelled
+/// "HH:mm" (with seconds under a minute's step), and the date under the first tick of each
+/// day when the axis spans more than one.
+class LocalTimeTicker : public QCPAxisTicker {
+public:
+    QTimeZone zone;
+    record::UtcOffsetAt offsetAt;
+    double pixelsPerLabel = 110;
+    QCPAxis* axis = nullptr;
+
+protected:
+    double getTickStep(const QCPRange&) override { return 1; }
+    int getSubTickCount(double) override { return 0; }
+    QVector<double> createTickVector(double, const QCPRange& range) override
+    {
+        const std::size_t most = std::size_t(std::max(2.0, (axis ? axis->axisRect()->width() : 600) / pixelsPerLabel));
+        const record::TimeTicks ticks = record::localTicks(
+            sys_seconds(seconds(qint64(std::ceil(range.lower)))),
+            sys_seconds(seconds(qint64(std::floor(range.upper)))), most, offsetAt);
+        m_withSeconds = ticks.step < minutes{1};
+        QVector<double> out;
+        for (const sys_seconds t : ticks.at) out.push_back(JournalChart::axisOf(t));
+        m_manyDays = localOf(range.lower, zone).date() != localOf(range.upper - 1, zone).date();
+        return out;
+    }
+    QVector<QString> createLabelVector(const QVector<double>& ticks, const QLocale&, QChar, int) override
+    {
+        const QLocale french(QLocale::French, QLocale::France);
+        QVector<QString> labels;
+        QDate previous;
+        for (const double tick : ticks) {
+            const QDateTime local = localOf(tick, zone);
+            QString label = local.toString(m_withSeconds ? "HH:mm:ss" : "HH:mm");
+            if (m_manyDays && local.date() != previous) label += '\n' + french.toString(local.date(), "d MMM");
+            previous = local.date();
+            labels.push_back(label);
+        }
+        return labels;
+    }
+
+private:
+    bool m_withSeconds = false;
+    bool m_manyDays = false;
+};
+
+}  // namespace
+
+JournalChart::JournalChart(QWidget* parent) : QCustomPlot(parent)
+{
+    setObjectName("plot");
+    setFocusPolicy(Qt::StrongFocus);
+    setMinimumSize(480, 300);
+    auto ticker = QSharedPointer<LocalTimeTicker>::create();
+    ticker->axis = xAxis;
+    xAxis->setTicker(ticker);
+    xAxis->setLabel(QString::fromUtf8("Heure locale"));
+    setValueAxis(QString::fromUtf8("Tension (mV)"), 0, 4095);
+    yAxis2->setVisible(true);
+    yAxis2->setLabel(QString::fromUtf8("Hauteur du soleil (°)"));
+    yAxis2->setRange(-90, 90);
+    yAxis2->setTickLabelColor(sunColour().darker(130));
+    yAxis2->setLabelColor(sunColour().darker(130));
+    addLayer("night", layer("grid"), QCustomPlot::limBelow);
+    setInteractions(QCP::iRangeDrag | QCP::iRangeZoom);
+    axisRect()->setRangeDrag(Qt::Horizontal);
+    axisRect()->setRangeZoom(Qt::Horizontal);
+    axisRect()->setRangeDragAxes(xAxis, nullptr);
+    axisRect()->setRangeZoomAxes(xAxis, nullptr);
+    m_sunGraph = addGraph(xAxis, yAxis2);
+    m_sunGraph->setName(QString::fromUtf8("Hauteur du soleil"));
+    m_sunGraph->setPen(QPen(sunColour(), 2));
+    legend->setVisible(false);
+    connect(xAxis, qOverload<const QCPRange&>(&QCPAxis::rangeChanged), this, [this] { reduceToScreen(); });
+}
+
+void JournalChart::setClock(const QTimeZone& zone, record::UtcOffsetAt offsetAt)
+{
+    m_zone = zone;
+    m_offsetAt = offsetAt;
+    auto ticker = xAxis->ticker().staticCast<LocalTimeTicker>();
+    ticker->zone = zone;
+    ticker->offsetAt = std::move(offsetAt);
+}
+
+void JournalChart::setValueAxis(const QString& label, double lower, double upper)
+{
+    yAxis->setLabel(label);
+    yAxis->setRange(lower, upper);
+}
+
+void JournalChart::setRuns(const std::vector<Run>& runs)
+{
+    for (QCPGraph* graph : m_runGraphs) removeGraph(graph);
+    m_runGraphs.clear();
+    for (const Run& run : runs) {
+        QCPGraph* graph = addGraph(xAxis, yAxis);
+        graph->setPen(QPen(run.colour, 1));
+        graph->setName(run.name);
+        m_runGraphs.push_back(graph);
+    }
+    updateRuns(runs);
+}
+
+void JournalChart::updateRuns(const std::vector<Run>& runs)
+{
+    m_runs = runs;
+    for (std::size_t i = 0; i < runs.size() && i < m_runGraphs.size(); ++i)
+        m_runGraphs[i]->setVisible(runs[i].shown);
+    reduceToScreen();
+}
+
+void JournalChart::reduceToScreen()
+{
+    const QCPRange range = xAxis->range();
+    const int columns = std::max(axisRect()->width(), 200);
+    const double columnWidth = range.size() / columns;
+    for (std::size_t i = 0; i < m_runs.size() && i < m_runGraphs.size(); ++i) {
+        const auto points = m_runs[i].points;
+        // The shown points and one on each side, so that the line runs on to the edges.
+        auto first = std::lower_bound(points.begin(), points.end(), instantOf(std::floor(range.lower)),
+                                      [](const record::TracePoint& p, sys_seconds t) { return p.instant < t; });
+        auto last = std::upper_bound(first, points.end(), instantOf(std::ceil(range.upper)),
+                                     [](sys_seconds t, const record::TracePoint& p) { return t < p.instant; });
+        if (first != points.begin()) --first;
+        if (last != points.end()) ++last;
+        QVector<QCPGraphData> data;
+        const auto add = [&](const record::TracePoint& p) { data.push_back({axisOf(p.instant), double(p.millivolts)}); };
+        if (last - first <= 4 * columns) {
+            data.reserve(int(last - first));
+            std::for_each(first, last, add);
+        } else {
+            // First, lowest, highest and last of each pixel column, in time order.
+            data.reserve(4 * columns + 8);
+            for (auto it = first; it != last;) {
+                const double column = std::floor((axisOf(it->instant) - range.lower) / columnWidth);
+                auto low = it, high = it, end = it;
+                for (; end != last && std::floor((axisOf(end->instant) - range.lower) / columnWidth) == column; ++end) {
+                    if (end->millivolts < low->millivolts) low = end;
+                    if (end->millivolts > high->millivolts) high = end;
+                }
+                auto inOrder = {it, std::min(low, high), std::max(low, high), end - 1};
+                auto previous = last;
+                for (auto p : inOrder)
+                    if (p != previous) add(*(previous = p));
+                it = end;
+            }
+        }
+        m_runGraphs[i]->data()->set(data, true);
+    }
+}
+
+void JournalChart::drawSun(const record::ObservingSite& site, double from, double to)
+{
+    QVector<double> keys, values;
+    for (const auto& sample : record::sunCurve(site, instantOf(from), instantOf(to), minutes{2}, m_offsetAt)) {
+        keys.push_back(axisOf(sample.instant));
+        values.push_back(sample.altitude);
+    }
+    m_sunGraph->setData(keys, values, true);
+
+    // Night before each sunrise and after each sunset, and the three times of each day as the
+    // main window shows them for this site.
+    for (int i = itemCount() - 1; i >= 0; --i) removeItem(i);
+    m_markers.clear();
+    const QLocale locale;
+    const QString timeFormat = timeFormatWithSeconds(locale);
+    auto shade = [&](double left, double right) {
+        if (right <= left) return;
+        auto* night = new QCPItemRect(this);
+        night->setLayer("night");
+        night->setPen(Qt::NoPen);
+        night->setBrush(QColor(40, 60, 120, 45));
+        night->topLeft->setTypeY(QCPItemPosition::ptAxisRectRatio);
+        night->bottomRight->setTypeY(QCPItemPosition::ptAxisRectRatio);
+        night->topLeft->setCoords(left, 0);
+        night->bottomRight->setCoords(right, 1);
+    };
+    auto mark = [&](sys_seconds instant, astro::DateTime shown, const char* name) {
+        const double x = axisOf(instant);
+        if (x < from || x > to) return;
+        auto* line = new QCPItemStraightLine(this);
+        line->setPen(QPen(sunColour().darker(110), 1, Qt::DashLine));
+        line->point1->setCoords(x, 0);
+        line->point2->setCoords(x, 1);
+        const auto time = hh_mm_ss(shown - floor<days>(shown));
+        auto* label = new QCPItemText(this);
+        label->position->setTypeY(QCPItemPosition::ptAxisRectRatio);
+        label->position->setCoords(x, 0.01);
+        label->setPositionAlignment(Qt::AlignTop | Qt::AlignHCenter);
+        label->setColor(sunColour().darker(150));
+        label->setBrush(QColor(255, 255, 255, 200));
+        label->setText(QString::fromUtf8("%1\n%2").arg(
+            QString::fromUtf8(name),
+            locale.toString(QTime(int(time.hours().count()), int(time.minutes().count()), int(time.seconds().count())),
+                            timeFormat)));
+    };
+    for (QDate date = localOf(from, m_zone).date();; date = date.addDays(1)) {
+        const double start = startOfDay(date, m_zone);
+        if (start >= to) break;
+        const double end = startOfDay(date.addDays(1), m_zone);
+        const local_days day{year_month_day{year(date.year()), month(unsigned(date.month())),
+                                            std::chrono::day(unsigned(date.day()))}};
+        const bool summer = record::summerTimeInForce(m_offsetAt, instantOf((start + end) / 2));
+        const record::SunMarkers markers = record::sunMarkers(site, day, summer);
+        m_markers.push_back(markers);
+        shade(std::max(start, from), std::min(axisOf(markers.sunriseInstant), to));
+        shade(std::max(axisOf(markers.sunsetInstant), from), std::min(end, to));
+        mark(markers.sunriseInstant, markers.sunrise, "Lever");
+        mark(markers.solarNoonInstant, markers.solarNoon, "Midi solaire");
+        mark(markers.sunsetInstant, markers.sunset, "Coucher");
+    }
+    replot(QCustomPlot::rpQueuedReplot);
+}
+
+std::pair<sys_seconds, sys_seconds> JournalChart::visibleRange() const
+{
+    const QCPRange range = xAxis->range();
+    return {sys_seconds(seconds(qint64(std::ceil(range.lower)))),
+            sys_seconds(seconds(qint64(std::floor(range.upper))))};
+}
+
+void JournalChart::setExportDecorations(const QString& title)
+{
+    if (title.isEmpty()) {
+        if (m_title) {
+            plotLayout()->remove(m_title);
+            plotLayout()->simplify();
+            m_title = nullptr;
+        }
+        legend->setVisible(false);
+        return;
+    }
+    if (!m_title) {
+        plotLayout()->insertRow(0);
+        m_title = new QCPTextElement(this, title, QFont(font().family(), font().pointSize() + 3, QFont::Bold));
+        plotLayout()->addElement(0, 0, m_title);
+    }
+    m_title->setText(title);
+    for (int i = 0; i < graphCount(); ++i) {
+        QCPGraph* curve = graph(i);
+        if (curve->visible()) curve->addToLegend();
+        else curve->removeFromLegend();
+    }
+    legend->setVisible(true);
+    legend->setBrush(QColor(255, 255, 255, 220));
+    axisRect()->insetLayout()->setInsetAlignment(0, Qt::AlignTop | Qt::AlignRight);
+}

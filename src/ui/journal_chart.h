@@ -1,0 +1,68 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Velmorixon developers
+#pragma once
+// The day view's chart: the runs on a local time axis in millivolts on the left, the sun's
+// altitude on the right, the night shaded and the sun times marked. A run's points are given
+// to the plot only as far as they are shown: the visible range, reduced to the first, lowest,
+// highest and last reading of each pixel column when there are more, so the plot's memory and
+// drawing follow the screen, not the day's size.
+#include <QTimeZone>
+#include <chrono>
+#include <span>
+#include <vector>
+#include <qcustomplot.h>
+
+#include "record/day_sun.h"
+#include "record/run_trace.h"
+
+class JournalChart : public QCustomPlot {
+public:
+    explicit JournalChart(QWidget* parent = nullptr);
+
+    /// The clock the axis shows: where ticks fall and what their labels read.
+    void setClock(const QTimeZone& zone, record::UtcOffsetAt offsetAt);
+
+    /// The left axis: its label and its range when not fitted (« Tension (mV) », 0 to 4095).
+    /// Another unit comes with another label and range.
+    void setValueAxis(const QString& label, double lower, double upper);
+    QCPAxis* valueAxis() const { return yAxis; }
+
+    /// One graph per run, in run order: its points (kept by the caller while shown), colour, name.
+    struct Run {
+        std::span<const record::TracePoint> points;
+        QColor colour;
+        QString name;
+        bool shown = true;
+    };
+    void setRuns(const std::vector<Run>& runs);
+    /// The runs' points grew (same runs, longer spans).
+    void updateRuns(const std::vector<Run>& runs);
+    QCPGraph* runGraph(std::size_t run) const { return m_runGraphs.at(run); }
+
+    /// The sun's altitude at `site` over [from, to], the night and the sun times of each day.
+    void drawSun(const record::ObservingSite& site, double from, double to);
+    const std::vector<record::SunMarkers>& markers() const { return m_markers; }
+    QCPGraph* sunGraph() const { return m_sunGraph; }
+
+    /// The universal time range on the axis, whole seconds inside it.
+    std::pair<std::chrono::sys_seconds, std::chrono::sys_seconds> visibleRange() const;
+
+    /// A title row (shown in exports) and a legend of the shown curves; empty: none.
+    void setExportDecorations(const QString& title);
+
+    static double axisOf(std::chrono::sys_seconds instant)
+    {
+        return double(instant.time_since_epoch().count());
+    }
+
+private:
+    void reduceToScreen();
+
+    QTimeZone m_zone;
+    record::UtcOffsetAt m_offsetAt;
+    std::vector<Run> m_runs;
+    std::vector<QCPGraph*> m_runGraphs;
+    QCPGraph* m_sunGraph = nullptr;
+    std::vector<record::SunMarkers> m_markers;
+    QCPTextElement* m_title = nullptr;
+};

@@ -1,0 +1,90 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Velmorixon developers
+#include "ui/journal_export.h"
+
+#include <QBuffer>
+#include <QDate>
+#include <QFile>
+#include <QLocale>
+#include <QPdfWriter>
+
+#include "platform/day_record.h"
+#include "platform/saved_file.h"
+#include "platform/system_message.h"
+#include "record/journal_csv.h"
+#include "ui/journal_chart.h"
+
+using namespace std::chrono;
+
+namespace {
+
+QString writeFailure(const std::filesystem::path& path, int error)
+{
+    return QString::fromUtf8("Écriture impossible dans %1 : %2.")
+        .arg(shownPath(path), QString::fromStdString(frenchReason(error)));
+}
+
+}  // namespace
+
+QString frenchDate(local_days day)
+{
+    const year_month_day date{day};
+    return QLocale(QLocale::French, QLocale::France)
+        .toString(QDate(int(date.year()), int(unsigned(date.month())), int(unsigned(date.day()))), "d MMMM yyyy");
+}
+
+std::filesystem::path proposedExport(const std::filesystem::path& dayFile, ExportKind kind)
+{
+    std::string stem = dayFile.filename().string();
+    if (const auto dot = stem.find('.'); dot != std::string::npos && dot > 0) stem.resize(dot);
+    const char* suffix = kind == ExportKind::Image ? ".png" : kind == ExportKind::VisibleCsv ? "-plage.csv" : "-journee.csv";
+    return dayFile.parent_path() / (stem + suffix);
+}
+
+QString shownPath(const std::filesystem::path& path) { return QFile::decodeName(QByteArray::fromStdString(path.native())); }
+
+std::filesystem::path chosenPath(const QString& path) { return QFile::encodeName(path).toStdString(); }
+
+QString refusalOverRecord(const DayRecord& record, const std::filesystem::path& target)
+{
+    if (!record.wouldReplaceRecord(target)) return {};
+    return QString::fromUtf8("%1 est un fichier de mesures ou le journal d'une série : l'export ne le "
+                             "remplace pas. Choisissez un autre nom.")
+        .arg(shownPath(target));
+}
+
+QString saveChart(JournalChart& chart, const std::filesystem::path& path, QSize size, const QString& title)
+{
+    chart.setExportDecorations(title);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    if (QString::fromStdString(path.extension().string()).compare(".pdf", Qt::CaseInsensitive) == 0) {
+        // One pixel of the chart is one pixel of the screen's logical resolution, so text in
+        // points keeps the size it has on screen, relative to the chart.
+        const int dpi = chart.logicalDpiX();
+        QPdfWriter pdf(&buffer);
+        pdf.setCreator(QStringLiteral("velmorixon"));
+        pdf.setTitle(title);
+        pdf.setResolution(dpi);
+        pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
+        pdf.setPageSize(QPageSize(QSizeF(size) * 72.0 / dpi, QPageSize::Point, QString(), QPageSize::ExactMatch));
+        QCPPainter painter(&pdf);
+        painter.setMode(QCPPainter::pmVectorized);
+        painter.setMode(QCPPainter::pmNoCaching);
+        chart.toPainter(&painter, size.width(), size.height());
+    } else {
+        chart.toPixmap(size.width(), size.height()).save(&buffer, "PNG");
+    }
+    chart.setExportDecorations(QString());
+    chart.replot(QCustomPlot::rpQueuedReplot);
+    if (const int error = saveWholeFile(path, bytes.toStdString())) return writeFailure(path, error);
+    return {};
+}
+
+QString saveCsv(const std::vector<record::TracePoint>& points, const record::ObservingSite& site,
+                const std::filesystem::path& path)
+{
+    if (const int error = saveWholeFile(path, record::csvExport(points, site))) return writeFailure(path, error);
+    return {};
+}

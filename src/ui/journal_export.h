@@ -1,0 +1,42 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Velmorixon developers
+#pragma once
+// The day view's exports: the chart as PNG or PDF with a title and a legend, the readings as
+// CSV, the names proposed, and the files an export may never replace.
+#include <QSize>
+#include <QString>
+#include <chrono>
+#include <filesystem>
+#include <vector>
+
+#include "record/day_sun.h"
+#include "record/run_trace.h"
+
+class DayRecord;
+class JournalChart;
+
+/// « 7 décembre 2026 »: a day as a French reader writes it.
+QString frenchDate(std::chrono::local_days day);
+
+/// What each export proposes beside the day's file: "data12-07-2026.png",
+/// "data12-07-2026-plage.csv", "data12-07-2026-journee.csv".
+enum class ExportKind { Image, VisibleCsv, DayCsv };
+std::filesystem::path proposedExport(const std::filesystem::path& dayFile, ExportKind kind);
+
+/// A path as the user reads it (bytes that are not UTF-8 shown as the system decodes them).
+QString shownPath(const std::filesystem::path& path);
+/// A path the user chose in a dialog, as the system's bytes.
+std::filesystem::path chosenPath(const QString& path);
+
+/// The French message that refuses an export over a record, or nothing when `target` is not one.
+QString refusalOverRecord(const DayRecord& record, const std::filesystem::path& target);
+
+/// The chart drawn `size` large with `title` above it and a legend, into a PNG or (by its
+/// extension) a PDF whose text has the same proportions as on screen. The French message of a
+/// failure, or nothing.
+QString saveChart(JournalChart& chart, const std::filesystem::path& path, QSize size, const QString& title);
+
+/// The points as CSV (record::csvExport) with the site's sun altitudes. The French message of
+/// a failure, or nothing.
+QString saveCsv(const std::vector<record::TracePoint>& points, const record::ObservingSite& site,
+                const std::filesystem::path& path);
