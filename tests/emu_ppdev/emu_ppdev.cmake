@@ -1,7 +1,7 @@
 # The emulated parallel port: a ppdev device with a MAX187 behind it that the C library calls of
 # PpdevPort reach, linked into the port tests and preloaded into the real program for the tests
 # that drive it under Xvfb.
-if(NOT VELMORIXON_TESTS)
+if(NOT VELMORIXON_TESTS AND NOT VELMORIXON_BENCH)
   return()
 endif()
 
@@ -21,6 +21,7 @@ add_library(emu_ppdev_control STATIC ${EMU_DIR}/emu_control.cpp)
 target_include_directories(emu_ppdev_control PUBLIC ${EMU_DIR})
 target_link_libraries(emu_ppdev_control PUBLIC emu_ppdev_device Threads::Threads)
 
+if(VELMORIXON_TESTS)
 # PpdevPort alone: the shim's functions are linked into the test executable itself
 add_executable(emu_port_tests ${EMU_DIR}/ppdev_port_emu_test.cpp ${EMU_DIR}/emu_shim.cpp)
 target_link_libraries(emu_port_tests PRIVATE emu_ppdev_control velmorixon_platform velmorixon_test_support
@@ -48,6 +49,8 @@ target_compile_definitions(emu_program_tests PRIVATE
   EMU_PRELOAD_FIRST="${EMU_PRELOAD_FIRST}")
 add_dependencies(emu_program_tests velmorixon emu_ppdev velmorixon_message_probe)
 gtest_discover_tests(emu_program_tests DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 120)
+
+endif()
 
 # measuring tool: one read's duration on the emulated port (reported, never asserted)
 if(VELMORIXON_BENCH)
