@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -34,12 +35,8 @@ Outcome run(const std::vector<std::string>& arguments, const std::vector<std::st
     for (char** entry = environ; *entry != nullptr; ++entry) {
         const std::string variable = *entry;
         const std::string name = variable.substr(0, variable.find('='));
-        bool drop = false;
-        for (const std::string& gone : unset)
-            drop = drop || name == gone;
-        for (const std::string& added : set)
-            drop = drop || name == added.substr(0, added.find('='));
-        if (!drop)
+        const auto named = [&](const std::string& v) { return v.substr(0, v.find('=')) == name; };
+        if (std::none_of(unset.begin(), unset.end(), named) && std::none_of(set.begin(), set.end(), named))
             environment.push_back(variable);
     }
     environment.insert(environment.end(), set.begin(), set.end());
@@ -83,31 +80,32 @@ Outcome run(const std::vector<std::string>& arguments, const std::vector<std::st
 
 const std::vector<std::string> kNoDisplay{"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"};
 
-TEST(WithoutADisplay, TheProgramSaysSoInOneFrenchLineAndExitsWithStatusOne)
+struct Start {
+    const char* name;
+    std::vector<std::string> arguments, set;
+    int status;
+    std::string firstErrorLine;
+};
+
+class StartedFromATerminal : public ::testing::TestWithParam<Start> {};
+
+TEST_P(StartedFromATerminal, SaysWhyItCannotOpenItsWindowInOneFrenchLineWithItsExitStatus)
 {
-    const Outcome outcome = run({"--simulate"}, kNoDisplay);
-    EXPECT_EQ(outcome.status, 1);
-    EXPECT_EQ(outcome.standardError,
-              "velmorixon : aucun affichage pour ouvrir la fenêtre : DISPLAY n'est pas défini ; "
-              "lancez le programme dans une session graphique.\n");
+    const Outcome outcome = run(GetParam().arguments, kNoDisplay, GetParam().set);
+    EXPECT_EQ(outcome.status, GetParam().status);
+    EXPECT_EQ(outcome.standardError.substr(0, outcome.standardError.find('\n') + 1), GetParam().firstErrorLine + "\n");
+    EXPECT_EQ(outcome.standardError.find("Utilisation : velmorixon") != std::string::npos, GetParam().status == 2);
     EXPECT_EQ(outcome.standardOutput, "");
 }
 
-TEST(WithoutADisplay, AnUnusablePlatformIsNamedInFrenchWithStatusOne)
-{
-    const Outcome outcome = run({}, kNoDisplay, {"QT_QPA_PLATFORM=nonesuch"});
-    EXPECT_EQ(outcome.status, 1);
-    EXPECT_EQ(outcome.standardError,
-              "velmorixon : impossible d'ouvrir la fenêtre avec la plateforme « nonesuch » (QT_QPA_PLATFORM).\n");
-}
-
-TEST(AWrongArgument, IsNamedAsTypedWithTheUsageAndStatusTwoBeforeAnyDisplayIsNeeded)
-{
-    const Outcome outcome = run({"--x"}, kNoDisplay);
-    EXPECT_EQ(outcome.status, 2);
-    EXPECT_EQ(outcome.standardError.substr(0, outcome.standardError.find('\n')),
-              "velmorixon : option inconnue « --x »");
-    EXPECT_NE(outcome.standardError.find("Utilisation : velmorixon"), std::string::npos);
-}
+INSTANTIATE_TEST_SUITE_P(
+    WithoutADisplay, StartedFromATerminal,
+    ::testing::Values(
+        Start{"NoDisplay", {"--simulate"}, {}, 1,
+              "velmorixon : aucun affichage pour ouvrir la fenêtre : DISPLAY n'est pas défini ; lancez le programme dans une session graphique."},
+        Start{"AnUnusablePlatform", {}, {"QT_QPA_PLATFORM=nonesuch"}, 1,
+              "velmorixon : impossible d'ouvrir la fenêtre avec la plateforme « nonesuch » (QT_QPA_PLATFORM)."},
+        Start{"AWrongArgumentBeforeAnyDisplayIsNeeded", {"--x"}, {}, 2, "velmorixon : option inconnue « --x »"}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

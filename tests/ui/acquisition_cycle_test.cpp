@@ -71,25 +71,6 @@ TEST_F(AcquisitionCycle, ReadingsShowInLmesureOnScheduleAndAPeriodChangeRestarts
     EXPECT_EQ(w.existingGraph(), nullptr);
 }
 
-TEST_F(AcquisitionCycle, EveryRunNumbersFromTwoAndAStopDuringTheReadWritesNothing)
-{
-    start(true);
-    for (int i = 0; i < 10; ++i) bench.tick();
-    const std::string run = bench.fileText();
-    EXPECT_EQ(run.substr(0, 21), " 2, 2048,14:03:28\r\n 3");
-    EXPECT_EQ(run.substr(run.size() - 20), " 11, 2048,14:03:37\r\n");
-    duringNextRead([this] { w.BtnStop->click(); });
-    bench.tick();
-    start(true);
-    duringNextRead([this] { w.BtnStop->click(); w.BtnMax187->click(); });
-    bench.tick();
-    EXPECT_EQ(w.NumMes, 1);
-    EXPECT_EQ(text(w.Lmesure), "0");
-    EXPECT_EQ(bench.fileText(), run) << "the stopped run keeps its lines, nothing is added";
-    bench.tick();
-    EXPECT_EQ(bench.fileText(), " 2, 2048,14:03:40\r\n");
-}
-
 TEST_F(AcquisitionCycle, TheFirstPointOfALaterAcquisitionIsJoinedToTheLastPointOfTheOneBefore)
 {
     w.show();

@@ -30,23 +30,22 @@ namespace {
 
 using namespace std::chrono;
 using std::filesystem::path;
+using Kind = acquisition::RunEvent::Kind;
 
 void append(const path& file, const std::string& bytes) { std::ofstream(file, std::ios::binary | std::ios::app) << bytes; }
 
 std::string lines(int first, int count, seconds from, int millivolts, seconds step = 1s)
 {
     std::string out;
-    for (int i = 0; i < count; ++i) {
-        const hh_mm_ss t{(from + i * step) % days{1}};
-        char line[40];
-        std::snprintf(line, sizeof line, " %d, %d,%02d:%02d:%02d\r\n", first + i, millivolts + i,
-                      int(t.hours().count()), int(t.minutes().count()), int(t.seconds().count()));
-        out += line;
-    }
+    for (int i = 0; i < count; ++i)
+        out += acquisition::dataLine(first + i, millivolts + i, hh_mm_ss<seconds>{(from + i * step) % days{1}});
     return out;
 }
 
-std::string row(acquisition::RunEvent::Kind kind, local_seconds local, const std::string& site, int next)
+const local_days kDay{2026y / June / 21};
+const sys_seconds kMidnight = sys_days{kDay.time_since_epoch()} - 2h;  // 00:00 in Paris summer time
+
+std::string row(Kind kind, local_seconds local, const std::string& site, int next)
 {
     acquisition::RunEvent event;
     event.kind = kind;
@@ -57,9 +56,6 @@ std::string row(acquisition::RunEvent::Kind kind, local_seconds local, const std
     return acquisition::companionLine(event);
 }
 
-const local_days kDay{2026y / June / 21};
-const sys_seconds kMidnight = sys_days{kDay.time_since_epoch()} - 2h;  // 00:00 in Paris summer time
-
 // A June day in Paris of two runs: 09:00 for 100 s (kept aside, no end row), then 14:00 for
 // 50 s (at Nîmes), looked at a second after its last line was written.
 class JournalTest : public ::testing::Test {
@@ -68,16 +64,15 @@ protected:
     {
         std::filesystem::create_directory(folder);
         append(folder / "data06-21-2026.val.1", lines(2, 100, 9h, 1000));
-        append(folder / "data06-21-2026.run.1", acquisition::companionHeader() +
-                                                   row(acquisition::RunEvent::Kind::Start, kDay + 9h, "Chelles", 2));
+        append(folder / "data06-21-2026.run.1", acquisition::companionHeader() + row(Kind::Start, kDay + 9h, "Chelles", 2));
         append(dayFile, lines(2, 50, 14h, 3000));
-        append(companion, acquisition::companionHeader() + row(acquisition::RunEvent::Kind::Start, kDay + 14h, "Nîmes", 2));
-        written(dayFile, kMidnight + 14h + 49s);
+        append(companion, acquisition::companionHeader() + row(Kind::Start, kDay + 14h, "Nîmes", 2));
+        written(kMidnight + 14h + 49s);
     }
-    void written(const path& file, sys_seconds at)
+    void written(sys_seconds at)
     {
         const timespec times[2] = {{at.time_since_epoch().count(), 0}, {at.time_since_epoch().count(), 0}};
-        ::utimensat(AT_FDCWD, file.c_str(), times, 0);
+        ::utimensat(AT_FDCWD, dayFile.c_str(), times, 0);
         now = at + 1s;
     }
     std::unique_ptr<JournalWindow> open(const path& file, QSize size = {1000, 680})
@@ -94,11 +89,10 @@ protected:
         return view;
     }
     static QString text(const JournalWindow& view, const char* name) { return view.findChild<QLabel*>(name)->text(); }
-    static std::vector<QString> tickLabels(const JournalWindow& view)
+    static void showRange(JournalWindow& view, sys_seconds from, sys_seconds to)
     {
+        view.chart()->xAxis->setRange(JournalChart::axisOf(from), JournalChart::axisOf(to));
         view.chart()->replot();
-        const auto labels = view.chart()->xAxis->tickVectorLabels();
-        return {labels.begin(), labels.end()};
     }
     TempDir dir;
     path folder = dir.path() / "velmorixon";
@@ -121,8 +115,7 @@ TEST_F(JournalTest, ShowsEachRunOnTheDaysLocalAxisWithTheNewestRunsSiteAndItsSun
     const auto noon = view->chart()->sunGraph()->data()->findBegin(JournalChart::axisOf(kMidnight + 13h), false);
     EXPECT_DOUBLE_EQ(noon->value, record::sunAltitude(view->site(), sys_seconds(seconds(qint64(noon->key))), 120min));
     view->setSite(7);
-    EXPECT_EQ(view->chart()->markers()[0].sunrise, record::sunMarkers(view->site(), kDay, true).sunrise);
-    EXPECT_NE(view->chart()->markers()[0].sunrise, record::sunMarkers(*record::siteNamed("Nîmes"), kDay, true).sunrise);
+    EXPECT_EQ(view->chart()->markers()[0].sunrise, record::sunMarkers(*record::siteNamed("Chelles"), kDay, true).sunrise);
 }
 
 struct TicksRow {
@@ -136,47 +129,33 @@ class JournalTicks : public JournalTest, public ::testing::WithParamInterface<Ti
 
 TEST_P(JournalTicks, FallOnLocalWholeHours)
 {
-    const TicksRow& row = GetParam();
-    const path file = folder / acquisition::dataFileName(row.day);
+    const TicksRow& r = GetParam();
+    const path file = folder / acquisition::dataFileName(r.day);
     append(file, lines(100, 3, 15h, 100));
     auto view = open(file, {760, 560});
-    if (row.toHour != 0)
-        view->chart()->xAxis->setRange(JournalChart::axisOf(sys_days{row.day} + hours(row.fromHour)),
-                                       JournalChart::axisOf(sys_days{row.day} + hours(row.toHour)));
-    EXPECT_EQ(tickLabels(*view), row.labels);
+    if (r.toHour != 0) showRange(*view, sys_days{r.day} + hours(r.fromHour), sys_days{r.day} + hours(r.toHour));
+    const auto labels = view->chart()->xAxis->tickVectorLabels();
+    EXPECT_EQ(std::vector<QString>(labels.begin(), labels.end()), r.labels);
 }
 
+const std::vector<QString> kWholeDay{"00:00", "06:00", "12:00", "18:00", "00:00"};
 INSTANTIATE_TEST_SUITE_P(
     Days, JournalTicks,
-    ::testing::Values(TicksRow{"AWinterDay", 2026y / December / 7, 0, 0, {"00:00", "06:00", "12:00", "18:00", "00:00"}},
-                      TicksRow{"ASummerDay", 2026y / June / 21, 0, 0, {"00:00", "06:00", "12:00", "18:00", "00:00"}},
-                      TicksRow{"TheAutumnChange", 2026y / October / 25, 0, 0, {"00:00", "06:00", "12:00", "18:00", "00:00"}},
+    ::testing::Values(TicksRow{"AWinterDay", 2026y / December / 7, 0, 0, kWholeDay}, TicksRow{"ASummerDay", 2026y / June / 21, 0, 0, kWholeDay},
+                      TicksRow{"TheAutumnChange", 2026y / October / 25, 0, 0, kWholeDay},
                       TicksRow{"TheRepeatedHour", 2026y / October / 25, 0, 2, {"02:00", "02:30", "02:00", "02:30", "03:00"}},
                       TicksRow{"TwoDays", 2026y / December / 7, 12, 36, {"18:00\n7 déc.", "00:00\n8 déc.", "06:00", "12:00"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
-struct RangeRow {
-    const char* name;
-    std::string lastLines;
-    seconds end;  ///< after 00:00 local of the file's day
-};
-
-class JournalDefaultRange : public JournalTest, public ::testing::WithParamInterface<RangeRow> {};
-
-TEST_P(JournalDefaultRange, IsTheFilesLocalDayOrOnToARunsLastLine)
+TEST_F(JournalTest, TheDefaultRangeIsTheFilesLocalDayOrOnToARunsLastLinePastMidnight)
 {
-    append(dayFile, GetParam().lastLines);
-    auto view = open(dayFile);
-    EXPECT_EQ(view->visibleRange(), std::pair(kMidnight, kMidnight + GetParam().end));
+    append(dayFile, lines(52, 3, 23h + 59min + 58s, 9));  // a line at midnight the next day
+    EXPECT_EQ(open(dayFile)->visibleRange(), std::pair(kMidnight, kMidnight + 24h));
+    append(dayFile, lines(55, 1, 30min, 9));
+    EXPECT_EQ(open(dayFile)->visibleRange(), std::pair(kMidnight, kMidnight + 24h + 30min));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Days, JournalDefaultRange,
-    ::testing::Values(RangeRow{"WithALineAtMidnightNextDay", lines(52, 3, 23h + 59min + 58s, 9), 24h},
-                      RangeRow{"WithARunPastMidnight", lines(52, 2, 23h + 59min + 59s, 9, 30min + 1s), 24h + 30min}),
-    [](const auto& info) { return std::string(info.param.name); });
-
-TEST_F(JournalTest, FiguresOfTheVisibleRangeFollowZoomAndHiddenRuns)
+TEST_F(JournalTest, FiguresAndTheCursorReadTheVisibleRangeFollowingZoomAndHiddenRuns)
 {
     auto view = open(dayFile);
     EXPECT_TRUE(text(*view, "figures").startsWith("150 mesures"));
@@ -184,11 +163,19 @@ TEST_F(JournalTest, FiguresOfTheVisibleRangeFollowZoomAndHiddenRuns)
     EXPECT_TRUE(text(*view, "figures").startsWith("50 mesures"));
     EXPECT_FALSE(view->chart()->runGraph(0)->visible());
     view->setRunShown(0, true);
-    view->chart()->xAxis->setRange(JournalChart::axisOf(kMidnight + 9h), JournalChart::axisOf(kMidnight + 9h + 9s));
+    showRange(*view, kMidnight + 9h, kMidnight + 9h + 9s);
     EXPECT_TRUE(text(*view, "figures").startsWith("10 mesures"));
     view->setFittedY(true);
     EXPECT_GT(view->chart()->valueAxis()->range().lower, 900);
     EXPECT_LT(view->chart()->valueAxis()->range().upper, 1100);
+
+    const auto& point = view->record().runs()[1]->trace.points()[10];
+    showRange(*view, point.instant - 30s, point.instant + 30s);
+    view->pointAt(int(view->chart()->xAxis->coordToPixel(JournalChart::axisOf(point.instant))));
+    const QString readout = text(*view, "cursorReadout");
+    EXPECT_TRUE(readout.startsWith("21/06/2026 14:00:10 (UTC+02:00) · n° 12 · ")) << readout.toStdString();
+    EXPECT_TRUE(readout.contains(QLocale().toString(3010) + " mV")) << readout.toStdString();
+    EXPECT_TRUE(readout.endsWith(QLocale().toString(record::sunAltitude(view->site(), point.instant, 120min), 'f', 2) + "°"));
 }
 
 TEST_F(JournalTest, FollowingKeepsTheNewestReadingAtTheRightEdgeUntilTheWholeDayIsAsked)
@@ -212,31 +199,26 @@ TEST_F(JournalTest, FollowingKeepsTheNewestReadingAtTheRightEdgeUntilTheWholeDay
     EXPECT_FALSE(view->findChild<QAction*>("follow")->isChecked());
 }
 
-TEST_F(JournalTest, RunLabelsFollowTheFileItsCompanionAndTheTime)
+TEST_F(JournalTest, RunLabelsFollowTheFileItsCompanionAndTheTimeAndRunsKeepTheirColour)
 {
     auto view = open(dayFile);
-    view->setFollowing(true);
     append(dayFile, lines(52, 10, 14h + 50s, 3050));
-    written(dayFile, kMidnight + 14h + 59s);
+    written(kMidnight + 14h + 59s);
     view->refresh();
     EXPECT_EQ(view->runLabel(1).toStdString(), "Série 2 : 14:00:00 – 14:00:59, en cours");
     now += 10min;  // nothing written since: the program is gone
     view->refresh();
     EXPECT_EQ(view->runLabel(1).toStdString(), "Série 2 : 14:00:00 – 14:00:59, interrompue");
-    append(companion, row(acquisition::RunEvent::Kind::Stop, kDay + 14h + 1min, "Nîmes", 62));
+    append(companion, row(Kind::Stop, kDay + 14h + 1min, "Nîmes", 62));
     view->refresh();
     EXPECT_EQ(view->runLabel(1).toStdString(), "Série 2 : 14:00:00 – 14:00:59, arrêtée");
-}
 
-TEST_F(JournalTest, RunsKeepTheirColourFarFromTheSunsWhenTheNextBegins)
-{
-    auto view = open(dayFile);
     const QColor second = view->chart()->runGraph(1)->pen().color();
     std::filesystem::rename(dayFile, folder / "data06-21-2026.val.2");
     append(dayFile, lines(2, 3, 15h, 2000));
     view->refresh();
     EXPECT_EQ(view->chart()->runGraph(1)->pen().color(), second);
-    for (std::size_t run = 1; run <= 8; ++run) {
+    for (std::size_t run = 1; run <= 8; ++run) {  // far from the sun's orange, none like the next
         const QColor c = runColour(run);
         EXPECT_GT(std::abs(c.red() - 230) + std::abs(c.green() - 140) + std::abs(c.blue()), 150) << run;
         EXPECT_NE(c, runColour(run + 1));
@@ -265,14 +247,13 @@ TEST_F(JournalTest, ExportsTheDayOrTheRangeAsCsvAndTheChartWithItsTitle)
     std::vector<record::TracePoint> all;
     for (const auto& run : view->record().runs()) all.insert(all.end(), run->trace.points().begin(), run->trace.points().end());
     EXPECT_EQ(TempDir::read(csv), record::csvExport(all, view->site()));
-    view->chart()->xAxis->setRange(JournalChart::axisOf(kMidnight + 9h + 10s), JournalChart::axisOf(kMidnight + 9h + 19s));
+    showRange(*view, kMidnight + 9h + 10s, kMidnight + 9h + 19s);
     EXPECT_EQ(view->exportCsv(csv, false), QString());
     EXPECT_EQ(TempDir::read(csv), record::csvExport(std::span(all).subspan(10, 10), view->site()));
-
     EXPECT_EQ(view->exportTitle().toStdString(), "Journal des mesures — 21 juin 2026 — Nîmes");
     EXPECT_EQ(view->exportImage(dir.path() / "jour.png", QSize(800, 450)), QString());
     EXPECT_EQ(QImage(QString::fromStdString((dir.path() / "jour.png").string())).size(), QSize(800, 450));
-    EXPECT_EQ(view->exportImage(dir.path() / "jour.pdf").left(0), QString());
+    EXPECT_EQ(view->exportImage(dir.path() / "jour.pdf"), QString());
     EXPECT_EQ(TempDir::read(dir.path() / "jour.pdf").substr(0, 5), "%PDF-");
     EXPECT_FALSE(view->chart()->legend->visible()) << "the legend is the export's, not the screen's";
     EXPECT_NE(proposedExport(dayFile, ExportKind::VisibleCsv), proposedExport(dayFile, ExportKind::DayCsv));
@@ -282,8 +263,7 @@ TEST_F(JournalTest, AnExportNeverReplacesARecordAndKeepsAReplacedFilesModeAndLin
 {
     auto view = open(dayFile);
     std::filesystem::create_symlink(dayFile, dir.path() / "lien.csv");
-    for (const path& record : {dayFile, folder / "data06-21-2026.val.1", companion, dir.path() / "lien.csv",
-                               dir.path() / "data12-07-2026.val"}) {
+    for (const path& record : {dayFile, folder / "data06-21-2026.val.1", companion, dir.path() / "lien.csv", dir.path() / "data12-07-2026.val"}) {
         const std::string before = TempDir::read(record);
         EXPECT_TRUE(view->exportCsv(record, true).contains("est un fichier de mesures")) << record;
         EXPECT_EQ(TempDir::read(record), before) << record;
@@ -298,65 +278,44 @@ TEST_F(JournalTest, AnExportNeverReplacesARecordAndKeepsAReplacedFilesModeAndLin
     EXPECT_EQ(std::filesystem::status(kept).permissions() & std::filesystem::perms::all,
               std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
     const path nowhere = dir.path() / "absent" / "x.csv";
-    EXPECT_EQ(view->exportCsv(nowhere, true).toStdString(),
-              "Écriture impossible dans " + nowhere.string() + " : Aucun fichier ou dossier de ce type.");
+    EXPECT_EQ(view->exportCsv(nowhere, true).toStdString(), "Écriture impossible dans " + nowhere.string() + " : Aucun fichier ou dossier de ce type.");
 }
 
-struct UnreadableRow {
+struct FileRow {
     const char* name;
-    std::function<path(const path& folder)> make;
-    const char* says;
+    std::function<path(const path& folder)> make;  ///< the file to open
+    const char* says;                               ///< %1 for the file's path; empty: read, no message
 };
 
-class JournalUnreadable : public JournalTest, public ::testing::WithParamInterface<UnreadableRow> {};
+class JournalFile : public JournalTest, public ::testing::WithParamInterface<FileRow> {};
 
-TEST_P(JournalUnreadable, IsSaidInFrenchInTheWindow)
+TEST_P(JournalFile, ThatCannotBeReadIsSaidInFrenchInTheWindow)
 {
     const path file = GetParam().make(folder);
     auto view = open(file);
     auto* message = view->findChild<QLabel*>("journalMessage");
-    EXPECT_FALSE(message->isHidden());
-    EXPECT_EQ(message->text().toStdString(), std::string(GetParam().says).replace(std::string(GetParam().says).find("%1"), 2, file.string()));
+    EXPECT_EQ(message->isHidden() ? "" : message->text().toStdString(), *GetParam().says == 0 ? std::string() : QString(GetParam().says).arg(QString::fromStdString(file.string())).toStdString());
+    if (message->isHidden()) {
+        EXPECT_EQ(view->exportCsv(file.parent_path() / "jour.csv", true), QString());
+    }
 }
+
+path dayAfter(const path& folder) { return folder / "data06-22-2026.val"; }
 
 INSTANTIATE_TEST_SUITE_P(
-    Files, JournalUnreadable,
+    Files, JournalFile,
     ::testing::Values(
-        UnreadableRow{"Missing", [](const path& f) { return f / "data06-22-2026.val"; },
-                      "Lecture impossible de %1 : Aucun fichier ou dossier de ce type. Le journal le relira dès qu'il le pourra."},
-        UnreadableRow{"Empty", [](const path& f) { append(f / "data06-22-2026.val", ""); return f / "data06-22-2026.val"; },
-                      "%1 ne contient aucune ligne de mesure lisible."},
-        UnreadableRow{"OfNuls", [](const path& f) { append(f / "data06-22-2026.val", std::string(100000, '\0')); return f / "data06-22-2026.val"; },
-                      "%1 ne contient aucune ligne de mesure lisible."},
-        UnreadableRow{"APipe", [](const path& f) { ::mkfifo((f / "data06-22-2026.val").c_str(), 0600); return f / "data06-22-2026.val"; },
-                      "%1 n'est pas un fichier ordinaire (un tube, un périphérique) : le journal ne le lit pas."}),
+        FileRow{"ReadableOnAPathThatIsNotUtf8", [](const path& f) {
+                    std::filesystem::create_directory(f / "\xe9t\xe9");
+                    append(f / "\xe9t\xe9" / "data06-21-2026.val", lines(2, 5, 10h, 700));
+                    return f / "\xe9t\xe9" / "data06-21-2026.val"; }, ""},
+        FileRow{"Missing", dayAfter, "Lecture impossible de %1 : Aucun fichier ou dossier de ce type. Le journal le relira dès qu'il le pourra."},
+        FileRow{"Empty", [](const path& f) { append(dayAfter(f), ""); return dayAfter(f); }, "%1 ne contient aucune ligne de mesure lisible."},
+        FileRow{"OfNuls", [](const path& f) { append(dayAfter(f), std::string(100000, '\0')); return dayAfter(f); },
+                "%1 ne contient aucune ligne de mesure lisible."},
+        FileRow{"APipe", [](const path& f) { ::mkfifo(dayAfter(f).c_str(), 0600); return dayAfter(f); },
+                "%1 n'est pas un fichier ordinaire (un tube, un périphérique) : le journal ne le lit pas."}),
     [](const auto& info) { return std::string(info.param.name); });
-
-TEST_F(JournalTest, OpensAPathThatIsNotUtf8AsItsBytes)
-{
-    const path latin1 = dir.path() / "\xe9t\xe9";
-    std::filesystem::create_directory(latin1);
-    append(latin1 / "data06-21-2026.val", lines(2, 5, 10h, 700));
-    auto view = open(latin1 / "data06-21-2026.val");
-    EXPECT_TRUE(view->findChild<QLabel*>("journalMessage")->isHidden());
-    EXPECT_TRUE(text(*view, "figures").startsWith("5 mesures"));
-    EXPECT_EQ(view->exportCsv(latin1 / "jour.csv", true), QString());
-    EXPECT_TRUE(std::filesystem::exists(latin1 / "jour.csv"));
-}
-
-TEST_F(JournalTest, TheCursorReadsTheNearestReadingsTimeMillivoltsAndSunAltitude)
-{
-    auto view = open(dayFile);
-    const auto& point = view->record().runs()[1]->trace.points()[10];
-    const double x = JournalChart::axisOf(point.instant);
-    view->chart()->xAxis->setRange(x - 30, x + 30);
-    view->chart()->replot();
-    view->pointAt(int(view->chart()->xAxis->coordToPixel(x)));
-    const QString readout = text(*view, "cursorReadout");
-    EXPECT_TRUE(readout.startsWith("21/06/2026 14:00:10 (UTC+02:00) · n° 12 · ")) << readout.toStdString();
-    EXPECT_TRUE(readout.contains(QLocale().toString(3010) + " mV")) << readout.toStdString();
-    EXPECT_TRUE(readout.endsWith(QLocale().toString(record::sunAltitude(view->site(), point.instant, 120min), 'f', 2) + "°"));
-}
 
 TEST(FileLabel, ADoubleClickOpensTheDayViewOnTheDaysFileOrSaysItCouldNot)
 {
