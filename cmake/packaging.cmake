@@ -1,5 +1,6 @@
 # Install layout and the Debian package of Velmorixon.
-# The executable itself is installed by the main CMakeLists.txt (bin/velmorixon).
+# The executables are installed by the main CMakeLists.txt (bin/velmorixon) and by
+# cmake/journal_view.cmake (lib/velmorixon/velmorixon-journal, the day view).
 include(GNUInstallDirs)
 
 set(VELMORIXON_DATA ${CMAKE_CURRENT_SOURCE_DIR}/data)

@@ -3,6 +3,8 @@
 #include <QCommandLineOption>
 #include <QCommandLineParser>
 
+#include <cstdio>
+
 namespace {
 
 constexpr int kUsageError = 2;
@@ -123,4 +125,11 @@ CommandLine parseCommandLine(const std::vector<std::string>& bytes, const QStrin
     }
     result.simulate = parser.isSet(simulate);
     return result;
+}
+
+int answer(const CommandLineExit& exit)
+{
+    std::fputs(exit.standardOutput.c_str(), stdout);
+    std::fputs(exit.standardError.c_str(), stderr);
+    return exit.code;
 }

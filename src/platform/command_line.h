@@ -28,3 +28,6 @@ struct CommandLine {
 /// Help and messages are in French; a bad argument (a repeated option among them) gives its
 /// reason and the usage on standard error and exit code 2. Never exits by itself.
 CommandLine parseCommandLine(const std::vector<std::string>& arguments, const QString& version);
+
+/// Prints `exit`'s texts on standard output and standard error; gives its exit code.
+int answer(const CommandLineExit& exit);

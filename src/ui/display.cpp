@@ -2,6 +2,8 @@
 // Copyright (C) 2026 Velmorixon developers
 #include "ui/display.h"
 
+#include "ui/qt_french.h"
+
 #include <QByteArray>
 #include <QString>
 #include <cstdio>
@@ -64,4 +66,17 @@ std::unique_ptr<QApplication> openDisplay(int& argc, char** argv)
             qt_message_output(message.type, context, message.text);
     }
     return app;
+}
+
+OpenedApplication openApplication(int& argc, char** argv, const char* version, const char* desktopFileName)
+{
+    OpenedApplication opened;
+    opened.application = openDisplay(argc, argv);
+    QString missing;
+    opened.qtFrench = installQtFrench(missing);
+    if (!opened.qtFrench) std::fputs((missing + '\n').toLocal8Bit().constData(), stderr);
+    QApplication::setApplicationName(QStringLiteral("velmorixon"));
+    QApplication::setApplicationVersion(QString::fromLatin1(version));
+    QApplication::setDesktopFileName(QString::fromLatin1(desktopFileName));
+    return opened;
 }

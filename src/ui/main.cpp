@@ -1,28 +1,26 @@
 // velmorixon [--port DEVICE | --simulate] [--help] [--version] | --journal [FILE]
+// The instrument. The day view is velmorixon-journal (journal_main.cpp), started from here.
 #include <QApplication>
-#include <QDate>
-#include <QFile>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <random>
 
-#include "acquisition/measurement_file.h"
 #include "acquisition/simulated_sunlight.h"
 
 #include "platform/clock.h"
 #include "platform/command_line.h"
 #include "platform/home_folder.h"
+#include "platform/journal_program.h"
 #include "platform/posix_file_system.h"
 #include "platform/platform.h"
 #include "platform/ppdev_port.h"
 #include "platform/time_zone.h"
 #include "ui/display.h"
-#include "ui/journal_window.h"
-#include "ui/qt_french.h"
 #include "ui/velmorixon.h"
 
 #ifndef VELMORIXON_VERSION
@@ -61,34 +59,28 @@ int main(int argc, char** argv)
     // --help, --version and a bad argument answer without a display.
     const std::vector<std::string> arguments(argv, argv + argc);
     const CommandLine options = parseCommandLine(arguments, QStringLiteral(VELMORIXON_VERSION));
-    if (options.exit) {
-        std::fputs(options.exit->standardOutput.c_str(), stdout);
-        std::fputs(options.exit->standardError.c_str(), stderr);
-        return options.exit->code;
+    if (options.exit) return answer(*options.exit);
+
+    // The day view alone: its own program in place of this one, given the same argument bytes,
+    // before any display or window is opened here.
+    const std::filesystem::path self = runningProgram();
+    const std::filesystem::path journal = journalProgram(self);
+    if (options.journal) {
+        if (journal.empty()) {
+            std::fputs(journalProgramMissing(self).c_str(), stderr);
+            return 1;
+        }
+        std::vector<char*> journalArguments(argv, argv + argc);
+        std::string journalFile = journal.string();
+        journalArguments.front() = journalFile.data();
+        journalArguments.push_back(nullptr);
+        ::execv(journalFile.c_str(), journalArguments.data());
+        std::fprintf(stderr, "velmorixon : impossible de lancer %s : %s\n", journalFile.c_str(), std::strerror(errno));
+        return 1;
     }
 
     // Without a display: a French line and exit status 1, not Qt's abort.
-    const std::unique_ptr<QApplication> app = openDisplay(argc, argv);
-    QString missing;
-    const std::unique_ptr<QTranslator> qtFrench = installQtFrench(missing);
-    if (!qtFrench) std::fputs((missing + '\n').toLocal8Bit().constData(), stderr);
-    QApplication::setApplicationName("velmorixon");
-    QApplication::setApplicationVersion(VELMORIXON_VERSION);
-    QApplication::setDesktopFileName("velmorixon");
-
-    // The day view alone: no main window, no port.
-    if (options.journal) {
-        QApplication::setDesktopFileName("velmorixon-journal");
-        JournalSetup setup;
-        setup.today = localDayOf(QDate::currentDate());
-        setup.file = options.journal->empty()
-                         ? homeFolder() / "velmorixon" /
-                               acquisition::dataFileName(std::chrono::year_month_day{setup.today})
-                         : std::filesystem::path(*options.journal);
-        JournalWindow journal(std::move(setup));
-        journal.show();
-        return QApplication::exec();
-    }
+    const OpenedApplication application = openApplication(argc, argv, VELMORIXON_VERSION, "velmorixon");
 
     SystemClock clock;
     PosixFileSystem files;
@@ -115,10 +107,10 @@ int main(int argc, char** argv)
 
     // A double-click on the file label: the day view in a process of its own, which nothing it
     // does can stop or slow.
-    // The file's bytes go as they are, whatever their encoding.
-    platform.openJournal = [](const std::string& file) {
-        return startDetached({QFile::encodeName(QCoreApplication::applicationFilePath()).toStdString(),
-                              "--journal", file});
+    // The file's bytes go as they are, whatever their encoding. The day view's program was
+    // looked for at start-up: a package upgraded since then replaces it in the same place.
+    platform.openJournal = [journal](const std::string& file) {
+        return !journal.empty() && startDetached({journal.string(), "--journal", file});
     };
 
     Velmorixon window(std::move(platform));

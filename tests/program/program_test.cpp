@@ -11,6 +11,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -26,10 +28,10 @@ struct Outcome {
     std::string standardError;
 };
 
-/// Runs the built program with `arguments`, in this process's environment less the variables
-/// named in `unset` and with `set` ("NAME=value") added.
+/// Runs `program` (the built one unless said) with `arguments`, in this process's environment
+/// less the variables named in `unset` and with `set` ("NAME=value") added.
 Outcome run(const std::vector<std::string>& arguments, const std::vector<std::string>& unset,
-            const std::vector<std::string>& set = {})
+            const std::vector<std::string>& set = {}, const std::string& program = VELMORIXON_PROGRAM)
 {
     std::vector<std::string> environment;
     for (char** entry = environ; *entry != nullptr; ++entry) {
@@ -50,7 +52,7 @@ Outcome run(const std::vector<std::string>& arguments, const std::vector<std::st
     posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
 
-    std::vector<std::string> command{VELMORIXON_PROGRAM};
+    std::vector<std::string> command{program};
     command.insert(command.end(), arguments.begin(), arguments.end());
     std::vector<char*> argv;
     for (std::string& word : command)
@@ -107,5 +109,44 @@ INSTANTIATE_TEST_SUITE_P(
               "velmorixon : impossible d'ouvrir la fenêtre avec la plateforme « nonesuch » (QT_QPA_PLATFORM)."},
         Start{"AWrongArgumentBeforeAnyDisplayIsNeeded", {"--x"}, {}, 2, "velmorixon : option inconnue « --x »"}),
     [](const auto& info) { return std::string(info.param.name); });
+
+/// A copy of the instrument in a folder of its own, beside a stand-in day view program that
+/// prints the arguments it is given, each ended by a NUL byte.
+struct InstrumentCopy {
+    TempDir dir;
+    std::filesystem::path instrument = dir.path() / "velmorixon";
+    std::filesystem::path journal = dir.path() / "velmorixon-journal";
+    InstrumentCopy()
+    {
+        std::filesystem::copy_file(VELMORIXON_PROGRAM, instrument);
+        std::ofstream(journal) << "#!/bin/sh\nprintf '%s\\0' \"$0\" \"$@\"\n";
+        std::filesystem::permissions(journal, std::filesystem::perms::owner_all);
+    }
+};
+
+TEST(TheJournalOption, StartsTheDayViewProgramBesideTheInstrumentOnExactlyTheFileGiven)
+{
+    const InstrumentCopy copy;
+    const std::string file = "/tmp/jour\xE9 \xFF.val";  // not UTF-8: bytes all the same
+    for (const std::vector<std::string>& arguments : {std::vector<std::string>{"--journal", file},
+                                                      std::vector<std::string>{"--journal=" + file}}) {
+        std::string given = copy.journal.string() + '\0';
+        for (const std::string& argument : arguments) given += argument + '\0';
+        const Outcome outcome = run(arguments, kNoDisplay, {}, copy.instrument);
+        EXPECT_EQ(outcome.status, 0);
+        EXPECT_EQ(outcome.standardOutput, given);
+    }
+}
+
+TEST(TheJournalOption, WithoutTheDayViewProgramSaysInFrenchWhereItLookedWithStatusOne)
+{
+    const InstrumentCopy copy;
+    std::filesystem::remove(copy.journal);
+    const Outcome outcome = run({"--journal"}, kNoDisplay, {}, copy.instrument);
+    EXPECT_EQ(outcome.status, 1);
+    EXPECT_EQ(outcome.standardError, "velmorixon : le journal des mesures ne peut pas s'ouvrir : velmorixon-journal "
+                                     "n'est ni dans " + copy.dir.path().string() + " ni dans " +
+                                         copy.dir.path().string() + "/../lib/velmorixon ; réinstallez le programme.\n");
+}
 
 }  // namespace
