@@ -26,7 +26,7 @@ int main(int argc, char** argv)
         for (int i = 0; i < reads; ++i) {
             port.setInputMillivolts(i % 4096);
             wrong += acquisition::readConversion(device) != i % 4096;
-            const auto& ops = emu::splitReads(port.events()).back().operations;
+            const auto ops = emu::splitReads(port.events()).back().operations;
             micros.push_back(static_cast<double>(ops.back().timeNs - ops.front().timeNs) / 1000.0);
         }
     }
