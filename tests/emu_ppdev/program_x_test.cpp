@@ -5,8 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <filesystem>
-#include <regex>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -34,13 +35,18 @@ constexpr Control kStart{0, 4320, 1575, 495}, kStop{1800, 4320, 1575, 495}, kQui
 // a line of another form or number fails the test.
 std::vector<int> millivoltsOf(const std::string& bytes)
 {
-    static const std::regex form(R"( (\d+), (\d+),\d\d:\d\d:\d\d\r\n)");
     std::vector<int> values;
-    for (std::sregex_iterator m(bytes.begin(), bytes.end(), form), end; m != end; ++m) {
-        EXPECT_EQ(std::stoi((*m)[1]), static_cast<int>(values.size()) + 2) << "a line lost or repeated";
-        values.push_back(std::stoi((*m)[2]));
+    std::istringstream lines(bytes);
+    for (std::string line; std::getline(lines, line);) {
+        int number = 0, mv = 0, h = 0, m = 0, s = 0;
+        std::sscanf(line.c_str(), "%d,%d,%d:%d:%d", &number, &mv, &h, &m, &s);
+        char form[64];
+        std::snprintf(form, sizeof form, " %d, %d,%02d:%02d:%02d\r", number, mv, h, m, s);
+        EXPECT_EQ(line, form);
+        EXPECT_EQ(number, static_cast<int>(values.size()) + 2) << "a line lost or repeated";
+        values.push_back(mv);
     }
-    EXPECT_EQ(values.size(), static_cast<std::size_t>(std::count(bytes.begin(), bytes.end(), '\n'))) << bytes;
+    EXPECT_TRUE(bytes.empty() || bytes.back() == '\n') << "the last line is whole";
     return values;
 }
 
