@@ -56,6 +56,7 @@ protected:
         std::unique_ptr<QProcess> process = std::make_unique<QProcess>();
         std::string window;
         fs::path messages;  // what its message boxes said, one line each (message_probe.cpp)
+        fs::path log;       // its output
         std::int32_t pid() const { return static_cast<std::int32_t>(process->processId()); }
     };
 
@@ -72,6 +73,7 @@ protected:
         env.insert("HOME", QString::fromStdString(m_dir.path().string()));
         Instance instance;
         instance.messages = m_dir.path() / (name + ".messages");
+        instance.log = m_dir.path() / (name + ".log");
         if (arguments.front() == "--port") {
             const std::string first = EMU_PRELOAD_FIRST;
             env.insert("LD_PRELOAD", QString::fromStdString((first.empty() ? "" : first + " ") + EMU_SHIM + " " +
@@ -82,12 +84,11 @@ protected:
         }
         instance.process->setProcessEnvironment(env);
         instance.process->setProcessChannelMode(QProcess::MergedChannels);
-        instance.process->setStandardOutputFile(QString::fromStdString((m_dir.path() / (name + ".log")).string()));
+        instance.process->setStandardOutputFile(QString::fromStdString(instance.log.string()));
         instance.process->start(VELMORIXON_PROGRAM, arguments);
         instance.process->waitForStarted(xtest::kPatienceMs);
         instance.window = m_x.waitWindow(*instance.process, title);
-        EXPECT_FALSE(instance.window.empty()) << name << " showed no window:\n"
-                                              << TempDir::read(m_dir.path() / (name + ".log"));
+        EXPECT_FALSE(instance.window.empty()) << name << " showed no window:\n" << TempDir::read(instance.log);
         return instance;
     }
 
@@ -107,7 +108,9 @@ protected:
     {
         click(i, kQuit);
         const bool ended = i.process->waitForFinished(xtest::kPatienceMs);
-        return ended && i.process->exitStatus() == QProcess::NormalExit ? i.process->exitCode() : -1;
+        const int status = ended && i.process->exitStatus() == QProcess::NormalExit ? i.process->exitCode() : -1;
+        EXPECT_EQ(status, 0) << TempDir::read(i.log);
+        return status;
     }
 
     fs::path dataFile() const
