@@ -38,7 +38,7 @@
 
 #include <qcustomplot.h>
 
-#include "support/resident_memory.h"
+#include "resident_memory.h"
 
 #include <algorithm>
 #include <chrono>

@@ -19,7 +19,7 @@
 #include <vector>
 #include <qcustomplot.h>
 
-#include "support/resident_memory.h"
+#include "resident_memory.h"
 #include "support/temp_dir.h"
 #include "ui/journal_chart.h"
 #include "ui/journal_window.h"

@@ -25,7 +25,7 @@
 #include <string>
 
 #include "platform/posix_file_system.h"
-#include "support/resident_memory.h"
+#include "resident_memory.h"
 #include "platform/platform.h"
 #include "acquisition/simulated_max187.h"
 #include "acquisition/simulated_sunlight.h"

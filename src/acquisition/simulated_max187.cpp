@@ -77,12 +77,13 @@ void SimulatedMax187::writeData(std::uint8_t value)
     const bool chipSelectHigh = (value & kChipSelect) != 0;
     const bool clockHigh = (value & kClock) != 0;
     if (chipSelectHigh) {
+        if (!m_chipSelectHigh) m_chipSelectRose = t;
         m_phase = Phase::Idle;  // deselecting ends a conversion or a transfer
         m_clockHigh = clockHigh;
     } else if (m_chipSelectHigh) {
-        // Chip select falls: the track-and-hold samples the input and the conversion runs on
-        // the internal clock.
-        m_code = std::min(m_source(), kFullScale);
+        // Chip select falls: the track-and-hold holds the input it acquired and the conversion
+        // runs on the internal clock.
+        if (!m_chipSelectRose || t - *m_chipSelectRose >= kAcquisitionTime) m_code = std::min(m_source(), kFullScale);
         m_phase = Phase::Converting;
         m_conversionEnd = t + kConversionTime;
         m_lastEdge = t;

@@ -4,12 +4,15 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <vector>
 
 #include "platform/parallel_port.h"
 
 /// Chip select on data bit 0 (active low), SCLK on data bit 1, DOUT on status bit 5.
-/// Chip select falling samples the input and starts a conversion of kConversionTime; DOUT is low
+/// Chip select falling samples the input and starts a conversion of kConversionTime; the input
+/// is acquired only while chip select is high, so a fall less than kAcquisitionTime after its
+/// rise converts the sample held before. DOUT is low
 /// while it converts and high at its end. Then each falling SCLK edge puts the next bit on DOUT,
 /// MSB first, and zeros after the LSB. Edges during the conversion are lost and a clock phase
 /// shorter than kMinClockPhase is not seen, so a read that does not wait gets a wrong code, as
@@ -21,6 +24,7 @@ public:
     using TimeSource = std::function<std::chrono::steady_clock::time_point()>;
     using CodeSource = std::function<std::uint16_t()>;
 
+    static constexpr std::chrono::nanoseconds kAcquisitionTime{1'500};
     static constexpr std::chrono::nanoseconds kConversionTime{8'500};
     static constexpr std::chrono::nanoseconds kMinClockPhase{100};
 
@@ -70,6 +74,7 @@ private:
     bool m_clockHigh = false;  // the level the chip last saw
     std::chrono::steady_clock::time_point m_conversionEnd{};
     std::chrono::steady_clock::time_point m_lastEdge{};
+    std::optional<std::chrono::steady_clock::time_point> m_chipSelectRose;  // none: high from the start
     std::uint16_t m_code = 0;
     int m_bitsShifted = 0;  // falling edges since the end of the conversion
     std::uint8_t m_otherStatusBits = 0;

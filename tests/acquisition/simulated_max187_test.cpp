@@ -45,23 +45,38 @@ TEST(SimulatedMax187, ReadGivesTheCodeWhateverTheOtherStatusBitsDo)
     }
 }
 
-// The simulator's clock in hand, port operations instant: the read gets the code only when it
-// waits out the conversion and keeps the clock's high and low times.
-TEST(SimulatedMax187, ReadThatSkipsAConverterWaitGetsAWrongCode)
+// The simulator's clock in hand, port operations instant: two reads in a row get their codes
+// only when each keeps the acquisition, waits out the conversion and keeps the clock phases.
+struct SkippedWaitRow {
+    const char* name;
+    std::chrono::nanoseconds skipped;  // 0: none
+};
+
+class ReadThatSkips : public testing::TestWithParam<SkippedWaitRow> {};
+
+TEST_P(ReadThatSkips, AConverterWaitGetsAWrongCodeAndNoneSkippedGetsTheRightOne)
 {
-    const auto readWith = [](bool conversionWait, bool clockPhases) {
-        auto t = std::chrono::steady_clock::time_point{} + 1h;
-        SimulatedMax187 sim([&] { return t; });
-        sim.setCounts(0xA5C);
-        return readConversion(sim, [&](std::chrono::nanoseconds d) {
-            if (d == acquisition::kConversionWait ? conversionWait : clockPhases)
-                t += d;
-        });
-    };
-    EXPECT_EQ(readWith(true, true), 0xA5C);
-    EXPECT_NE(readWith(false, true), 0xA5C);
-    EXPECT_NE(readWith(true, false), 0xA5C);
+    auto t = std::chrono::steady_clock::time_point{} + 1h;
+    SimulatedMax187 sim([&] { return t; });
+    const auto pause = [&](std::chrono::nanoseconds d) { t += d == GetParam().skipped ? 0ns : d; };
+    sim.setCounts(0xA5C);
+    const auto first = readConversion(sim, pause);
+    sim.setCounts(0x5A3);
+    const auto second = readConversion(sim, pause);
+    if (GetParam().skipped == 0ns) {
+        EXPECT_EQ(first, 0xA5C);
+        EXPECT_EQ(second, 0x5A3);
+    } else {
+        EXPECT_NE(second, 0x5A3);
+    }
 }
+
+INSTANTIATE_TEST_SUITE_P(Waits, ReadThatSkips,
+                         testing::Values(SkippedWaitRow{"Nothing", 0ns},
+                                         SkippedWaitRow{"TheAcquisition", acquisition::kAcquisitionWait},
+                                         SkippedWaitRow{"TheConversion", acquisition::kConversionWait},
+                                         SkippedWaitRow{"TheClockPhases", acquisition::kClockPhase}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(SimulatedMax187, PortFailuresPropagateAndNeverGiveAReading)
 {

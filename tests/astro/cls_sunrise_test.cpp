@@ -105,12 +105,11 @@ const SunTimesRow kPlaces[] = {
 INSTANTIATE_TEST_SUITE_P(Places, SunTimesTest, ::testing::ValuesIn(kPlaces),
                          [](const auto& info) { return info.param.name; });
 
-TEST(ClsSunriseTest, ResultsWaitForTheNextComputationAndLatitudeReadsBackUnclamped)
+TEST(ClsSunriseTest, ResultsWaitForTheNextComputation)
 {
     clsSunrise c{kMarch21 + 10h};
     c.Latitude(90);
     c.CalculateSun();
-    EXPECT_EQ(c.Latitude(), 90.0);
     const SunTimes pole = resultsOf(c);
 
     c.Latitude(48.5);

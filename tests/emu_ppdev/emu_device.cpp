@@ -1,305 +1,247 @@
-#include "emu_device.h"
-
-#include <linux/parport.h>
+// The emulated ppdev device at the C library's entry points: open (PpdevPort's form), ioctl and close of the path
+// named in VELMORIXON_EMU_DEVICE are answered as ppdev answers them, on the state mapped from
+// VELMORIXON_EMU_STATE; every other call goes on to the C library. Preloaded into the program
+// (LD_PRELOAD) or linked into a test. Behind the lines, each open file has the program's own
+// wire-level MAX187, whose input is the state's millivolts.
+#include <dlfcn.h>
+#include <fcntl.h>
 #include <linux/ppdev.h>
-#include <signal.h>
+#include <stdarg.h>
 #include <sys/ioctl.h>
+#include <sys/mman.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <mutex>
 
-namespace emu {
+#include "acquisition/simulated_max187.h"
+#include "emu_port.h"
 
 namespace {
 
-// The converter's wiring on the port and its data-sheet minimums.
-constexpr std::uint8_t kChipSelect = 0x01;
-constexpr std::uint8_t kClock = 0x02;
-constexpr std::uint8_t kDataOut = 0x20;
-constexpr std::int64_t kChipSelectHighNs = 500;
-constexpr std::int64_t kAcquisitionNs = 1'500;
-constexpr std::int64_t kClockPhaseNs = 100;
+using emu::EventKind;
 
-const char* violationText(ViolationKind kind)
+template <typename Fn>
+Fn next(const char* name)
 {
-    switch (kind) {
-    case ViolationKind::ChipSelectHighTooShort: return "chip select high too short";
-    case ViolationKind::AcquisitionTooShort: return "acquisition time too short";
-    case ViolationKind::ClockNotLowAtSelect: return "clock high when chip select falls";
-    case ViolationKind::ClockDuringConversion: return "clock edge during the conversion";
-    case ViolationKind::ClockHighTooShort: return "clock high phase too short";
-    case ViolationKind::ClockLowTooShort: return "clock low phase too short";
-    case ViolationKind::UnusedDataBits: return "data bits 2 to 7 written as 1";
+    return reinterpret_cast<Fn>(::dlsym(RTLD_NEXT, name));
+}
+// Looked up at the first call: a preloaded library may be called before its static initializers.
+using OpenFn = int (*)(const char*, int, ...);
+int realOpen(const char* path, int flags, int mode = 0)
+{
+    static const auto fn = next<OpenFn>("open");
+    return fn(path, flags, mode);
+}
+int realClose(int fd)
+{
+    static const auto fn = next<int (*)(int)>("close");
+    return fn(fd);
+}
+
+std::int64_t monotonicNs()
+{
+    timespec ts{};
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    return std::int64_t{ts.tv_sec} * 1'000'000'000 + ts.tv_nsec;
+}
+
+// This process's descriptors of the device. Plain storage: a close may come after the static
+// destructors have run.
+struct Descriptor {
+    int fd = -1;
+    int file = -1;
+    emu::State* state = nullptr;
+    acquisition::SimulatedMax187* chip = nullptr;
+};
+Descriptor g_descriptors[64];
+std::mutex g_descriptorsMutex;
+
+int record(emu::State& s, EventKind kind, std::uint8_t value, int error)
+{
+    s.trace[s.eventCount++ % emu::kTraceCapacity] =
+        emu::Event{monotonicNs(), static_cast<std::int32_t>(::getpid()), kind, value, static_cast<std::uint16_t>(error)};
+    pthread_cond_broadcast(&s.changed);
+    return error == 0 ? 0 : -error;
+}
+
+emu::State* mapState()
+{
+    const char* path = std::getenv(emu::kStateVariable);
+    const int fd = path ? realOpen(path, O_RDWR | O_CLOEXEC) : -1;
+    if (fd < 0) return nullptr;
+    void* map = ::mmap(nullptr, sizeof(emu::State), PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
+    realClose(fd);
+    return map == MAP_FAILED ? nullptr : static_cast<emu::State*>(map);
+}
+
+int openDevice(int flags)
+{
+    emu::State* s = mapState();
+    if (s == nullptr) {
+        std::fprintf(stderr, "emu_ppdev: cannot map the state named in %s\n", emu::kStateVariable);
+        errno = ENODEV;
+        return -1;
     }
-    return "?";
-}
-
-void violate(State& s, std::uint64_t seq, ViolationKind kind, std::int64_t measured,
-             std::int64_t required)
-{
-    if (s.violationCount < kMaxViolations)
-        s.violations[s.violationCount] = Violation{seq, kind, measured, required};
-    ++s.violationCount;
-    std::fprintf(stderr, "emu_ppdev: MAX187 timing: %s (%lld ns, at least %lld ns), operation %llu\n",
-                 violationText(kind), static_cast<long long>(measured),
-                 static_cast<long long>(required), static_cast<unsigned long long>(seq));
-}
-
-void endConversionIfDue(Converter& c, std::int64_t t)
-{
-    if (c.phase == ConverterPhase::Converting && t >= c.conversionEndNs) c.phase = ConverterPhase::Shifting;
-}
-
-// The lines change to `value` at time t (operation seq).
-void writeLines(State& s, std::uint8_t value, std::int64_t t, std::uint64_t seq)
-{
-    Converter& c = s.chip;
-    if (value & ~(kChipSelect | kClock)) violate(s, seq, ViolationKind::UnusedDataBits, value, 0);
-    endConversionIfDue(c, t);
-    const bool wasSelected = (c.data & kChipSelect) == 0;
-    const bool selected = (value & kChipSelect) == 0;
-    const bool clockWasHigh = (c.data & kClock) != 0;
-    const bool clockHigh = (value & kClock) != 0;
-    if (!wasSelected && selected) {
-        // Falling chip select: the track-and-hold holds the input, the conversion starts.
-        const std::int64_t high = t - c.chipSelectRoseNs;
-        if (high < kChipSelectHighNs)
-            violate(s, seq, ViolationKind::ChipSelectHighTooShort, high, kChipSelectHighNs);
-        if (high < kAcquisitionNs) violate(s, seq, ViolationKind::AcquisitionTooShort, high, kAcquisitionNs);
-        if (clockWasHigh || clockHigh) violate(s, seq, ViolationKind::ClockNotLowAtSelect, 0, 0);
-        c.code = static_cast<std::uint16_t>(std::clamp(s.control.inputMillivolts, 0, 4095));
-        c.phase = ConverterPhase::Converting;
-        c.chipSelectFellNs = t;
-        c.conversionEndNs = t + s.control.conversionNs;
-        c.lastEdgeNs = t;
-        c.bitsShifted = 0;
-        ++s.conversions;
-    } else if (wasSelected && !selected) {
-        c.chipSelectRoseNs = t;  // deselected: DOUT floats, the input is tracked again
-        c.phase = ConverterPhase::Idle;
-    } else if (selected && clockHigh != clockWasHigh) {
-        if (c.phase == ConverterPhase::Converting) {
-            violate(s, seq, ViolationKind::ClockDuringConversion, t - c.chipSelectFellNs,
-                    s.control.conversionNs);
-        } else {
-            const std::int64_t phase = t - c.lastEdgeNs;
-            if (phase < kClockPhaseNs)
-                violate(s, seq, clockHigh ? ViolationKind::ClockLowTooShort : ViolationKind::ClockHighTooShort,
-                        phase, kClockPhaseNs);
-            // Each falling edge after the end of conversion puts the next bit on DOUT.
-            if (!clockHigh && c.phase == ConverterPhase::Shifting) ++c.bitsShifted;
-        }
-        c.lastEdgeNs = t;
+    // A real descriptor stands behind the emulated one, so that numbers and close-on-exec hold.
+    const int fd = realOpen("/dev/null", O_RDWR | (flags & O_CLOEXEC));
+    int error = fd < 0 ? errno : 0;
+    int file = -1;
+    {
+        emu::Lock lock(*s);
+        if (error == 0) error = s->openError;
+        for (std::size_t i = 0; error == 0 && file < 0 && i < emu::kMaxOpenFiles; ++i)
+            if (!s->files[i].inUse) file = static_cast<int>(i);
+        if (error == 0 && file < 0) error = EMFILE;
+        if (error == 0) s->files[file] = emu::OpenFile{true, false, false, false};
+        record(*s, EventKind::Open, 0, error);
     }
-    c.data = value;
-}
-
-std::uint8_t statusLines(State& s, std::int64_t t)
-{
-    Converter& c = s.chip;
-    endConversionIfDue(c, t);
-    bool dataOut = true;  // deselected: DOUT is high impedance and the input reads high
-    if ((c.data & kChipSelect) == 0) {
-        switch (c.phase) {
-        case ConverterPhase::Idle: dataOut = false; break;  // selected since before anyone knew
-        case ConverterPhase::Converting: dataOut = false; break;
-        case ConverterPhase::Shifting:
-            if (c.bitsShifted == 0) {
-                dataOut = true;  // end of conversion
-            } else if (c.bitsShifted > 12) {
-                dataOut = false;  // zeros after the LSB
-            } else {
-                dataOut = ((c.code >> (12 - c.bitsShifted)) & 1U) != 0;
-            }
-            break;
-        }
+    std::lock_guard guard(g_descriptorsMutex);
+    const auto slot = std::find_if(std::begin(g_descriptors), std::end(g_descriptors),
+                                   [](const Descriptor& d) { return d.fd < 0; });
+    if (error != 0 || slot == std::end(g_descriptors)) {
+        if (fd >= 0) realClose(fd);
+        ::munmap(s, sizeof(emu::State));
+        errno = error != 0 ? error : EMFILE;
+        return -1;
     }
-    return static_cast<std::uint8_t>((s.control.otherStatusBits & ~kDataOut) | (dataOut ? kDataOut : 0));
+    auto* chip = new acquisition::SimulatedMax187();
+    chip->setSource([s] { return static_cast<std::uint16_t>(std::clamp(s->inputMillivolts, 0, 4095)); });
+    *slot = Descriptor{fd, file, s, chip};
+    return fd;
 }
 
-// A process that ended without closing the device: the kernel closed its descriptors.
-void reapEndedProcesses(State& s)
+// PPEXCL asks for the port alone at the registration, which the first PPCLAIM makes. ppdev
+// refuses it (ENXIO) beside another registered device, and any registration beside an exclusive
+// one. A shared claim of a port held by another waits in ppdev; here it fails with EAGAIN instead
+// of hanging the test.
+int claim(emu::State& s, int file)
 {
-    for (std::size_t i = 0; i < kMaxOpenFiles; ++i) {
-        OpenFile& f = s.files[i];
-        if (f.inUse && f.pid != ::getpid() && ::kill(f.pid, 0) < 0 && errno == ESRCH) {
-            if (s.claimedBy == static_cast<int>(i)) s.claimedBy = -1;
-            if (s.exclusiveHolder == static_cast<int>(i)) s.exclusiveHolder = -1;
-            if (f.registered) --s.registeredCount;
-            f = OpenFile{};
-        }
+    emu::OpenFile& f = s.files[file];
+    if (f.claimed) return EINVAL;
+    if (s.claimError != 0) return s.claimError;
+    bool otherRegistered = false, otherExclusive = false, otherClaimed = false;
+    for (std::size_t i = 0; i < emu::kMaxOpenFiles; ++i) {
+        const emu::OpenFile& o = s.files[i];
+        if (static_cast<int>(i) == file || !o.inUse || !o.registered) continue;
+        otherRegistered = true;
+        otherExclusive = otherExclusive || o.exclusive;
+        otherClaimed = otherClaimed || o.claimed;
     }
-}
-
-void spin(std::int64_t ns)
-{
-    if (ns <= 0) return;
-    const std::int64_t until = monotonicNs() + ns;
-    while (monotonicNs() < until) {
-    }
-}
-
-// The deferred registration of the first PPCLAIM: an exclusive device wants the port alone.
-int registerDevice(State& s, int file)
-{
-    OpenFile& f = s.files[file];
-    if (s.exclusiveHolder >= 0) return -ENXIO;               // "no more devices allowed"
-    if (f.exclusive && s.registeredCount > 0) return -ENXIO;  // "cannot grant exclusive access"
+    if (!f.registered && (otherExclusive || (f.exclusive && otherRegistered))) return ENXIO;
     f.registered = true;
-    ++s.registeredCount;
-    if (f.exclusive) s.exclusiveHolder = file;
-    return 0;
-}
-
-int claim(State& s, int file)
-{
-    OpenFile& f = s.files[file];
-    if (f.claimed) return -EINVAL;  // "you've already got it"
-    if (s.control.claimError != 0) return -s.control.claimError;
-    if (!f.registered) {
-        if (const int r = registerDevice(s, file); r < 0) return r;
+    if (otherClaimed) {
+        std::fprintf(stderr, "emu_ppdev: this PPCLAIM would wait until the holder releases the port\n");
+        return EAGAIN;
     }
-    // A shared registration waits until the holder lets go, as parport_claim_or_block does.
-    while (s.claimedBy >= 0 && s.claimedBy != file) {
-        if (pthread_cond_wait(&s.changed, &s.mutex) == EOWNERDEAD) pthread_mutex_consistent(&s.mutex);
-        reapEndedProcesses(s);
-    }
-    s.claimedBy = file;
     f.claimed = true;
     return 0;
 }
 
-void release(State& s, int file)
+int lines(emu::State& s, const Descriptor& d, unsigned long request, unsigned char* byte)
 {
-    s.files[file].claimed = false;
-    if (s.claimedBy == file) s.claimedBy = -1;
+    const EventKind kind = request == PPWDATA ? EventKind::WriteData : EventKind::ReadStatus;
+    if (!s.files[d.file].claimed) return record(s, kind, 0, EINVAL);  // "claim the port first"
+    if (s.eioAfter == 0) return record(s, kind, 0, EIO);
+    if (s.eioAfter > 0) --s.eioAfter;
+    if (kind == EventKind::ReadStatus) {
+        *byte = d.chip->readStatus();
+    } else {
+        if ((s.data & 1) != 0 && (*byte & 1) == 0) ++s.conversions;
+        s.data = *byte;
+        d.chip->writeData(*byte);
+    }
+    return record(s, kind, *byte, 0);
+}
+
+int deviceIoctl(const Descriptor& d, unsigned long request, void* argument)
+{
+    emu::State& s = *d.state;
+    emu::Lock lock(s);
+    emu::OpenFile& f = s.files[d.file];
+    switch (request) {
+    case PPEXCL:
+        f.exclusive = true;
+        return record(s, EventKind::Exclusive, 0, 0);
+    case PPCLAIM: return record(s, EventKind::Claim, 0, claim(s, d.file));
+    case PPRELEASE: {
+        const bool held = f.claimed;
+        f.claimed = false;
+        return record(s, EventKind::Release, 0, held ? 0 : EINVAL);
+    }
+    case PPWDATA:
+    case PPRSTATUS: return lines(s, d, request, static_cast<unsigned char*>(argument));
+    default: return -EINVAL;  // no other request is carried
+    }
+}
+
+bool isDevice(const char* path)
+{
+    const char* device = std::getenv(emu::kDeviceVariable);
+    return device != nullptr && path != nullptr && std::strcmp(path, device) == 0;
+}
+
+bool findDescriptor(int fd, Descriptor& found, bool remove)
+{
+    std::lock_guard guard(g_descriptorsMutex);
+    for (Descriptor& d : g_descriptors) {
+        if (d.fd == fd && fd >= 0) {
+            found = d;
+            if (remove) d = Descriptor{};
+            return true;
+        }
+    }
+    return false;
 }
 
 }  // namespace
 
-int deviceOpen(State& s, int fd)
+extern "C" {
+
+int open(const char* path, int flags, ...)
 {
-    Lock lock(s);
-    reapEndedProcesses(s);
-    const std::int64_t t = monotonicNs();
-    if (s.control.openError != 0) {
-        record(s, EventKind::Open, 0, 0, s.control.openError, t);
-        return -s.control.openError;
+    va_list args;
+    va_start(args, flags);
+    const int mode = (flags & O_CREAT) || (flags & O_TMPFILE) == O_TMPFILE ? va_arg(args, int) : 0;
+    va_end(args);
+    return isDevice(path) ? openDevice(flags) : realOpen(path, flags, mode);
+}
+
+int ioctl(int fd, unsigned long request, ...)
+{
+    va_list args;
+    va_start(args, request);
+    void* argument = va_arg(args, void*);
+    va_end(args);
+    Descriptor d;
+    if (!findDescriptor(fd, d, false)) {
+        static const auto real = next<int (*)(int, unsigned long, ...)>("ioctl");
+        return real(fd, request, argument);
     }
-    for (std::size_t i = 0; i < kMaxOpenFiles; ++i) {
-        if (!s.files[i].inUse) {
-            s.files[i] = OpenFile{static_cast<std::int32_t>(::getpid()), fd, true, false, false, false,
-                                  IEEE1284_MODE_COMPAT, 0 /* forward idle */, 0};
-            record(s, EventKind::Open, 0, static_cast<std::uint32_t>(i), 0, t);
-            return static_cast<int>(i);
+    const int r = deviceIoctl(d, request, argument);
+    if (r < 0) errno = -r;
+    return r < 0 ? -1 : 0;
+}
+
+int close(int fd)
+{
+    Descriptor d;
+    if (findDescriptor(fd, d, true)) {
+        {
+            emu::Lock lock(*d.state);
+            emu::OpenFile& f = d.state->files[d.file];
+            const bool held = f.claimed;  // "released pardevice because user-space forgot"
+            f = emu::OpenFile{};
+            record(*d.state, EventKind::Close, held ? 1 : 0, 0);
         }
+        delete d.chip;
+        ::munmap(d.state, sizeof(emu::State));
     }
-    record(s, EventKind::Open, 0, 0, EMFILE, t);
-    return -EMFILE;
+    return realClose(fd);
 }
 
-int deviceIoctl(State& s, int file, unsigned long request, void* argument,
-                int (*forward)(unsigned long, void*, int), int fd)
-{
-    switch (request) {
-    case FIOCLEX:
-    case FIONCLEX:
-    case FIONBIO:
-    case FIOASYNC: {
-        // Answered by the kernel before the driver sees them.
-        const int r = forward(request, argument, fd);
-        const int error = r < 0 ? errno : 0;
-        Lock lock(s);
-        record(s, EventKind::OtherIoctl, request, 0, error, monotonicNs());
-        return r < 0 ? -error : 0;
-    }
-    default: break;
-    }
-    const bool onLines = request == PPWDATA || request == PPRSTATUS || request == PPRDATA;
-    if (onLines) spin(s.control.latencyNs);  // the port takes its time before the lines change
-    Lock lock(s);
-    OpenFile& f = s.files[file];
-    const std::int64_t t = monotonicNs();
-    auto answer = [&](EventKind kind, std::uint32_t value, int result) {
-        record(s, kind, request, value, -result, t);
-        return result;
-    };
-    switch (request) {
-    case PPEXCL:
-        if (f.registered) return answer(EventKind::Exclusive, 0, f.exclusive ? 0 : -EINVAL);  // too late
-        f.exclusive = true;
-        return answer(EventKind::Exclusive, 0, 0);
-    case PPCLAIM: {
-        const int r = claim(s, file);
-        return answer(EventKind::Claim, 0, r);
-    }
-    // The driver's settings, kept per open file and answered with or without the claim.
-    case PPSETMODE: f.mode = *static_cast<const int*>(argument); return answer(EventKind::OtherIoctl, 0, 0);
-    case PPGETMODE: *static_cast<int*>(argument) = f.mode; return answer(EventKind::OtherIoctl, 0, 0);
-    case PPSETPHASE: f.phase = *static_cast<const int*>(argument); return answer(EventKind::OtherIoctl, 0, 0);
-    case PPGETPHASE: *static_cast<int*>(argument) = f.phase; return answer(EventKind::OtherIoctl, 0, 0);
-    case PPGETMODES:
-        *static_cast<unsigned int*>(argument) = PARPORT_MODE_PCSPP;
-        return answer(EventKind::OtherIoctl, 0, 0);
-    case PPSETFLAGS: {
-        const int flags = *static_cast<const int*>(argument);
-        if (flags & ~PP_FLAGMASK) return answer(EventKind::OtherIoctl, 0, -EINVAL);
-        f.flags = flags;
-        return answer(EventKind::OtherIoctl, 0, 0);
-    }
-    case PPGETFLAGS: *static_cast<int*>(argument) = f.flags; return answer(EventKind::OtherIoctl, 0, 0);
-    default: break;
-    }
-    if (!f.claimed) {
-        // "claim the port first"
-        const EventKind kind = request == PPWDATA      ? EventKind::WriteData
-                               : request == PPRSTATUS  ? EventKind::ReadStatus
-                               : request == PPRELEASE  ? EventKind::Release
-                                                       : EventKind::OtherIoctl;
-        return answer(kind, 0, -EINVAL);
-    }
-    if (onLines) {
-        if (s.control.eioAfter == 0) {
-            return answer(request == PPWDATA ? EventKind::WriteData : EventKind::ReadStatus, 0, -EIO);
-        }
-        if (s.control.eioAfter > 0) --s.control.eioAfter;
-        ++s.dataOperations;
-    }
-    switch (request) {
-    case PPRELEASE:
-        release(s, file);
-        return answer(EventKind::Release, 0, 0);
-    case PPWDATA: {
-        const std::uint8_t value = *static_cast<const unsigned char*>(argument);
-        const std::uint64_t seq = s.nextSeq;  // the event recorded below
-        writeLines(s, value, t, seq);
-        return answer(EventKind::WriteData, value, 0);
-    }
-    case PPRSTATUS: {
-        const std::uint8_t status = statusLines(s, t);
-        *static_cast<unsigned char*>(argument) = status;
-        return answer(EventKind::ReadStatus, status, 0);
-    }
-    case PPRDATA:
-        *static_cast<unsigned char*>(argument) = s.chip.data;
-        return answer(EventKind::OtherIoctl, s.chip.data, 0);
-    default:
-        return answer(EventKind::OtherIoctl, 0, -EINVAL);  // "What?"
-    }
-}
-
-void deviceClose(State& s, int file)
-{
-    Lock lock(s);
-    OpenFile& f = s.files[file];
-    const bool wasClaimed = f.claimed;
-    if (wasClaimed) release(s, file);  // "released pardevice because user-space forgot"
-    if (f.registered) --s.registeredCount;
-    if (s.exclusiveHolder == file) s.exclusiveHolder = -1;
-    f = OpenFile{};
-    record(s, EventKind::Close, 0, wasClaimed ? 1 : 0, 0, monotonicNs());
-}
-
-}  // namespace emu
+}  // extern "C"

@@ -1,6 +1,6 @@
-# The emulated parallel port: a ppdev device with a MAX187 behind it that the C library calls of
-# PpdevPort reach, linked into the port tests and preloaded into the real program for the tests
-# that drive it under Xvfb.
+# The emulated parallel port: a ppdev device, with the program's own MAX187 model behind its
+# lines, that the C library calls of PpdevPort reach; linked into the port tests and preloaded
+# into the real program for the tests that drive it under Xvfb.
 if(NOT VELMORIXON_TESTS AND NOT VELMORIXON_BENCH)
   return()
 endif()
@@ -8,27 +8,26 @@ endif()
 find_package(Threads REQUIRED)
 set(EMU_DIR ${CMAKE_CURRENT_LIST_DIR})
 
-# the device: ppdev's answers and the converter at the wire, on the shared state
-add_library(emu_ppdev_device OBJECT ${EMU_DIR}/emu_state.cpp ${EMU_DIR}/emu_device.cpp)
-set_target_properties(emu_ppdev_device PROPERTIES POSITION_INDEPENDENT_CODE ON)
+# The converter model goes into the preloaded library too, so its object is built relocatable.
+set_property(SOURCE ${CMAKE_SOURCE_DIR}/src/acquisition/simulated_max187.cpp APPEND PROPERTY COMPILE_OPTIONS -fPIC)
 
-# the preloaded shim: open, ioctl and close of the emulated device path
-add_library(emu_ppdev SHARED ${EMU_DIR}/emu_shim.cpp $<TARGET_OBJECTS:emu_ppdev_device>)
-target_link_libraries(emu_ppdev PRIVATE ${CMAKE_DL_LIBS} Threads::Threads)
+# the preloaded device: open, ioctl and close of the emulated device path; it exports only those
+add_library(emu_ppdev SHARED ${EMU_DIR}/emu_device.cpp)
+target_link_libraries(emu_ppdev PRIVATE velmorixon_core ${CMAKE_DL_LIBS} Threads::Threads -Wl,--exclude-libs,ALL)
 
-# the test's side: creates the state, sets input and faults, reads the trace
+# the test's side: creates the state, sets the input and the faults, reads the trace
 add_library(emu_ppdev_control STATIC ${EMU_DIR}/emu_control.cpp)
 target_include_directories(emu_ppdev_control PUBLIC ${EMU_DIR})
-target_link_libraries(emu_ppdev_control PUBLIC emu_ppdev_device Threads::Threads)
+target_link_libraries(emu_ppdev_control PUBLIC Threads::Threads)
 
 if(VELMORIXON_TESTS)
-# PpdevPort alone: the shim's functions are linked into the test executable itself
-add_executable(emu_port_tests ${EMU_DIR}/ppdev_port_emu_test.cpp ${EMU_DIR}/emu_shim.cpp)
+# PpdevPort alone: the device's functions are linked into the test executable itself
+add_executable(emu_port_tests ${EMU_DIR}/ppdev_port_emu_test.cpp ${EMU_DIR}/emu_device.cpp)
 target_link_libraries(emu_port_tests PRIVATE emu_ppdev_control velmorixon_platform velmorixon_test_support
   ${CMAKE_DL_LIBS} GTest::gtest_main)
-gtest_discover_tests(emu_port_tests DISCOVERY_TIMEOUT 60)
+gtest_discover_tests(emu_port_tests DISCOVERY_TIMEOUT 60 NO_PRETTY_VALUES)
 
-# The real program under Xvfb, with the shim and a message probe preloaded: the probe writes
+# The real program under Xvfb, with the device and a message probe preloaded: the probe writes
 # the text of every message box the program shows to a file the test reads.
 add_library(velmorixon_message_probe SHARED ${EMU_DIR}/message_probe.cpp)
 target_link_libraries(velmorixon_message_probe PRIVATE Qt6::Widgets)
@@ -41,7 +40,7 @@ if(VELMORIXON_SANITIZE)
 endif()
 
 add_executable(emu_program_tests ${EMU_DIR}/program_x_test.cpp ${EMU_DIR}/x_session.cpp)
-target_link_libraries(emu_program_tests PRIVATE emu_ppdev_control velmorixon_test_support GTest::gtest_main)
+target_link_libraries(emu_program_tests PRIVATE emu_ppdev_control velmorixon_test_support Qt6::Core GTest::gtest)
 target_compile_definitions(emu_program_tests PRIVATE
   VELMORIXON_PROGRAM="$<TARGET_FILE:velmorixon>"
   EMU_SHIM="$<TARGET_FILE:emu_ppdev>"
@@ -54,7 +53,7 @@ endif()
 
 # measuring tool: one read's duration on the emulated port (reported, never asserted)
 if(VELMORIXON_BENCH)
-  add_executable(emulated_read_timing ${CMAKE_SOURCE_DIR}/bench/emulated_port/read_timing.cpp ${EMU_DIR}/emu_shim.cpp)
+  add_executable(emulated_read_timing ${CMAKE_SOURCE_DIR}/bench/emulated_port/read_timing.cpp ${EMU_DIR}/emu_device.cpp)
   target_link_libraries(emulated_read_timing PRIVATE emu_ppdev_control velmorixon_platform velmorixon_test_support
     ${CMAKE_DL_LIBS})
 endif()
