@@ -7,13 +7,14 @@ find_package(QCustomPlotQt6 REQUIRED)
 
 target_sources(velmorixon_platform PRIVATE
   src/platform/day_record.cpp src/platform/day_record.h
+  src/platform/month_report.cpp src/platform/month_report.h
   src/platform/saved_file.cpp src/platform/saved_file.h)
 target_sources(velmorixon_ui PRIVATE
   src/ui/journal_window.cpp src/ui/journal_window.h)
 target_link_libraries(velmorixon_ui PUBLIC QCustomPlotQt6::QCustomPlotQt6)
 
 if(VELMORIXON_TESTS)
-  target_sources(platform_tests PRIVATE tests/platform/day_record_test.cpp)
+  target_sources(platform_tests PRIVATE tests/platform/day_record_test.cpp tests/platform/month_report_test.cpp)
   target_sources(ui_tests PRIVATE tests/ui/journal_window_test.cpp)
 endif()
 
