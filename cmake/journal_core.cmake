@@ -28,5 +28,5 @@ if(TARGET core_tests)
 endif()
 
 if(TARGET velmorixon_bench)
-  target_sources(velmorixon_bench PRIVATE bench/micro/journal_bench.cpp)
+  target_sources(velmorixon_bench PRIVATE bench/micro/journal_bench.cpp bench/micro/sunlight_bench.cpp)
 endif()

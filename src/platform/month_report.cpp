@@ -2,6 +2,8 @@
 // Copyright (C) 2026 Velmorixon developers
 #include "platform/month_report.h"
 
+#include <malloc.h>
+
 #include <QDate>
 
 #include <atomic>
@@ -127,8 +129,16 @@ record::UtcOffsetAt systemZoneOffsets(year_month month)
     return record::zoneFromChanges(offsetAt(first), std::move(changes));
 }
 
+void keepFreedMemoryForTheNextDay()
+{
+    constexpr int kLargestDay = 64 << 20;  // bytes: a day's buffers stay on the heap
+    ::mallopt(M_MMAP_THRESHOLD, kLargestDay);
+    ::mallopt(M_TRIM_THRESHOLD, 4 * kLargestDay);
+}
+
 int printMonthReport(const CommandLine& options)
 {
+    keepFreedMemoryForTheNextDay();
     const QDate today = QDate::currentDate();
     const year_month month = options.bilan->month.value_or(year{today.year()} / unsigned(today.month()));
     const std::filesystem::path folder =

@@ -40,6 +40,11 @@ MonthReport reportMonth(const std::filesystem::path& folder, std::chrono::year_m
 /// looked up by bisection.
 record::UtcOffsetAt systemZoneOffsets(std::chrono::year_month month);
 
+/// For a process that only reads months (--bilan, its benchmark): the C library keeps the
+/// memory a day's reading frees for the next day's instead of giving it back to the system and
+/// faulting it in again (which tripled the time of a year's months).
+void keepFreedMemoryForTheNextDay();
+
 struct CommandLine;
 
 /// velmorixon --bilan: the month's CSV on standard output, errors on standard error; the data
