@@ -23,6 +23,7 @@ struct BilanRow {
     std::optional<year_month> month;
     std::string refusal;             // the first line of standard error, when refused
 };
+void PrintTo(const BilanRow& row, std::ostream* os) { *os << row.name; }
 class BilanCommandLine : public testing::TestWithParam<BilanRow> {};
 
 TEST_P(BilanCommandLine, NamesAFolderAndAMonthOrIsRefusedInFrench)

@@ -44,6 +44,7 @@ struct InForceRow {
     sys_seconds at;
     const char* sensor;  // nullptr: none in force
 };
+void PrintTo(const InForceRow& row, std::ostream* os) { *os << row.name; }
 class RowInForce : public testing::TestWithParam<InForceRow> {};
 
 TEST_P(RowInForce, IsTheLastOneApplyingFromThatInstantOrEarlier)

@@ -68,6 +68,7 @@ struct IrradiationRow {
     int companionPeriod;             // 0: none, the median spacing (60 s)
     double expectedWh;
 };
+void PrintTo(const IrradiationRow& row, std::ostream* os) { *os << row.name; }
 class Irradiation : public testing::TestWithParam<IrradiationRow> {};
 
 // Readings every minute from 10:00 to 12:00 local, the sun above 40°.
@@ -102,6 +103,7 @@ struct FlagDayRow {
     std::function<int(seconds)> millivolts;
     FlagCounts expected;
 };
+void PrintTo(const FlagDayRow& row, std::ostream* os) { *os << row.name; }
 class DayFlags : public testing::TestWithParam<FlagDayRow> {};
 
 TEST_P(DayFlags, AreCountedByKind)

@@ -17,6 +17,7 @@ struct ClearSkyRow {
     std::string name;
     double altitude, expected;  // degrees, W/m² (1098 · sin h · exp(−0.059 / sin h) by hand)
 };
+void PrintTo(const ClearSkyRow& row, std::ostream* os) { *os << row.name; }
 class ClearSky : public testing::TestWithParam<ClearSkyRow> {};
 
 TEST_P(ClearSky, IsHaurwitzsModel)
@@ -35,6 +36,7 @@ struct SunshineRow {
     SunshineCoefficients coefficients;
     bool expected;
 };
+void PrintTo(const SunshineRow& row, std::ostream* os) { *os << row.name; }
 class Sunshine : public testing::TestWithParam<SunshineRow> {};
 
 // 21 June (day 172): F = 0.73 + 0.06 · cos(2π · 172 / 365) = 0.67097744; at 30° the threshold
@@ -59,6 +61,7 @@ struct FlagRow {
     int dayOfYear;
     std::uint8_t expected;
 };
+void PrintTo(const FlagRow& row, std::ostream* os) { *os << row.name; }
 class Limits : public testing::TestWithParam<FlagRow> {};
 
 // Day 1: S = 1405.906346; at 90° the possible limit is 2208.859518, the rare one 1737.087615.
