@@ -1,7 +1,8 @@
 #include "record/day_sunlight.h"
 
 #include <algorithm>
-#include <limits>
+#include <string>
+#include <utility>
 
 namespace record {
 
@@ -29,7 +30,11 @@ SunTerms sampleAt(const ObservingSite& site, sys_seconds at, minutes offset, int
 /// time order, so a day costs one sample a minute whatever the period.
 class SunSampler {
 public:
-    SunSampler(const ObservingSite& site, int dayOfYear) : m_site(site), m_dayOfYear(dayOfYear) {}
+    /// `key`: the site's name as the companion writes it.
+    SunSampler(std::string key, const ObservingSite& site, int dayOfYear)
+        : m_key(std::move(key)), m_site(site), m_dayOfYear(dayOfYear)
+    {
+    }
 
     SunTerms at(sys_seconds t, minutes offset)
     {
@@ -45,9 +50,10 @@ public:
         return {mix(m_before.altitude, m_after.altitude), mix(m_before.clearSky, m_after.clearSky),
                 mix(m_before.bsrn, m_after.bsrn), mix(m_before.sunshine, m_after.sunshine)};
     }
-    const ObservingSite& site() const { return m_site; }
+    const std::string& key() const { return m_key; }
 
 private:
+    std::string m_key;
     ObservingSite m_site;
     int m_dayOfYear;
     sys_seconds m_minute{sys_seconds::min()};
@@ -136,8 +142,10 @@ DaySunlight::DaySunlight(local_days day, std::span<const RunReadings> runs,
                          std::span<const CalibrationRow> calibration, const ObservingSite& site)
     : m_site(site)
 {
+    std::string key = m_site.name;
     for (const RunReadings& run : runs)
         if (!run.companion.empty()) {
+            key = run.companion.front().site;
             m_site = siteOf(run.companion.front());
             break;
         }
@@ -149,7 +157,7 @@ DaySunlight::DaySunlight(local_days day, std::span<const RunReadings> runs,
     std::vector<std::vector<SunTerms>> samples(runs.size());
     std::vector<int> night;
     m_runs.resize(runs.size());
-    std::vector<SunSampler> samplers{SunSampler(m_site, dayOfYear)};
+    std::vector<SunSampler> samplers{SunSampler(key, m_site, dayOfYear)};
     for (std::size_t r = 0; r < runs.size(); ++r) {
         const RunReadings& run = runs[r];
         const seconds median = medianSpacing(run.points);
@@ -160,11 +168,11 @@ DaySunlight::DaySunlight(local_days day, std::span<const RunReadings> runs,
             const TracePoint& p = run.points[i];
             const acquisition::RunEvent* row = companionRow(run.companion, p.number);
             SunSampler* sampler = &samplers.front();
-            if (row && row->site != sampler->site().name) {
-                const ObservingSite there = siteOf(*row);
+            if (row && row->site != sampler->key()) {
                 auto found = std::find_if(samplers.begin(), samplers.end(),
-                                          [&](const SunSampler& s) { return s.site().name == there.name; });
-                if (found == samplers.end()) found = samplers.insert(samplers.end(), SunSampler(there, dayOfYear));
+                                          [&](const SunSampler& s) { return s.key() == row->site; });
+                if (found == samplers.end())
+                    found = samplers.insert(samplers.end(), SunSampler(row->site, siteOf(*row), dayOfYear));
                 sampler = &*found;
             }
             const SunTerms sun = sampler->at(p.instant, p.utcOffset);
