@@ -7,6 +7,7 @@ find_package(QCustomPlotQt6 REQUIRED)
 
 target_sources(velmorixon_platform PRIVATE
   src/platform/day_record.cpp src/platform/day_record.h
+  src/platform/month_report.cpp src/platform/month_report.h
   src/platform/saved_file.cpp src/platform/saved_file.h)
 target_sources(velmorixon_ui PRIVATE
   src/ui/journal_chart.cpp src/ui/journal_chart.h
@@ -16,11 +17,14 @@ target_sources(velmorixon_ui PRIVATE
 target_link_libraries(velmorixon_ui PUBLIC QCustomPlotQt6::QCustomPlotQt6)
 
 if(VELMORIXON_TESTS)
-  target_sources(platform_tests PRIVATE tests/platform/day_record_test.cpp)
+  target_sources(platform_tests PRIVATE tests/platform/day_record_test.cpp tests/platform/month_report_test.cpp)
   target_sources(ui_tests PRIVATE tests/ui/journal_window_test.cpp)
 endif()
 
 if(VELMORIXON_BENCH)
+  add_executable(bilan_year bench/tools/bilan_year.cpp)
+  target_link_libraries(bilan_year PRIVATE velmorixon_platform)
+  target_include_directories(bilan_year PRIVATE tests)
   add_executable(journal_view_bench bench/tools/journal_view_bench.cpp)
   target_link_libraries(journal_view_bench PRIVATE velmorixon_ui)
   target_include_directories(journal_view_bench PRIVATE tests)

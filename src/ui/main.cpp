@@ -16,6 +16,7 @@
 #include "platform/clock.h"
 #include "platform/command_line.h"
 #include "platform/home_folder.h"
+#include "platform/month_report.h"
 #include "platform/posix_file_system.h"
 #include "platform/platform.h"
 #include "platform/ppdev_port.h"
@@ -66,6 +67,8 @@ int main(int argc, char** argv)
         std::fputs(options.exit->standardError.c_str(), stderr);
         return options.exit->code;
     }
+    // --bilan: the month's table on standard output, without a display.
+    if (options.bilan) return printMonthReport(options);
 
     // Without a display: a French line and exit status 1, not Qt's abort.
     const std::unique_ptr<QApplication> app = openDisplay(argc, argv);
