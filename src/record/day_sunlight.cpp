@@ -175,11 +175,11 @@ DaySunlight::DaySunlight(local_days day, std::span<const RunReadings> runs,
                     found = samplers.insert(samplers.end(), SunSampler(row->site, siteOf(*row), dayOfYear));
                 sampler = &*found;
             }
-            const SunTerms sun = sampler->at(p.instant, p.utcOffset);
+            const SunTerms sun = sampler->at(p.instant, p.utcOffset());
             samples[r][i] = sun;
             SunlitReading& reading = out[i];
             reading.instant = p.instant;
-            reading.utcOffset = p.utcOffset;
+            reading.utcOffset = p.utcOffset();
             reading.millivolts = p.millivolts;
             reading.altitude = sun.altitude;
             reading.clearSky = sun.clearSky;
