@@ -13,7 +13,10 @@ target_sources(velmorixon_ui PRIVATE
   src/ui/journal_chart.cpp src/ui/journal_chart.h
   src/ui/journal_export.cpp src/ui/journal_export.h
   src/ui/journal_window.cpp src/ui/journal_window.h
-  src/ui/run_list.cpp src/ui/run_list.h)
+  src/ui/month_window.cpp src/ui/month_window.h
+  src/ui/run_list.cpp src/ui/run_list.h
+  src/ui/sensor_dialog.cpp src/ui/sensor_dialog.h
+  src/ui/summary_panel.cpp src/ui/summary_panel.h)
 target_link_libraries(velmorixon_ui PUBLIC QCustomPlotQt6::QCustomPlotQt6)
 
 if(VELMORIXON_TESTS)
