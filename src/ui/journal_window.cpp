@@ -142,7 +142,7 @@ JournalWindow::JournalWindow(JournalSetup setup, QWidget* parent)
     m_progress->setFormat(QString::fromUtf8("Lecture %p %"));
     m_progress->hide();
     for (QLabel* label : {m_figures, m_cursor}) label->setMinimumWidth(1);
-    statusBar()->addWidget(m_figures, 1);
+    statusBar()->addWidget(m_figures, 2);
     statusBar()->addWidget(m_cursor, 1);
     m_flagCounts = new QLabel(this);
     m_flagCounts->setObjectName("flagCounts");
@@ -219,7 +219,7 @@ void JournalWindow::buildTools()
     sunlight->addWidget(m_unitBox);
     tools = sunlight;
     add("sensor", "Capteur…", [this] { showSensorDialog(); });
-    add("month", "Bilan du mois", [this] { showMonth(); });
+    add("month", "Bilan du mois", [this] { showMonth(); })->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_M));
     QAction* summary = findChild<QDockWidget*>("summaryDock")->toggleViewAction();
     summary->setText(QString::fromUtf8("Résumé"));
     sunlight->addAction(summary);
@@ -332,6 +332,7 @@ void JournalWindow::setIrradianceShown(bool irradiance)
     m_unitBox->setCurrentIndex(irradiance ? 1 : 0);
     m_chart->setIrradiance(irradiance);
     setFittedY(m_fitY->isChecked());
+    updateFigures();
     updateMessages();
 }
 
@@ -513,11 +514,15 @@ void JournalWindow::updateFigures()
         return;
     }
     const QString sunlit = sunlight_text::statusFigures(range);
+    // In W/m² the range's energy, peak and sunshine; in mV its extremes and mean.
+    if (m_chart->irradiance() && !sunlit.isEmpty()) {
+        m_figures->setText(plural(all.count, "%1 mesure", "%1 mesures") + QString::fromUtf8(" · ") + sunlit);
+        return;
+    }
     m_figures->setText(plural(all.count, "%1 mesure", "%1 mesures") +
                        QString::fromUtf8(" · min %1 mV · max %2 mV · moyenne %3 mV")
                            .arg(locale.toString(all.minimum), locale.toString(all.maximum),
-                                locale.toString(all.mean(), 'f', 1)) +
-                       (sunlit.isEmpty() ? QString() : QString::fromUtf8(" · ") + sunlit));
+                                locale.toString(all.mean(), 'f', 1)));
 }
 
 void JournalWindow::pointAt(int x)
