@@ -21,7 +21,7 @@ target_link_libraries(velmorixon_ui PUBLIC QCustomPlotQt6::QCustomPlotQt6)
 
 if(VELMORIXON_TESTS)
   target_sources(platform_tests PRIVATE tests/platform/day_record_test.cpp tests/platform/month_report_test.cpp)
-  target_sources(ui_tests PRIVATE tests/ui/journal_window_test.cpp)
+  target_sources(ui_tests PRIVATE tests/ui/journal_window_test.cpp tests/ui/sunlight_window_test.cpp)
 endif()
 
 if(VELMORIXON_BENCH)

@@ -259,7 +259,11 @@ void JournalWindow::readStep()
     m_progress->hide();
     m_reading = false;
     showRuns(true);
-    if (!m_unitChosen) setIrradianceShown(m_sunlight->dayFigures().calibrated > 0);
+    // A calibrated day opens in W/m² with its résumé beside the chart; a day in mV keeps the
+    // chart's whole width (the résumé is a click away).
+    const bool calibrated = m_sunlight->dayFigures().calibrated > 0;
+    if (!m_unitChosen) setIrradianceShown(calibrated);
+    findChild<QDockWidget*>("summaryDock")->setVisible(calibrated);
     showWholeDay();
     updateMessages();
 }
@@ -294,10 +298,7 @@ void JournalWindow::showRuns(bool rebuilt)
     const auto& runs = m_record->runs();
     m_runShown.resize(runs.size(), true);
     updateSunlight();
-    std::vector<JournalChart::Run> chartRuns;
-    for (std::size_t i = 0; i < runs.size(); ++i)
-        chartRuns.push_back({runs[i]->trace.points(), m_sunlight->runs()[i], runColour(i + 1),
-                             QString::fromUtf8("Série %1").arg(i + 1), m_runShown[i]});
+    const std::vector<JournalChart::Run> chartRuns = this->chartRuns();
     if (rebuilt) {
         m_chart->setRuns(chartRuns);
         m_runList->setRuns(runLabels(), m_runShown);
@@ -318,6 +319,16 @@ void JournalWindow::showRuns(bool rebuilt)
     updateExtent();
     if (rebuilt || m_extentTo != before) m_chart->drawSun(m_site, m_extentFrom, m_extentTo);
     m_chart->replot(QCustomPlot::rpQueuedReplot);
+}
+
+std::vector<JournalChart::Run> JournalWindow::chartRuns() const
+{
+    const auto& runs = m_record->runs();
+    std::vector<JournalChart::Run> out;
+    for (std::size_t i = 0; i < runs.size(); ++i)
+        out.push_back({runs[i]->trace.points(), m_sunlight->runs()[i], runColour(i + 1),
+                       QString::fromUtf8("Série %1").arg(i + 1), m_runShown[i]});
+    return out;
 }
 
 void JournalWindow::updateSunlight()
@@ -484,7 +495,8 @@ void JournalWindow::setSite(int index)
     m_site = sites[std::size_t(index)];
     m_siteBox->setCurrentIndex(index);
     m_chart->drawSun(m_site, m_extentFrom, m_extentTo);
-    showRuns(false);
+    updateSunlight();  // the site of readings whose run names none
+    m_chart->updateRuns(chartRuns());
     updateFigures();
 }
 

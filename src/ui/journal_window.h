@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "platform/day_record.h"
+#include "ui/journal_chart.h"
 #include "record/calibration.h"
 #include "record/day_sunlight.h"
 #include "record/day_sun.h"
@@ -26,7 +27,6 @@ class QComboBox;
 class QLabel;
 class QProgressBar;
 class QTimer;
-class JournalChart;
 class MonthWindow;
 class RunList;
 class SummaryPanel;
@@ -103,6 +103,7 @@ private:
     void readStep();
     void showRuns(bool rebuilt);
     void updateSunlight();
+    std::vector<JournalChart::Run> chartRuns() const;
     void openDay(std::chrono::year_month_day date);
     std::vector<QString> runLabels() const;
     void updateExtent();
