@@ -104,7 +104,7 @@ TEST_F(SunlightWindow, TheSensorDialogNamesAMalformedRowRefusesAMalformedEntryAn
     EXPECT_EQ(dialog.findChild<QTableWidget*>("history")->rowCount(), 2);
 }
 
-TEST_F(SunlightWindow, TheMonthListsTheFolderssDaysOfThatMonthAndADoubleClickOpensTheDay)
+TEST_F(SunlightWindow, TheMonthListsTheFoldersDaysOfThatMonthAndADoubleClickOpensTheDay)
 {
     for (const char* name : {"data06-03-2026.val", "data06-21-2026.val.1", "data07-01-2026.val"})
         write(folder / name, fourHours());
