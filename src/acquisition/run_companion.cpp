@@ -118,6 +118,11 @@ std::string isoLocalTime(local_seconds local, minutes utcOffset)
     return text;
 }
 
+bool parseIsoLocalTime(std::string_view text, local_seconds& local, minutes& utcOffset)
+{
+    return readIsoLocalTime(text, local, utcOffset);
+}
+
 std::string_view eventWord(RunEvent::Kind kind)
 {
     for (const auto& [k, text] : kWords)

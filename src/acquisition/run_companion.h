@@ -50,6 +50,10 @@ struct RunEvent {
 /// "2026-12-07T14:03:27+01:00": a local date-time and the offset it is on, ISO 8601.
 std::string isoLocalTime(std::chrono::local_seconds local, std::chrono::minutes utcOffset);
 
+/// isoLocalTime's text back (exactly that form); false for anything else.
+bool parseIsoLocalTime(std::string_view text, std::chrono::local_seconds& local,
+                       std::chrono::minutes& utcOffset);
+
 /// "debut", "periode", "site", "fuseau", "arret", "quitter".
 std::string_view eventWord(RunEvent::Kind kind);
 

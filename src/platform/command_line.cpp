@@ -23,6 +23,9 @@ const char* const kHelp =
     "  --simulate           convertisseur simulé, sans matériel\n"
     "  --journal [FICHIER]  ouvre seul le journal des mesures du fichier (par défaut celui\n"
     "                       du jour dans ~/velmorixon/), sans lire le convertisseur\n"
+    "  --bilan [DOSSIER]    écrit le bilan du mois en CSV sur la sortie standard, sans\n"
+    "                       affichage (par défaut le dossier ~/velmorixon/)\n"
+    "  --mois AAAA-MM       le mois du bilan (par défaut le mois en cours)\n"
     "  -h, --help           affiche cette aide et quitte\n"
     "  --version            affiche la version et quitte\n"
     "\n"
@@ -57,6 +60,32 @@ QString shown(const QString& bytes)
     return QString::fromUtf8(bytes.toLatin1());
 }
 
+/// --bilan [DOSSIER] [--mois AAAA-MM], alone.
+CommandLine monthReport(const QCommandLineParser& parser, const QStringList& positional,
+                        const QCommandLineOption& month)
+{
+    for (const char* other : {"port", "simulate", "journal"})
+        if (parser.isSet(other))
+            return usageError(QString("« --bilan » ne va pas avec « --%1 »").arg(other));
+    CommandLine result;
+    result.bilan.emplace();
+    if (!positional.isEmpty()) result.bilan->folder = positional.first().toLatin1().toStdString();
+    if (!positional.isEmpty() && result.bilan->folder.empty())
+        return usageError("l'option « --bilan » attend un nom de dossier, ou aucun");
+    if (parser.isSet(month)) {
+        const QStringList values = parser.values(month);
+        const QString text = values.last();
+        bool yearRead = false, monthRead = false;
+        const int y = text.left(4).toInt(&yearRead);
+        const int m = text.mid(5).toInt(&monthRead);
+        if (values.size() > 1 || text.size() != 7 || text[4] != '-' || !yearRead || !monthRead || m < 1 || m > 12 ||
+            !text[0].isDigit() || !text[5].isDigit())
+            return usageError(QString("mois « %1 » illisible : attendu AAAA-MM, par exemple 2026-06").arg(shown(text)));
+        result.bilan->month = std::chrono::year{y} / std::chrono::month{unsigned(m)};
+    }
+    return result;
+}
+
 }  // namespace
 
 CommandLine parseCommandLine(const std::vector<std::string>& bytes, const QString& version)
@@ -80,17 +109,20 @@ CommandLine parseCommandLine(const std::vector<std::string>& bytes, const QStrin
     const QCommandLineOption help(QStringList{"h", "help"});
     const QCommandLineOption showVersion("version");
     const QCommandLineOption journal("journal");
-    parser.addOptions({port, simulate, help, showVersion, journal});
+    const QCommandLineOption bilan("bilan");
+    const QCommandLineOption month("mois", {}, "AAAA-MM");
+    parser.addOptions({port, simulate, help, showVersion, journal, bilan, month});
 
     if (!parser.parse(arguments)) {
         const QStringList unknown = parser.unknownOptionNames();
         if (!unknown.isEmpty())
             return usageError(QString("option inconnue « %1 »").arg(shown(typedOption(arguments, unknown.first()))));
-        // The only option that takes a value is --port.
+        // The options that take a value: --port and --mois.
+        if (parser.errorText().contains("mois")) return usageError("l'option « --mois » attend un mois AAAA-MM");
         return usageError("l'option « --port » attend un nom de périphérique");
     }
     const QStringList positional = parser.positionalArguments();
-    if (!positional.isEmpty() && !(parser.isSet(journal) && positional.size() == 1))
+    if (!positional.isEmpty() && !((parser.isSet(journal) || parser.isSet(bilan)) && positional.size() == 1))
         return usageError(
             QString("argument inattendu « %1 »").arg(shown(positional.first())));
     const QStringList given = parser.optionNames();
@@ -107,6 +139,8 @@ CommandLine parseCommandLine(const std::vector<std::string>& bytes, const QStrin
         result.exit = CommandLineExit{0, ("velmorixon " + version + "\n").toStdString(), {}};
         return result;
     }
+    if (parser.isSet(bilan)) return monthReport(parser, positional, month);
+    if (parser.isSet(month)) return usageError("« --mois » va avec « --bilan »");
     if (parser.isSet(journal)) {
         if (parser.isSet(port) || parser.isSet(simulate))
             return usageError("« --journal » ne lit pas le convertisseur : ni « --port » ni « --simulate » avec lui");

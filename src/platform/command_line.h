@@ -1,6 +1,8 @@
 #pragma once
 // The program's command line: velmorixon [--port DEVICE | --simulate] [--help] [--version],
-// or velmorixon --journal [FILE] for the day view alone.
+// or velmorixon --journal [FILE] for the day view alone, or velmorixon --bilan [DOSSIER]
+// [--mois AAAA-MM] for a month's table on standard output.
+#include <chrono>
 #include <optional>
 #include <string>
 #include <vector>
@@ -20,6 +22,12 @@ struct CommandLine {
     bool simulate = false;                 ///< the built-in converter model instead of a port
     /// --journal: the day view alone, on this file ("" for today's file).
     std::optional<std::string> journal;
+    /// --bilan: the month's table as CSV on standard output, without a display.
+    struct Month {
+        std::string folder;                             ///< "" for the data folder
+        std::optional<std::chrono::year_month> month;   ///< none for the current month
+    };
+    std::optional<Month> bilan;
     std::optional<CommandLineExit> exit;
 };
 

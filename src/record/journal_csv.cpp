@@ -1,8 +1,23 @@
 #include "record/journal_csv.h"
 
 #include <charconv>
+#include <utility>
 
 namespace record {
+
+namespace {
+
+/// `value` with `decimals` decimals and a decimal comma; no signed zero in a spreadsheet.
+void appendDecimal(std::string& line, double value, int decimals)
+{
+    char buffer[64];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
+    std::string_view text(buffer, static_cast<std::size_t>(result.ptr - buffer));
+    if (text.starts_with("-") && text.find_first_not_of("-0.") == std::string_view::npos) text.remove_prefix(1);
+    for (const char c : text) line += c == '.' ? ',' : c;
+}
+
+}  // namespace
 
 std::string csvHeader()
 {
@@ -19,12 +34,7 @@ std::string csvLine(const TracePoint& point, double sunAltitudeDegrees)
     line += ';';
     line += std::to_string(int(point.millivolts));
     line += ';';
-    char buffer[64];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, sunAltitudeDegrees,
-                                      std::chars_format::fixed, 2);
-    std::string_view altitude(buffer, static_cast<std::size_t>(result.ptr - buffer));
-    if (altitude == "-0.00") altitude.remove_prefix(1);  // no signed zero in a spreadsheet
-    for (const char c : altitude) line += c == '.' ? ',' : c;
+    appendDecimal(line, sunAltitudeDegrees, 2);
     line += "\r\n";
     return line;
 }
@@ -35,6 +45,54 @@ std::string csvExport(std::span<const TracePoint> points, const ObservingSite& s
     csv.reserve(csv.size() + points.size() * 48);
     for (const TracePoint& point : points)
         csv += csvLine(point, sunAltitude(site, point.instant, point.utcOffset()));
+    return csv;
+}
+
+}  // namespace record
+
+namespace record {
+
+std::string flagNames(std::uint8_t flags)
+{
+    std::string names;
+    const std::pair<std::uint8_t, const char*> kinds[] = {
+        {kImpossible, "impossible"}, {kRare, "rare"}, {kSaturated, "sature"}, {kStuck, "fige"}};
+    for (const auto& [bit, name] : kinds) {
+        if ((flags & bit) == 0) continue;
+        if (!names.empty()) names += '+';
+        names += name;
+    }
+    return names;
+}
+
+std::string sunlitCsvHeader()
+{
+    std::string header = csvHeader();
+    header.resize(header.size() - 2);
+    return header + ";irradiance_W_m2;indice_ciel_clair;drapeau\r\n";
+}
+
+std::string sunlitCsvLine(const TracePoint& point, double sunAltitudeDegrees, const SunlitReading& reading)
+{
+    std::string line = csvLine(point, sunAltitudeDegrees);
+    line.resize(line.size() - 2);
+    line += ';';
+    if (reading.calibrated) appendDecimal(line, reading.irradiance, 1);
+    line += ';';
+    if (reading.calibrated && reading.clearSky > 0) appendDecimal(line, reading.irradiance / reading.clearSky, 3);
+    line += ';';
+    line += flagNames(reading.flags);
+    line += "\r\n";
+    return line;
+}
+
+std::string sunlitCsvExport(std::span<const TracePoint> points, std::span<const SunlitReading> readings,
+                            const ObservingSite& site)
+{
+    std::string csv = sunlitCsvHeader();
+    csv.reserve(csv.size() + points.size() * 64);
+    for (std::size_t i = 0; i < points.size() && i < readings.size(); ++i)
+        csv += sunlitCsvLine(points[i], sunAltitude(site, points[i].instant, points[i].utcOffset()), readings[i]);
     return csv;
 }
 

@@ -13,6 +13,7 @@
 #include <string>
 
 #include "record/day_sun.h"
+#include "record/day_sunlight.h"
 #include "record/run_trace.h"
 
 namespace record {
@@ -26,5 +27,26 @@ std::string csvLine(const TracePoint& point, double sunAltitudeDegrees);
 /// Header, then one row per point, in the order given, with the sun's altitude at `site` at
 /// each point's instant and offset (sunAltitude).
 std::string csvExport(std::span<const TracePoint> points, const ObservingSite& site);
+
+}  // namespace record
+
+// The same rows with what a calibration adds, at the end so that the columns above keep their
+// place: the irradiance in W/m² with one decimal, the clear-sky index G / G_cs with three
+// (empty at night) and the reading's quality flags in ASCII ("rare", "impossible+sature"); the
+// two numbers empty for a reading without a calibration row in force.
+//
+//   date_heure;numero;millivolts;hauteur_soleil_deg;irradiance_W_m2;indice_ciel_clair;drapeau
+//   2026-06-21T13:42:10+02:00;4702;1824;63,12;912,0;0,981;
+
+namespace record {
+
+std::string sunlitCsvHeader();
+std::string sunlitCsvLine(const TracePoint& point, double sunAltitudeDegrees, const SunlitReading& reading);
+/// The flags as the CSV writes them, "+" between kinds; empty for none.
+std::string flagNames(std::uint8_t flags);
+
+/// Header, then one row per point with its sunlit reading (same order, same count).
+std::string sunlitCsvExport(std::span<const TracePoint> points, std::span<const SunlitReading> readings,
+                            const ObservingSite& site);
 
 }  // namespace record

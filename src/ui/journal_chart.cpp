@@ -7,6 +7,7 @@
 #include <cmath>
 
 #include "platform/regional_text.h"
+#include "record/sunlight_models.h"
 #include "record/time_axis.h"
 #include "ui/run_list.h"
 
@@ -98,6 +99,27 @@ JournalChart::JournalChart(QWidget* parent) : QCustomPlot(parent)
     m_sunGraph = addGraph(xAxis, yAxis2);
     m_sunGraph->setName(QString::fromUtf8("Hauteur du soleil"));
     m_sunGraph->setPen(QPen(sunColour(), 2));
+    m_clearSkyGraph = addGraph(xAxis, yAxis);
+    m_clearSkyGraph->setName(QString::fromUtf8("Ciel clair (Haurwitz)"));
+    m_clearSkyGraph->setPen(QPen(QColor(90, 90, 90), 1.5, Qt::DashLine));
+    m_clearSkyGraph->setVisible(false);
+    const struct {
+        std::uint8_t flag;
+        const char* name;
+        QColor colour;
+        QCPScatterStyle::ScatterShape shape;
+    } kinds[] = {{record::kImpossible, "impossible", QColor(200, 0, 0), QCPScatterStyle::ssCross},
+                 {record::kRare, "rare", QColor(230, 120, 0), QCPScatterStyle::ssTriangle},
+                 {record::kSaturated, "saturé", QColor(150, 0, 150), QCPScatterStyle::ssSquare},
+                 {record::kStuck, "figé", QColor(0, 110, 160), QCPScatterStyle::ssDiamond}};
+    for (const auto& kind : kinds) {
+        QCPGraph* marks = addGraph(xAxis, yAxis);
+        marks->setName(QString::fromUtf8("Drapeau « %1 »").arg(QString::fromUtf8(kind.name)));
+        marks->setLineStyle(QCPGraph::lsNone);
+        marks->setScatterStyle(QCPScatterStyle(kind.shape, kind.colour, 7));
+        marks->setPen(QPen(kind.colour, 1.5));
+        m_flagGraphs.emplace_back(kind.flag, marks);
+    }
     legend->setVisible(false);
     connect(xAxis, qOverload<const QCPRange&>(&QCPAxis::rangeChanged), this, [this] { reduceToScreen(); });
 }
@@ -115,6 +137,41 @@ void JournalChart::setValueAxis(const QString& label, double lower, double upper
 {
     yAxis->setLabel(label);
     yAxis->setRange(lower, upper);
+}
+
+QCPGraph* JournalChart::flagGraph(std::uint8_t flag) const
+{
+    for (const auto& [kind, graph] : m_flagGraphs)
+        if (kind == flag) return graph;
+    return nullptr;
+}
+
+void JournalChart::setIrradiance(bool irradiance)
+{
+    m_irradiance = irradiance;
+    m_clearSkyGraph->setVisible(irradiance);
+    reduceToScreen();
+    markFlags();
+}
+
+double JournalChart::valueOf(const Run& run, std::size_t index) const
+{
+    if (!m_irradiance) return double(run.points[index].millivolts);
+    if (index >= run.sunlit.size() || !run.sunlit[index].calibrated) return qQNaN();
+    return run.sunlit[index].irradiance;
+}
+
+void JournalChart::markFlags()
+{
+    for (const auto& [flag, graph] : m_flagGraphs) {
+        QVector<QCPGraphData> data;
+        for (const Run& run : m_runs) {
+            if (!run.shown) continue;
+            for (std::size_t i = 0; i < run.sunlit.size(); ++i)
+                if (run.sunlit[i].flags & flag) data.push_back({axisOf(run.sunlit[i].instant), valueOf(run, i)});
+        }
+        graph->data()->set(data, true);
+    }
 }
 
 void JournalChart::setRuns(const std::vector<Run>& runs)
@@ -136,6 +193,7 @@ void JournalChart::updateRuns(const std::vector<Run>& runs)
     for (std::size_t i = 0; i < runs.size() && i < m_runGraphs.size(); ++i)
         m_runGraphs[i]->setVisible(runs[i].shown);
     reduceToScreen();
+    markFlags();
 }
 
 void JournalChart::reduceToScreen()
@@ -153,10 +211,11 @@ void JournalChart::reduceToScreen()
         if (first != points.begin()) --first;
         if (last != points.end()) ++last;
         QVector<QCPGraphData> data;
-        const auto add = [&](const record::TracePoint& p) { data.push_back({axisOf(p.instant), double(p.millivolts)}); };
+        const auto value = [&](auto it) { return valueOf(m_runs[i], std::size_t(it - points.begin())); };
+        const auto add = [&](auto it) { data.push_back({axisOf(it->instant), value(it)}); };
         if (last - first <= 4 * columns) {
             data.reserve(int(last - first));
-            std::for_each(first, last, add);
+            for (auto it = first; it != last; ++it) add(it);
         } else {
             // First, lowest, highest and last of each pixel column, in time order.
             data.reserve(4 * columns + 8);
@@ -164,13 +223,13 @@ void JournalChart::reduceToScreen()
                 const double column = std::floor((axisOf(it->instant) - range.lower) / columnWidth);
                 auto low = it, high = it, end = it;
                 for (; end != last && std::floor((axisOf(end->instant) - range.lower) / columnWidth) == column; ++end) {
-                    if (end->millivolts < low->millivolts) low = end;
-                    if (end->millivolts > high->millivolts) high = end;
+                    if (value(end) < value(low)) low = end;
+                    if (value(end) > value(high)) high = end;
                 }
                 auto inOrder = {it, std::min(low, high), std::max(low, high), end - 1};
                 auto previous = last;
                 for (auto p : inOrder)
-                    if (p != previous) add(*(previous = p));
+                    if (p != previous) add(previous = p);
                 it = end;
             }
         }
@@ -186,6 +245,9 @@ void JournalChart::drawSun(const record::ObservingSite& site, double from, doubl
         values.push_back(sample.altitude);
     }
     m_sunGraph->setData(keys, values, true);
+    QVector<double> clearSky;
+    for (const double altitude : values) clearSky.push_back(record::haurwitzClearSky(altitude));
+    m_clearSkyGraph->setData(keys, clearSky, true);
 
     // Night before each sunrise and after each sunset, and the three times of each day as the
     // main window shows them for this site.
@@ -267,7 +329,7 @@ void JournalChart::setExportDecorations(const QString& title)
     m_title->setText(title);
     for (int i = 0; i < graphCount(); ++i) {
         QCPGraph* curve = graph(i);
-        if (curve->visible()) curve->addToLegend();
+        if (curve->visible() && !curve->data()->isEmpty()) curve->addToLegend();
         else curve->removeFromLegend();
     }
     legend->setVisible(true);

@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 Velmorixon developers
 #pragma once
-// The day view's chart: the runs on a local time axis in millivolts on the left, the sun's
-// altitude on the right, the night shaded and the sun times marked. A run's points are given
+// The day view's chart: the runs on a local time axis in millivolts or, calibrated, in W/m² on
+// the left (with the clear sky dashed and the quality flags marked), the sun's altitude on the
+// right, the night shaded and the sun times marked. A run's points are given
 // to the plot only as far as they are shown: the visible range, reduced to the first, lowest,
 // highest and last reading of each pixel column when there are more, so the plot's memory and
 // drawing follow the screen, not the day's size.
@@ -13,6 +14,7 @@
 #include <qcustomplot.h>
 
 #include "record/day_sun.h"
+#include "record/day_sunlight.h"
 #include "record/run_trace.h"
 
 class JournalChart : public QCustomPlot {
@@ -27,9 +29,11 @@ public:
     void setValueAxis(const QString& label, double lower, double upper);
     QCPAxis* valueAxis() const { return yAxis; }
 
-    /// One graph per run, in run order: its points (kept by the caller while shown), colour, name.
+    /// One graph per run, in run order: its points (kept by the caller while shown), colour,
+    /// name, and the same points in sunlight terms (empty, or as many as the points).
     struct Run {
         std::span<const record::TracePoint> points;
+        std::span<const record::SunlitReading> sunlit;
         QColor colour;
         QString name;
         bool shown = true;
@@ -38,6 +42,14 @@ public:
     /// The runs' points grew (same runs, longer spans).
     void updateRuns(const std::vector<Run>& runs);
     QCPGraph* runGraph(std::size_t run) const { return m_runGraphs.at(run); }
+
+    /// Irradiance on the left axis: each run's calibrated readings in W/m² (the others left
+    /// out), the clear sky dashed; else millivolts. The flags are marked at the readings' values.
+    void setIrradiance(bool irradiance);
+    bool irradiance() const { return m_irradiance; }
+    QCPGraph* clearSkyGraph() const { return m_clearSkyGraph; }
+    /// The marks of one kind of flag (record::QualityFlag).
+    QCPGraph* flagGraph(std::uint8_t flag) const;
 
     /// The sun's altitude at `site` over [from, to], the night and the sun times of each day.
     void drawSun(const record::ObservingSite& site, double from, double to);
@@ -57,12 +69,17 @@ public:
 
 private:
     void reduceToScreen();
+    void markFlags();
+    double valueOf(const Run& run, std::size_t index) const;
 
     QTimeZone m_zone;
     record::UtcOffsetAt m_offsetAt;
     std::vector<Run> m_runs;
     std::vector<QCPGraph*> m_runGraphs;
     QCPGraph* m_sunGraph = nullptr;
+    QCPGraph* m_clearSkyGraph = nullptr;
+    std::vector<std::pair<std::uint8_t, QCPGraph*>> m_flagGraphs;
+    bool m_irradiance = false;
     std::vector<record::SunMarkers> m_markers;
     QCPTextElement* m_title = nullptr;
 };

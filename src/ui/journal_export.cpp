@@ -82,9 +82,10 @@ QString saveChart(JournalChart& chart, const std::filesystem::path& path, QSize 
     return {};
 }
 
-QString saveCsv(const std::vector<record::TracePoint>& points, const record::ObservingSite& site,
-                const std::filesystem::path& path)
+QString saveCsv(const std::vector<record::TracePoint>& points, const std::vector<record::SunlitReading>& readings,
+                const record::ObservingSite& site, const std::filesystem::path& path)
 {
-    if (const int error = saveWholeFile(path, record::csvExport(points, site))) return writeFailure(path, error);
+    if (const int error = saveWholeFile(path, record::sunlitCsvExport(points, readings, site)))
+        return writeFailure(path, error);
     return {};
 }

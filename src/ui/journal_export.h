@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "record/day_sun.h"
+#include "record/day_sunlight.h"
 #include "record/run_trace.h"
 
 class DayRecord;
@@ -36,7 +37,7 @@ QString refusalOverRecord(const DayRecord& record, const std::filesystem::path& 
 /// failure, or nothing.
 QString saveChart(JournalChart& chart, const std::filesystem::path& path, QSize size, const QString& title);
 
-/// The points as CSV (record::csvExport) with the site's sun altitudes. The French message of
-/// a failure, or nothing.
-QString saveCsv(const std::vector<record::TracePoint>& points, const record::ObservingSite& site,
-                const std::filesystem::path& path);
+/// The points as CSV (record::sunlitCsvExport) with the site's sun altitudes and each point's
+/// irradiance, clear-sky index and flags. The French message of a failure, or nothing.
+QString saveCsv(const std::vector<record::TracePoint>& points, const std::vector<record::SunlitReading>& readings,
+                const record::ObservingSite& site, const std::filesystem::path& path);

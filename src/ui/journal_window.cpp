@@ -3,6 +3,7 @@
 #include "ui/journal_window.h"
 
 #include <QComboBox>
+#include <QDockWidget>
 #include <QFileDialog>
 #include <QKeyEvent>
 #include <QLabel>
@@ -14,9 +15,15 @@
 #include <algorithm>
 #include <cmath>
 
+#include "acquisition/measurement_file.h"
+#include "platform/month_report.h"
+#include "record/journal_csv.h"
 #include "ui/journal_chart.h"
 #include "ui/journal_export.h"
+#include "ui/month_window.h"
 #include "ui/run_list.h"
+#include "ui/sensor_dialog.h"
+#include "ui/summary_panel.h"
 
 using namespace std::chrono;
 using record::TracePoint;
@@ -35,8 +42,9 @@ double startOfDay(const QDate& date, const QTimeZone& zone)
     return double(QDateTime(date, QTime(0, 0), zone).toSecsSinceEpoch());
 }
 
-/// The zone's offsets over the years around `around`, looked up by bisection.
-record::UtcOffsetAt offsetsOf(const QTimeZone& zone, local_days around)
+}  // namespace
+
+record::UtcOffsetAt zoneOffsets(const QTimeZone& zone, local_days around)
 {
     const qint64 centre = duration_cast<seconds>(around.time_since_epoch()).count();
     const qint64 span = 400LL * 86400;
@@ -48,6 +56,8 @@ record::UtcOffsetAt offsetsOf(const QTimeZone& zone, local_days around)
                              minutes(change.offsetFromUtc / 60));
     return record::zoneFromChanges(minutes(zone.offsetFromUtc(from) / 60), std::move(changes));
 }
+
+namespace {
 
 using JournalChartAxis = JournalChart;
 double axisOf(sys_seconds instant) { return JournalChartAxis::axisOf(instant); }
@@ -61,6 +71,24 @@ QString offsetText(minutes offset)
         .arg(total < 0 ? QChar('-') : QChar('+'))
         .arg(magnitude / 60, 2, 10, QChar('0'))
         .arg(magnitude % 60, 2, 10, QChar('0'));
+}
+
+/// « · 812,4 W/m² · G/G_cs 0,931 · rare », or « · sans étalonnage (mV) ».
+QString irradianceText(const record::SunlitReading* reading)
+{
+    if (!reading) return {};
+    const QLocale locale;
+    QString text = reading->calibrated
+                       ? QString::fromUtf8(" · %1 W/m²").arg(locale.toString(reading->irradiance, 'f', 1))
+                       : QString::fromUtf8(" · sans étalonnage (mV)");
+    if (reading->calibrated && reading->clearSky > 0)
+        text += QString::fromUtf8(" · G/G_cs %1").arg(locale.toString(reading->irradiance / reading->clearSky, 'f', 3));
+    if (reading->flags) {
+        QString flags = QString::fromStdString(record::flagNames(reading->flags));
+        flags.replace("sature", QString::fromUtf8("saturé")).replace("fige", QString::fromUtf8("figé"));
+        text += QString::fromUtf8(" · ") + flags.replace('+', QString::fromUtf8(", "));
+    }
+    return text;
 }
 
 QString plural(std::size_t count, const char* one, const char* many)
@@ -114,9 +142,18 @@ JournalWindow::JournalWindow(JournalSetup setup, QWidget* parent)
     m_progress->setFormat(QString::fromUtf8("Lecture %p %"));
     m_progress->hide();
     for (QLabel* label : {m_figures, m_cursor}) label->setMinimumWidth(1);
-    statusBar()->addWidget(m_figures, 1);
+    statusBar()->addWidget(m_figures, 2);
     statusBar()->addWidget(m_cursor, 1);
+    m_flagCounts = new QLabel(this);
+    m_flagCounts->setObjectName("flagCounts");
+    statusBar()->addPermanentWidget(m_flagCounts);
     statusBar()->addPermanentWidget(m_progress);
+    m_summary = new SummaryPanel(this);
+    auto* dock = new QDockWidget(QString::fromUtf8("Résumé"), this);
+    dock->setObjectName("summaryDock");
+    dock->setFeatures(QDockWidget::DockWidgetClosable | QDockWidget::DockWidgetMovable);
+    dock->setWidget(m_summary);
+    addDockWidget(Qt::RightDockWidgetArea, dock);
     statusBar()->addPermanentWidget(m_malformed);
 
     buildTools();
@@ -166,15 +203,37 @@ void JournalWindow::buildTools()
     add("exportImage", "Image…", [this] { chooseImage(); })->setToolTip(QString::fromUtf8("Exporter l'image (PNG ou PDF)"));
     add("exportVisibleCsv", "CSV de la plage…", [this] { chooseCsv(false); });
     add("exportDayCsv", "CSV de la journée…", [this] { chooseCsv(true); });
+
+    addToolBarBreak();
+    QToolBar* sunlight = addToolBar(QString::fromUtf8("Ensoleillement"));
+    sunlight->setObjectName("sunlightTools");
+    sunlight->setMovable(false);
+    sunlight->addWidget(new QLabel(QString::fromUtf8(" Unité : "), sunlight));
+    m_unitBox = new QComboBox(sunlight);
+    m_unitBox->setObjectName("unit");
+    m_unitBox->addItems({QString::fromUtf8("mV"), QString::fromUtf8("W/m²")});
+    connect(m_unitBox, qOverload<int>(&QComboBox::activated), this, [this](int index) {
+        m_unitChosen = true;
+        setIrradianceShown(index == 1);
+    });
+    sunlight->addWidget(m_unitBox);
+    tools = sunlight;
+    add("sensor", "Capteur…", [this] { showSensorDialog(); });
+    add("month", "Bilan du mois", [this] { showMonth(); })->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_M));
+    QAction* summary = findChild<QDockWidget*>("summaryDock")->toggleViewAction();
+    summary->setText(QString::fromUtf8("Résumé"));
+    sunlight->addAction(summary);
 }
 
 void JournalWindow::openFile(const std::filesystem::path& file)
 {
     m_setup.file = file;
     const auto named = record::dateFromFileName(file.filename().string());
-    m_offsetAt = offsetsOf(m_setup.zone, named ? local_days(*named) : m_setup.today);
+    m_offsetAt = zoneOffsets(m_setup.zone, named ? local_days(*named) : m_setup.today);
     m_chart->setClock(m_setup.zone, m_offsetAt);
     m_record = std::make_unique<DayRecord>(file, m_offsetAt, m_setup.today);
+    m_calibration = readCalibrationFile(file.parent_path());
+    updateSunlight();
     setWindowTitle(QString::fromUtf8("Journal des mesures — %1").arg(frenchDate(m_record->date())));
     m_runShown.clear();
     m_chart->setRuns({});
@@ -200,6 +259,11 @@ void JournalWindow::readStep()
     m_progress->hide();
     m_reading = false;
     showRuns(true);
+    // A calibrated day opens in W/m² with its résumé beside the chart; a day in mV keeps the
+    // chart's whole width (the résumé is a click away).
+    const bool calibrated = m_sunlight->dayFigures().calibrated > 0;
+    if (!m_unitChosen) setIrradianceShown(calibrated);
+    findChild<QDockWidget*>("summaryDock")->setVisible(calibrated);
     showWholeDay();
     updateMessages();
 }
@@ -233,9 +297,8 @@ void JournalWindow::showRuns(bool rebuilt)
 {
     const auto& runs = m_record->runs();
     m_runShown.resize(runs.size(), true);
-    std::vector<JournalChart::Run> chartRuns;
-    for (std::size_t i = 0; i < runs.size(); ++i)
-        chartRuns.push_back({runs[i]->trace.points(), runColour(i + 1), QString::fromUtf8("Série %1").arg(i + 1), m_runShown[i]});
+    updateSunlight();
+    const std::vector<JournalChart::Run> chartRuns = this->chartRuns();
     if (rebuilt) {
         m_chart->setRuns(chartRuns);
         m_runList->setRuns(runLabels(), m_runShown);
@@ -256,6 +319,81 @@ void JournalWindow::showRuns(bool rebuilt)
     updateExtent();
     if (rebuilt || m_extentTo != before) m_chart->drawSun(m_site, m_extentFrom, m_extentTo);
     m_chart->replot(QCustomPlot::rpQueuedReplot);
+}
+
+std::vector<JournalChart::Run> JournalWindow::chartRuns() const
+{
+    const auto& runs = m_record->runs();
+    std::vector<JournalChart::Run> out;
+    for (std::size_t i = 0; i < runs.size(); ++i)
+        out.push_back({runs[i]->trace.points(), m_sunlight->runs()[i], runColour(i + 1),
+                       QString::fromUtf8("Série %1").arg(i + 1), m_runShown[i]});
+    return out;
+}
+
+void JournalWindow::updateSunlight()
+{
+    std::vector<record::RunReadings> runs;
+    for (const auto& run : m_record->runs()) runs.push_back({run->trace.points(), run->events});
+    m_sunlight = std::make_unique<record::DaySunlight>(m_record->date(), runs, m_calibration.rows, m_site);
+}
+
+void JournalWindow::setIrradianceShown(bool irradiance)
+{
+    m_unitBox->setCurrentIndex(irradiance ? 1 : 0);
+    m_chart->setIrradiance(irradiance);
+    setFittedY(m_fitY->isChecked());
+    updateFigures();
+    updateMessages();
+}
+
+void JournalWindow::reloadCalibration()
+{
+    m_calibration = readCalibrationFile(m_setup.file.parent_path());
+    showRuns(false);
+    if (!m_unitChosen) setIrradianceShown(m_sunlight->dayFigures().calibrated > 0);
+    updateFigures();
+    updateMessages();
+}
+
+void JournalWindow::showSensorDialog()
+{
+    SensorDialog dialog(m_setup.file.parent_path(), m_setup.zone, m_setup.now, this);
+    dialog.added = [this] { reloadCalibration(); };
+    dialog.exec();
+}
+
+MonthWindow* JournalWindow::showMonth()
+{
+    const year_month_day day{m_record->date()};
+    if (!m_month) {
+        m_month = new MonthWindow(m_setup.file.parent_path(), m_setup.zone, day.year() / day.month(), this);
+        m_month->openDay = [this](year_month_day date) { openDay(date); };
+    } else {
+        m_month->setMonth(day.year() / day.month());
+    }
+    m_month->show();
+    m_month->raise();
+    return m_month;
+}
+
+void JournalWindow::openDay(year_month_day date)
+{
+    // The plain day file, else the first kept run of that day.
+    const std::filesystem::path folder = m_setup.file.parent_path();
+    std::filesystem::path file = folder / acquisition::dataFileName(date);
+    std::error_code error;
+    if (!std::filesystem::exists(file, error)) {
+        const std::string prefix = file.filename().string() + '.';
+        for (const auto& entry : std::filesystem::directory_iterator(folder, error))
+            if (entry.path().filename().string().starts_with(prefix)) file = std::min(file, entry.path());
+        file = std::filesystem::exists(file, error) ? file : folder / acquisition::dataFileName(date);
+    }
+    m_exportNote.clear();
+    m_siteChosen = false;
+    openFile(file);
+    raise();
+    activateWindow();
 }
 
 void JournalWindow::updateExtent()
@@ -321,7 +459,8 @@ void JournalWindow::setFittedY(bool fitted)
 {
     m_fitY->setChecked(fitted);
     if (fitted) fitY();
-    else m_chart->valueAxis()->setRange(0, 4095);
+    else if (m_chart->irradiance()) m_chart->setValueAxis(QString::fromUtf8("Éclairement (W/m²)"), -20, 1200);
+    else m_chart->setValueAxis(QString::fromUtf8("Tension (mV)"), 0, 4095);
     m_chart->replot(QCustomPlot::rpQueuedReplot);
 }
 
@@ -336,6 +475,13 @@ record::RangeFigures JournalWindow::visibleFigures() const
 
 void JournalWindow::fitY()
 {
+    if (m_chart->irradiance()) {
+        const auto [from, to] = visibleRange();
+        const record::SunlightFigures figures = m_sunlight->figures(from, to);
+        m_chart->setValueAxis(QString::fromUtf8("Éclairement (W/m²)"), -20, std::max(100.0, figures.peak.value_or(0) * 1.08));
+        return;
+    }
+    m_chart->yAxis->setLabel(QString::fromUtf8("Tension (mV)"));
     const record::RangeFigures all = visibleFigures();
     if (all.count == 0) return;
     const double margin = std::max(5.0, (all.maximum - all.minimum) * 0.05);
@@ -349,6 +495,9 @@ void JournalWindow::setSite(int index)
     m_site = sites[std::size_t(index)];
     m_siteBox->setCurrentIndex(index);
     m_chart->drawSun(m_site, m_extentFrom, m_extentTo);
+    updateSunlight();  // the site of readings whose run names none
+    m_chart->updateRuns(chartRuns());
+    updateFigures();
 }
 
 void JournalWindow::setRunShown(std::size_t run, bool shown)
@@ -367,8 +516,19 @@ void JournalWindow::updateFigures()
 {
     const record::RangeFigures all = visibleFigures();
     const QLocale locale;
+    const auto [from, to] = visibleRange();
+    const record::SunlightFigures range = m_sunlight->figures(from, to), day = m_sunlight->dayFigures();
+    m_summary->setFigures(day, range);
+    m_flagCounts->setText(sunlight_text::flagCounts(day.flags) +
+                          (day.excluded ? plural(day.excluded, " · %1 écartée", " · %1 écartées") : QString()));
     if (all.count == 0) {
         m_figures->setText(QString::fromUtf8("Aucune mesure dans la plage affichée"));
+        return;
+    }
+    const QString sunlit = sunlight_text::statusFigures(range);
+    // In W/m² the range's energy, peak and sunshine; in mV its extremes and mean.
+    if (m_chart->irradiance() && !sunlit.isEmpty()) {
+        m_figures->setText(plural(all.count, "%1 mesure", "%1 mesures") + QString::fromUtf8(" · ") + sunlit);
         return;
     }
     m_figures->setText(plural(all.count, "%1 mesure", "%1 mesures") +
@@ -381,14 +541,19 @@ void JournalWindow::pointAt(int x)
 {
     const sys_seconds at = instantOf(m_chart->xAxis->pixelToCoord(x));
     const TracePoint* nearest = nullptr;  // the nearest reading of a shown run
+    const record::SunlitReading* sunlit = nullptr;
     for (std::size_t i = 0; i < m_runShown.size(); ++i) {
         if (!m_runShown[i]) continue;
         const auto& points = m_record->runs()[i]->trace.points();
         auto it = std::lower_bound(points.begin(), points.end(), at,
                                    [](const TracePoint& p, sys_seconds t) { return p.instant < t; });
         for (auto candidate : {it, it == points.begin() ? it : it - 1})
-            if (candidate != points.end() && (!nearest || abs(candidate->instant - at) < abs(nearest->instant - at)))
+            if (candidate != points.end() && (!nearest || abs(candidate->instant - at) < abs(nearest->instant - at))) {
                 nearest = &*candidate;
+                const auto& readings = m_sunlight->runs()[i];
+                const auto index = std::size_t(candidate - points.begin());
+                sunlit = index < readings.size() ? &readings[index] : nullptr;
+            }
     }
     const QLocale locale;
     const auto localText = [&](sys_seconds instant) {
@@ -399,7 +564,8 @@ void JournalWindow::pointAt(int x)
         m_cursor->setText(QString::fromUtf8("%1 (%2) · n° %3 · %4 mV · soleil %5°")
                               .arg(localText(nearest->instant), offsetText(nearest->utcOffset()),
                                    locale.toString(qlonglong(nearest->number)), locale.toString(int(nearest->millivolts)),
-                                   locale.toString(record::sunAltitude(m_site, nearest->instant, nearest->utcOffset()), 'f', 2)));
+                                   locale.toString(record::sunAltitude(m_site, nearest->instant, nearest->utcOffset()), 'f', 2)) +
+                          irradianceText(sunlit));
         return;
     }
     const minutes offset = m_offsetAt ? m_offsetAt(at) : minutes(0);
@@ -428,6 +594,13 @@ void JournalWindow::updateMessages()
     if (!m_record->dateFromName())
         lines << QString::fromUtf8("Le nom de %1 ne donne pas de date : les mesures sont placées au %2.")
                      .arg(shownPath(m_record->dayFile().filename()), QDateTime(qDateOf(m_record->date()), QTime(0, 0)).toString("dd/MM/yyyy"));
+    for (const std::string& problem : m_calibration.problems) lines << QString::fromStdString(problem);
+    if (m_chart->irradiance() && !m_reading) {
+        const record::SunlightFigures day = m_sunlight->dayFigures();
+        if (const std::size_t without = day.readings - day.calibrated)
+            lines << plural(without, "%1 mesure sans étalonnage en vigueur reste en mV : elle n'est pas tracée en W/m².",
+                            "%1 mesures sans étalonnage en vigueur restent en mV : elles ne sont pas tracées en W/m².");
+    }
     if (!m_exportNote.isEmpty()) lines << m_exportNote;
     m_message->setText(lines.join('\n'));
     m_message->setVisible(!lines.isEmpty());
@@ -446,22 +619,25 @@ void JournalWindow::say(const QString& text)
     updateMessages();
 }
 
-std::vector<TracePoint> JournalWindow::pointsToExport(bool wholeDay) const
+std::pair<std::vector<TracePoint>, std::vector<record::SunlitReading>> JournalWindow::pointsToExport(bool wholeDay) const
 {
     const auto [from, to] = visibleRange();
-    std::vector<TracePoint> points;
+    std::vector<std::pair<TracePoint, const record::SunlitReading*>> both;
     for (std::size_t i = 0; i < m_runShown.size(); ++i) {
         const auto& trace = m_record->runs()[i]->trace.points();
-        if (wholeDay) {
-            points.insert(points.end(), trace.begin(), trace.end());
-        } else if (m_runShown[i]) {
-            const auto within = record::pointsWithin(trace, from, to);
-            points.insert(points.end(), within.begin(), within.end());
-        }
+        const auto& sunlit = m_sunlight->runs()[i];
+        if (!wholeDay && !m_runShown[i]) continue;
+        const auto within = wholeDay ? std::span<const TracePoint>(trace) : record::pointsWithin(trace, from, to);
+        const std::size_t first = std::size_t(within.data() - trace.data());
+        for (std::size_t k = 0; k < within.size(); ++k) both.emplace_back(within[k], &sunlit[first + k]);
     }
-    std::stable_sort(points.begin(), points.end(),
-                     [](const TracePoint& a, const TracePoint& b) { return a.instant < b.instant; });
-    return points;
+    std::stable_sort(both.begin(), both.end(), [](const auto& a, const auto& b) { return a.first.instant < b.first.instant; });
+    std::pair<std::vector<TracePoint>, std::vector<record::SunlitReading>> out;
+    for (const auto& [point, reading] : both) {
+        out.first.push_back(point);
+        out.second.push_back(*reading);
+    }
+    return out;
 }
 
 QString JournalWindow::exportTitle() const
@@ -473,7 +649,8 @@ QString JournalWindow::exportTitle() const
 QString JournalWindow::exportCsv(const std::filesystem::path& path, bool wholeDay)
 {
     if (QString refused = refusalOverRecord(*m_record, path); !refused.isEmpty()) return refused;
-    return saveCsv(pointsToExport(wholeDay), m_site, path);
+    const auto [points, readings] = pointsToExport(wholeDay);
+    return saveCsv(points, readings, m_site, path);
 }
 
 QString JournalWindow::exportImage(const std::filesystem::path& path, QSize size)

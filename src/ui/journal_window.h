@@ -3,8 +3,9 @@
 #pragma once
 // « Journal des mesures »: a day's record on a time axis with the sun's course. Runs in its
 // own process (velmorixon --journal), so nothing it does can disturb an acquisition. The window
-// is the face: the chart (journal_chart), the run list (run_list) and the exports
-// (journal_export) are apart.
+// is the face: the chart (journal_chart), the run list (run_list), the exports
+// (journal_export), the « Résumé » (summary_panel), « Capteur… » (sensor_dialog) and « Bilan du
+// mois » (month_window) are apart.
 #include <QMainWindow>
 #include <QTimeZone>
 #include <chrono>
@@ -15,6 +16,9 @@
 #include <vector>
 
 #include "platform/day_record.h"
+#include "ui/journal_chart.h"
+#include "record/calibration.h"
+#include "record/day_sunlight.h"
 #include "record/day_sun.h"
 #include "record/run_trace.h"
 
@@ -23,8 +27,9 @@ class QComboBox;
 class QLabel;
 class QProgressBar;
 class QTimer;
-class JournalChart;
+class MonthWindow;
 class RunList;
+class SummaryPanel;
 
 struct JournalSetup {
     std::filesystem::path file;                    ///< the day file (or a kept run), as bytes
@@ -41,6 +46,8 @@ struct JournalSetup {
 
 /// The local calendar day a QDate names.
 std::chrono::local_days localDayOf(const QDate& date);
+/// The zone's offsets over the years around `around`, looked up by bisection.
+record::UtcOffsetAt zoneOffsets(const QTimeZone& zone, std::chrono::local_days around);
 
 class JournalWindow : public QMainWindow {
 public:
@@ -71,6 +78,17 @@ public:
     /// The readout for the instant at horizontal pixel `x` of the plot (the mouse's).
     void pointAt(int x);
 
+    /// The readings in sunlight terms under the data folder's capteur.csv.
+    const record::DaySunlight& sunlight() const { return *m_sunlight; }
+    /// The left axis in W/m² (calibrated readings) or in mV.
+    void setIrradianceShown(bool irradiance);
+    const SummaryPanel& summary() const { return *m_summary; }
+    /// capteur.csv read again and the day's products with it (after « Capteur… »).
+    void reloadCalibration();
+    /// « Capteur… » and « Bilan du mois » (of the shown day's month).
+    void showSensorDialog();
+    MonthWindow* showMonth();
+
     JournalChart* chart() const { return m_chart; }
     const DayRecord& record() const { return *m_record; }
     const record::ObservingSite& site() const { return m_site; }
@@ -84,6 +102,9 @@ private:
     void buildTools();
     void readStep();
     void showRuns(bool rebuilt);
+    void updateSunlight();
+    std::vector<JournalChart::Run> chartRuns() const;
+    void openDay(std::chrono::year_month_day date);
     std::vector<QString> runLabels() const;
     void updateExtent();
     void setRange(double from, double to);
@@ -93,7 +114,7 @@ private:
     void updateMessages();
     void fitY();
     record::RangeFigures visibleFigures() const;
-    std::vector<record::TracePoint> pointsToExport(bool wholeDay) const;
+    std::pair<std::vector<record::TracePoint>, std::vector<record::SunlitReading>> pointsToExport(bool wholeDay) const;
     void chooseFile();
     void chooseImage();
     void chooseCsv(bool wholeDay);
@@ -102,6 +123,9 @@ private:
     JournalSetup m_setup;
     record::UtcOffsetAt m_offsetAt;
     std::unique_ptr<DayRecord> m_record;
+    record::CalibrationHistory m_calibration;
+    std::unique_ptr<record::DaySunlight> m_sunlight;
+    bool m_unitChosen = false;  ///< the user picked the unit: a calibration no longer sets it
     record::ObservingSite m_site;
     bool m_siteChosen = false;  ///< the user picked the site: a run's record no longer sets it
     bool m_reading = false;
@@ -115,6 +139,10 @@ private:
     QAction* m_follow = nullptr;
     QAction* m_fitY = nullptr;
     QComboBox* m_siteBox = nullptr;
+    QComboBox* m_unitBox = nullptr;
+    SummaryPanel* m_summary = nullptr;
+    MonthWindow* m_month = nullptr;
+    QLabel* m_flagCounts = nullptr;
     RunList* m_runList = nullptr;
     QLabel* m_message = nullptr;
     QLabel* m_figures = nullptr;

@@ -16,6 +16,7 @@
 #include "platform/command_line.h"
 #include "platform/home_folder.h"
 #include "platform/journal_program.h"
+#include "platform/month_report.h"
 #include "platform/posix_file_system.h"
 #include "platform/platform.h"
 #include "platform/ppdev_port.h"
@@ -78,6 +79,8 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "velmorixon : impossible de lancer %s : %s\n", journalFile.c_str(), std::strerror(errno));
         return 1;
     }
+    // --bilan: the month's table on standard output, without a display.
+    if (options.bilan) return printMonthReport(options);
 
     // Without a display: a French line and exit status 1, not Qt's abort.
     const OpenedApplication application = openApplication(argc, argv, VELMORIXON_VERSION, "velmorixon");

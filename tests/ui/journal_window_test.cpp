@@ -175,7 +175,8 @@ TEST_F(JournalTest, FiguresAndTheCursorReadTheVisibleRangeFollowingZoomAndHidden
     const QString readout = text(*view, "cursorReadout");
     EXPECT_TRUE(readout.startsWith("21/06/2026 14:00:10 (UTC+02:00) · n° 12 · ")) << readout.toStdString();
     EXPECT_TRUE(readout.contains(QLocale().toString(3010) + " mV")) << readout.toStdString();
-    EXPECT_TRUE(readout.endsWith(QLocale().toString(record::sunAltitude(view->site(), point.instant, 120min), 'f', 2) + "°"));
+    EXPECT_TRUE(readout.endsWith(QLocale().toString(record::sunAltitude(view->site(), point.instant, 120min), 'f', 2) +
+                                 QString::fromUtf8("° · sans étalonnage (mV)")));
 }
 
 TEST_F(JournalTest, FollowingKeepsTheNewestReadingAtTheRightEdgeUntilTheWholeDayIsAsked)
@@ -246,10 +247,15 @@ TEST_F(JournalTest, ExportsTheDayOrTheRangeAsCsvAndTheChartWithItsTitle)
     EXPECT_EQ(view->exportCsv(csv, true), QString());
     std::vector<record::TracePoint> all;
     for (const auto& run : view->record().runs()) all.insert(all.end(), run->trace.points().begin(), run->trace.points().end());
-    EXPECT_EQ(TempDir::read(csv), record::csvExport(all, view->site()));
+    // The readings' columns as they were, then irradiance, clear-sky index and flag: empty here.
+    const auto uncalibrated = [](std::string csv) {
+        for (auto at = csv.find("\r\n"); at != std::string::npos; at = csv.find("\r\n", at + 5)) csv.insert(at, ";;;");
+        return csv.replace(0, csv.find("\r\n"), "date_heure;numero;millivolts;hauteur_soleil_deg;irradiance_W_m2;indice_ciel_clair;drapeau");
+    };
+    EXPECT_EQ(TempDir::read(csv), uncalibrated(record::csvExport(all, view->site())));
     showRange(*view, kMidnight + 9h + 10s, kMidnight + 9h + 19s);
     EXPECT_EQ(view->exportCsv(csv, false), QString());
-    EXPECT_EQ(TempDir::read(csv), record::csvExport(std::span(all).subspan(10, 10), view->site()));
+    EXPECT_EQ(TempDir::read(csv), uncalibrated(record::csvExport(std::span(all).subspan(10, 10), view->site())));
     EXPECT_EQ(view->exportTitle().toStdString(), "Journal des mesures — 21 juin 2026 — Nîmes");
     EXPECT_EQ(view->exportImage(dir.path() / "jour.png", QSize(800, 450)), QString());
     EXPECT_EQ(QImage(QString::fromStdString((dir.path() / "jour.png").string())).size(), QSize(800, 450));

@@ -1,0 +1,151 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Velmorixon developers
+#include "platform/month_report.h"
+
+#include <malloc.h>
+
+#include <QDate>
+
+#include <atomic>
+#include <cerrno>
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <thread>
+
+#include "acquisition/measurement_file.h"
+#include "platform/command_line.h"
+#include "platform/day_record.h"
+#include "platform/home_folder.h"
+#include "platform/saved_file.h"
+#include "platform/system_message.h"
+#include "platform/time_zone.h"
+
+namespace {
+
+using namespace std::chrono;
+
+/// The whole file, or the errno that stopped it (ENOENT when missing).
+int readWhole(const std::filesystem::path& path, std::string& bytes)
+{
+    errno = 0;
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return errno ? errno : EIO;
+    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return in.bad() ? EIO : 0;
+}
+
+std::string quoted(const std::filesystem::path& path) { return "« " + path.string() + " »"; }
+
+}  // namespace
+
+record::CalibrationHistory readCalibrationFile(const std::filesystem::path& folder)
+{
+    const std::filesystem::path path = folder / kCalibrationFileName;
+    std::string bytes;
+    if (const int error = readWhole(path, bytes); error == ENOENT) {
+        return {};
+    } else if (error != 0) {
+        record::CalibrationHistory history;
+        history.problems.push_back("Lecture impossible de " + quoted(path) + " : " + frenchReason(error) +
+                                   " ; mesures en millivolts.");
+        return history;
+    }
+    return record::parseCalibration(bytes, path.string());
+}
+
+int addCalibrationRow(const std::filesystem::path& folder, const record::CalibrationRow& row)
+{
+    const std::filesystem::path path = folder / kCalibrationFileName;
+    std::string bytes;
+    if (const int error = readWhole(path, bytes); error != 0 && error != ENOENT) return error;
+    return saveWholeFile(path, record::withRowAdded(bytes, row));
+}
+
+MonthReport reportMonth(const std::filesystem::path& folder, year_month month,
+                        const record::UtcOffsetAt& zone, unsigned workers)
+{
+    MonthReport report;
+    std::vector<std::filesystem::path> entries;
+    std::error_code listing;
+    for (std::filesystem::directory_iterator it(folder, listing), end; !listing && it != end; it.increment(listing))
+        entries.push_back(it->path().filename());
+    if (listing) {
+        report.status = 1;
+        report.errors = "velmorixon : le dossier " + quoted(folder) + " ne se lit pas : " +
+                        frenchReason(listing) + ".\n";
+        return report;
+    }
+    const record::CalibrationHistory calibration = readCalibrationFile(folder);
+    for (const std::string& problem : calibration.problems) report.errors += "velmorixon : " + problem + "\n";
+    const std::vector<year_month_day> days = record::daysWithFiles(entries, month);
+    const record::ObservingSite site = *record::siteNamed("Chelles");  // the main window's at start-up
+
+    report.days.resize(days.size());
+    std::vector<std::string> problems(days.size());
+    std::atomic<std::size_t> next{0};
+    const auto work = [&] {
+        for (std::size_t i = next++; i < days.size(); i = next++) {
+            DayRecord day(folder / acquisition::dataFileName(days[i]), zone, local_days{days[i]});
+            day.refresh();
+            if (const auto& problem = day.problem())
+                problems[i] = "velmorixon : lecture impossible de " + quoted(problem->path) + " : " +
+                              problem->reason + ".\n";
+            std::vector<record::RunReadings> runs;
+            for (const auto& run : day.runs()) runs.push_back({run->trace.points(), run->events});
+            report.days[i] = record::summarizeDay(days[i], runs, calibration.rows, site);
+        }
+    };
+    std::vector<std::jthread> threads;
+    for (unsigned w = 1; w < std::max(1u, workers); ++w) threads.emplace_back(work);
+    work();
+    threads.clear();
+    for (const std::string& problem : problems) report.errors += problem;
+    return report;
+}
+
+record::UtcOffsetAt systemZoneOffsets(year_month month)
+{
+    // The C library's offset hour by hour over the month and two days each side; each change
+    // found to the second by bisection (zones change on whole seconds, at most once an hour).
+    const auto offsetAt = [](sys_seconds t) {
+        return duration_cast<minutes>(querySystemZoneAt(std::time_t(t.time_since_epoch().count())).utcOffset);
+    };
+    const sys_seconds first{sys_days{month / 1} - days{2}};
+    const sys_seconds end{sys_days{month / std::chrono::last} + days{3}};
+    std::vector<std::pair<sys_seconds, minutes>> changes;
+    minutes before = offsetAt(first);
+    for (sys_seconds t = first; t < end; t += 1h) {
+        const minutes after = offsetAt(t + 1h);
+        if (after == before) continue;
+        sys_seconds low = t, high = t + 1h;  // offset `before` at low, `after` at high
+        while (high - low > 1s) {
+            const sys_seconds mid = low + (high - low) / 2;
+            (offsetAt(mid) == before ? low : high) = mid;
+        }
+        changes.emplace_back(high, after);
+        before = after;
+    }
+    return record::zoneFromChanges(offsetAt(first), std::move(changes));
+}
+
+void keepFreedMemoryForTheNextDay()
+{
+    constexpr int kLargestDay = 64 << 20;  // bytes: a day's buffers stay on the heap
+    ::mallopt(M_MMAP_THRESHOLD, kLargestDay);
+    ::mallopt(M_TRIM_THRESHOLD, 4 * kLargestDay);
+}
+
+int printMonthReport(const CommandLine& options)
+{
+    keepFreedMemoryForTheNextDay();
+    const QDate today = QDate::currentDate();
+    const year_month month = options.bilan->month.value_or(year{today.year()} / unsigned(today.month()));
+    const std::filesystem::path folder =
+        options.bilan->folder.empty() ? homeFolder() / "velmorixon" : std::filesystem::path(options.bilan->folder);
+    const MonthReport report = reportMonth(folder, month, systemZoneOffsets(month));
+    const std::string csv = report.status == 0 ? record::monthCsv(report.days) : std::string();
+    std::fwrite(csv.data(), 1, csv.size(), stdout);
+    std::fputs(report.errors.c_str(), stderr);
+    return report.status;
+}

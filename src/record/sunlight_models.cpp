@@ -1,0 +1,61 @@
+#include "record/sunlight_models.h"
+
+#include <cmath>
+
+namespace record {
+
+namespace {
+
+constexpr double kPi = 3.14159265358979323846;
+
+double sinOf(double degrees) { return std::sin(degrees * kPi / 180.0); }
+
+double yearAngle(int dayOfYear) { return std::cos(2 * kPi * dayOfYear / 365.0); }
+
+}  // namespace
+
+double haurwitzClearSky(double altitudeDegrees)
+{
+    if (altitudeDegrees <= 0) return 0;
+    const double s = sinOf(altitudeDegrees);
+    return 1098.0 * s * std::exp(-0.059 / s);
+}
+
+double sunshineScale(double altitudeDegrees)
+{
+    return altitudeDegrees > 0 ? 1080.0 * std::pow(sinOf(altitudeDegrees), 1.25) : 0.0;
+}
+
+double sunshineFactor(int dayOfYear, SunshineCoefficients coefficients)
+{
+    return coefficients.a + coefficients.b * yearAngle(dayOfYear);
+}
+
+bool isSunshine(double irradiance, double altitudeDegrees, int dayOfYear,
+                SunshineCoefficients coefficients)
+{
+    return altitudeDegrees >= kSunshineLowest &&
+           irradiance > sunshineFactor(dayOfYear, coefficients) * sunshineScale(altitudeDegrees);
+}
+
+double solarConstant(int dayOfYear) { return 1361.0 * (1 + 0.033 * yearAngle(dayOfYear)); }
+
+double bsrnScale(double altitudeDegrees, int dayOfYear)
+{
+    const double mu0 = altitudeDegrees > 0 ? sinOf(altitudeDegrees) : 0.0;
+    return solarConstant(dayOfYear) * std::pow(mu0, 1.2);
+}
+
+std::uint8_t irradianceFlagOnScale(double irradiance, double scale)
+{
+    if (irradiance < -4 || irradiance > 1.5 * scale + 100) return kImpossible;
+    if (irradiance < -2 || irradiance > 1.2 * scale + 50) return kRare;
+    return 0;
+}
+
+std::uint8_t irradianceFlag(double irradiance, double altitudeDegrees, int dayOfYear)
+{
+    return irradianceFlagOnScale(irradiance, bsrnScale(altitudeDegrees, dayOfYear));
+}
+
+}  // namespace record

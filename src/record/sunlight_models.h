@@ -1,0 +1,51 @@
+#pragma once
+// The published sunlight models the day's figures rest on: the Haurwitz clear sky, the sunshine
+// threshold of the Carpentras pyranometric method (WMO guide) and the BSRN's recommended
+// physical limits on global irradiance. Each takes the sun's altitude in degrees and, where the
+// model needs it, the day of the year (1 January is day 1).
+#include <cstdint>
+
+namespace record {
+
+/// G_cs = 1098 · sin h · exp(−0.059 / sin h) W/m² for h > 0, else 0.
+double haurwitzClearSky(double altitudeDegrees);
+
+/// The Carpentras coefficients; the method fits them to a climate.
+/// Below this altitude in degrees the method counts no sunshine.
+constexpr double kSunshineLowest = 3;
+
+struct SunshineCoefficients {
+    double a = 0.73;
+    double b = 0.06;
+};
+
+/// The part of the threshold that follows the sun: 1080 · (sin h)^1.25 W/m², 0 for h <= 0.
+double sunshineScale(double altitudeDegrees);
+
+/// The part that follows the season: F = A + B · cos(2π · d / 365).
+double sunshineFactor(int dayOfYear, SunshineCoefficients coefficients);
+
+/// The sun shines when h >= 3° and G > F · 1080 · (sin h)^1.25; never while h < 3°.
+bool isSunshine(double irradiance, double altitudeDegrees, int dayOfYear,
+                SunshineCoefficients coefficients);
+
+/// A reading's quality, one bit per kind; a reading may carry several.
+enum QualityFlag : std::uint8_t {
+    kImpossible = 1,  ///< « impossible »: outside the physically possible limits
+    kRare = 2,        ///< « rare »: outside the extremely rare limits, within the possible ones
+    kSaturated = 4,   ///< « saturé »: the converter's full scale, 4095 mV
+    kStuck = 8,       ///< « figé »: the same reading for 10 minutes or more with h > 10°
+};
+
+/// The solar constant at the day's Sun–Earth distance: S = 1361 · (1 + 0.033 · cos(2π · d / 365)).
+double solarConstant(int dayOfYear);
+
+/// « impossible » when G < −4 or G > 1.5 · S · µ0^1.2 + 100, else « rare » when G < −2 or
+/// G > 1.2 · S · µ0^1.2 + 50, else 0; µ0 = sin h, 0 below the horizon.
+std::uint8_t irradianceFlag(double irradiance, double altitudeDegrees, int dayOfYear);
+
+/// The limits above as numbers: S · µ0^1.2 (the part of both upper limits that moves with the sun).
+double bsrnScale(double altitudeDegrees, int dayOfYear);
+std::uint8_t irradianceFlagOnScale(double irradiance, double scale);
+
+}  // namespace record

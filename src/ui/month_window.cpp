@@ -1,0 +1,216 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Velmorixon developers
+#include "ui/month_window.h"
+
+#include <QDateEdit>
+#include <QFileDialog>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QSplitter>
+#include <QTableWidget>
+#include <QVBoxLayout>
+#include <qcustomplot.h>
+
+#include "platform/month_report.h"
+#include "platform/saved_file.h"
+#include "platform/system_message.h"
+#include "ui/journal_export.h"
+#include "ui/journal_window.h"
+#include "ui/summary_panel.h"
+
+using namespace std::chrono;
+
+namespace {
+
+QString monthTitle(year_month month)
+{
+    return QLocale(QLocale::French, QLocale::France)
+        .toString(QDate(int(month.year()), int(unsigned(month.month())), 1), "MMMM yyyy");
+}
+
+}  // namespace
+
+MonthWindow::MonthWindow(std::filesystem::path folder, QTimeZone zone, year_month month, QWidget* parent)
+    : QWidget(parent, Qt::Window), m_folder(std::move(folder)), m_zone(std::move(zone)), m_month(month)
+{
+    setObjectName("monthWindow");
+    auto* column = new QVBoxLayout(this);
+    column->setContentsMargins(4, 4, 4, 4);
+    auto* tools = new QHBoxLayout;
+    auto button = [&](const char* name, const char* text) {
+        auto* b = new QPushButton(QString::fromUtf8(text), this);
+        b->setObjectName(name);
+        tools->addWidget(b);
+        return b;
+    };
+    QPushButton* previous = button("previousMonth", "◀ Mois précédent");
+    m_picker = new QDateEdit(this);
+    m_picker->setObjectName("monthPicker");
+    m_picker->setLocale(QLocale(QLocale::French, QLocale::France));
+    m_picker->setDisplayFormat("MMMM yyyy");
+    m_picker->setCalendarPopup(true);
+    tools->addWidget(m_picker);
+    QPushButton* next = button("nextMonth", "Mois suivant ▶");
+    tools->addStretch(1);
+    QPushButton* csv = button("exportMonthCsv", "CSV…");
+    column->addLayout(tools);
+    connect(previous, &QPushButton::clicked, this, [this] { setMonth(m_month - months(1)); });
+    connect(next, &QPushButton::clicked, this, [this] { setMonth(m_month + months(1)); });
+    connect(m_picker, &QDateEdit::dateChanged, this, [this](const QDate& date) {
+        const year_month chosen{std::chrono::year(date.year()), std::chrono::month(unsigned(date.month()))};
+        if (chosen != m_month) setMonth(chosen);
+    });
+    connect(csv, &QPushButton::clicked, this, [this] { chooseCsv(); });
+
+    m_errors = new QLabel(this);
+    m_errors->setObjectName("monthErrors");
+    m_errors->setWordWrap(true);
+    m_errors->setStyleSheet("QLabel { background: #fff3cd; color: #5a3d00; padding: 4px; }");
+    column->addWidget(m_errors);
+
+    auto* split = new QSplitter(Qt::Vertical, this);
+    m_table = new QTableWidget(0, 18, split);
+    m_table->setObjectName("monthTable");
+    m_table->setHorizontalHeaderLabels(
+        {"Date", "Site", QString::fromUtf8("Séries"), "Couverture", "Irradiation\n(kWh/m²)", "Ciel clair\n(kWh/m²)",
+         "Rapport", "Ensoleillement", QString::fromUtf8("Durée\ndu jour"), "Fraction", QString::fromUtf8("Pic\n(W/m²)"),
+         "Heure\ndu pic", "impossible", "rare", QString::fromUtf8("saturé"), QString::fromUtf8("figé"),
+         "Moyenne\n(mV)", "Pic\n(mV)"});
+    m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_table->verticalHeader()->hide();
+    m_table->setToolTip(QString::fromUtf8("Double-cliquez sur un jour pour l'ouvrir dans le journal"));
+    connect(m_table, &QTableWidget::cellDoubleClicked, this, [this](int row, int) {
+        if (openDay && row >= 0 && row < int(m_days.size())) openDay(m_days[std::size_t(row)].date);
+    });
+    m_chart = new QCustomPlot(split);
+    m_chart->setObjectName("monthChart");
+    m_chart->setMinimumHeight(180);
+    m_clearSkyBars = new QCPBars(m_chart->xAxis, m_chart->yAxis);
+    m_clearSkyBars->setName(QString::fromUtf8("Ciel clair"));
+    m_clearSkyBars->setWidth(0.8);
+    m_clearSkyBars->setPen(QPen(QColor(150, 150, 150)));
+    m_clearSkyBars->setBrush(QColor(220, 220, 220));
+    m_irradiationBars = new QCPBars(m_chart->xAxis, m_chart->yAxis);
+    m_irradiationBars->setName(QString::fromUtf8("Irradiation"));
+    m_irradiationBars->setWidth(0.5);
+    m_irradiationBars->setPen(QPen(QColor(200, 110, 0)));
+    m_irradiationBars->setBrush(QColor(245, 160, 40));
+    m_chart->xAxis->setLabel(QString::fromUtf8("Jour du mois"));
+    m_chart->yAxis->setLabel(QString::fromUtf8("Irradiation (kWh/m²)"));
+    m_chart->legend->setVisible(true);
+    m_chart->axisRect()->insetLayout()->setInsetAlignment(0, Qt::AlignTop | Qt::AlignRight);
+    split->addWidget(m_table);
+    split->addWidget(m_chart);
+    split->setStretchFactor(0, 3);
+    split->setStretchFactor(1, 2);
+    column->addWidget(split, 1);
+    m_totals = new QLabel(this);
+    m_totals->setObjectName("monthTotals");
+    m_totals->setWordWrap(true);
+    column->addWidget(m_totals);
+    resize(1000, 680);
+    setMonth(month);
+}
+
+void MonthWindow::setMonth(year_month month)
+{
+    m_month = month;
+    setWindowTitle(QString::fromUtf8("Bilan du mois — %1").arg(monthTitle(month)));
+    {
+        const QSignalBlocker quiet(m_picker);
+        m_picker->setDate(QDate(int(month.year()), int(unsigned(month.month())), 1));
+    }
+    const MonthReport report = reportMonth(m_folder, month, zoneOffsets(m_zone, local_days(month / 1)));
+    m_days = report.days;
+    m_errors->setText(QString::fromStdString(report.errors).trimmed());
+    m_errors->setVisible(!m_errors->text().isEmpty());
+
+    using sunlight_text::percent;
+    using sunlight_text::clock;
+    using sunlight_text::kiloWattHours;
+    using sunlight_text::flagCounts;
+    const auto hours = [](double s) { return sunlight_text::duration(s); };
+    const QLocale locale;
+    const QString none;
+    m_table->setRowCount(int(m_days.size()));
+    QVector<double> keys, irradiation, clearSky;
+    for (std::size_t r = 0; r < m_days.size(); ++r) {
+        const record::DaySummary& day = m_days[r];
+        const record::SunlightFigures& f = day.figures;
+        const bool calibrated = f.calibrated > 0;
+        const QString cells[] = {
+            QDate(int(day.date.year()), int(unsigned(day.date.month())), int(unsigned(day.date.day()))).toString("dd/MM/yyyy"),
+            QString::fromStdString(day.site), locale.toString(qulonglong(day.runs)), percent(f.coverage()),
+            calibrated ? locale.toString(f.irradiation / 1000, 'f', 3) : none,
+            calibrated ? locale.toString(f.clearSkyIrradiation / 1000, 'f', 3) : none,
+            calibrated && f.ratio() ? locale.toString(*f.ratio(), 'f', 3) : none,
+            calibrated ? hours(f.sunshineSeconds) : none, hours(double(f.daylight.count())),
+            calibrated && f.sunshineFraction() ? percent(*f.sunshineFraction()) : none,
+            f.peak ? locale.toString(*f.peak, 'f', 0) : none, f.peak ? clock(f.peakTime) : none,
+            locale.toString(qulonglong(f.flags.impossible)), locale.toString(qulonglong(f.flags.rare)),
+            locale.toString(qulonglong(f.flags.saturated)), locale.toString(qulonglong(f.flags.stuck)),
+            f.readings ? locale.toString(f.meanMillivolts, 'f', 1) : none,
+            f.readings ? locale.toString(f.peakMillivolts) : none};
+        for (int c = 0; c < 18; ++c) {
+            auto* item = new QTableWidgetItem(cells[c]);
+            if (c != 1) item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            m_table->setItem(int(r), c, item);
+        }
+        keys.push_back(double(unsigned(day.date.day())));
+        irradiation.push_back(calibrated ? f.irradiation / 1000 : 0);
+        clearSky.push_back(calibrated ? f.clearSkyIrradiation / 1000 : 0);
+    }
+    m_table->resizeColumnsToContents();
+    m_clearSkyBars->setData(keys, clearSky, true);
+    m_irradiationBars->setData(keys, irradiation, true);
+    const double lastDay = double(unsigned((month / last).day()));
+    m_chart->xAxis->setRange(0.4, lastDay + 0.6);
+    double highest = 1;
+    for (const double v : clearSky) highest = std::max(highest, v);
+    for (const double v : irradiation) highest = std::max(highest, v);
+    m_chart->yAxis->setRange(0, highest * 1.1);
+    m_chart->replot(QCustomPlot::rpQueuedReplot);
+
+    const record::MonthTotals totals = record::monthTotals(m_days);
+    const record::SunlightFigures& f = totals.figures;
+    QString text = QString::fromUtf8(totals.days == 1 ? "%1 jour mesuré, %2 étalonné" : "%1 jours mesurés, %2 étalonnés")
+                       .arg(locale.toString(qulonglong(totals.days)), locale.toString(qulonglong(totals.calibratedDays)));
+    if (totals.calibratedDays > 0) {
+        text += QString::fromUtf8(" · irradiation %1 · ciel clair %2").arg(kiloWattHours(f.irradiation), kiloWattHours(f.clearSkyIrradiation));
+        if (f.ratio()) text += QString::fromUtf8(" · rapport %1").arg(locale.toString(*f.ratio(), 'f', 3));
+        text += QString::fromUtf8(" · ensoleillement %1").arg(hours(f.sunshineSeconds));
+        if (f.sunshineFraction()) text += QString::fromUtf8(" (%1)").arg(percent(*f.sunshineFraction()));
+        if (f.peak) {
+            const year_month_day peakDay{std::chrono::floor<std::chrono::days>(f.peakTime)};
+            text += QString::fromUtf8(" · pic %1 W/m² le %2 à %3")
+                        .arg(locale.toString(*f.peak, 'f', 0))
+                        .arg(unsigned(peakDay.day()))
+                        .arg(clock(f.peakTime));
+        }
+    }
+    text += QString::fromUtf8(" · couverture %1 · %2").arg(percent(f.coverage()), flagCounts(f.flags));
+    m_totals->setText(QString::fromUtf8("<b>Mois :</b> ") + text.toHtmlEscaped());
+}
+
+QString MonthWindow::exportCsv(const std::filesystem::path& path) const
+{
+    if (const int error = saveWholeFile(path, record::monthCsv(m_days)))
+        return QString::fromUtf8("Écriture impossible dans %1 : %2.")
+            .arg(shownPath(path), QString::fromStdString(frenchReason(error)));
+    return {};
+}
+
+void MonthWindow::chooseCsv()
+{
+    char name[32];
+    std::snprintf(name, sizeof name, "bilan-%04d-%02u.csv", int(m_month.year()), unsigned(m_month.month()));
+    const QString file = QFileDialog::getSaveFileName(this, QString::fromUtf8("CSV du mois"),
+                                                      shownPath(m_folder / name), QString::fromUtf8("CSV (*.csv)"));
+    if (file.isEmpty()) return;
+    const QString failure = exportCsv(chosenPath(file));
+    m_errors->setText(failure.isEmpty() ? QString::fromUtf8("CSV enregistré : %1").arg(file) : failure);
+    m_errors->setVisible(true);
+}

@@ -1,0 +1,162 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Velmorixon developers
+#include "ui/summary_panel.h"
+
+#include <QGridLayout>
+#include <QLabel>
+#include <QLocale>
+#include <QTime>
+#include <QVBoxLayout>
+#include <cmath>
+
+using namespace std::chrono;
+
+namespace sunlight_text {
+
+QString wattHours(double whPerM2)
+{
+    return QString::fromUtf8("%1 Wh/m²").arg(QLocale().toString(whPerM2, 'f', 0));
+}
+
+QString kiloWattHours(double whPerM2)
+{
+    return QString::fromUtf8("%1 kWh/m²").arg(QLocale().toString(whPerM2 / 1000, 'f', 3));
+}
+
+QString duration(double seconds)
+{
+    const long long minutesTotal = std::llround(seconds / 60);
+    return QString::fromUtf8("%1 h %2 min").arg(minutesTotal / 60).arg(minutesTotal % 60, 2, 10, QChar('0'));
+}
+
+QString percent(double share) { return QString::fromUtf8("%1 %").arg(QLocale().toString(100 * share, 'f', 1)); }
+
+QString flagCounts(const record::FlagCounts& flags)
+{
+    const QLocale locale;
+    return QString::fromUtf8("impossible %1 · rare %2 · saturé %3 · figé %4")
+        .arg(locale.toString(qulonglong(flags.impossible)), locale.toString(qulonglong(flags.rare)),
+             locale.toString(qulonglong(flags.saturated)), locale.toString(qulonglong(flags.stuck)));
+}
+
+QString clock(local_seconds local)
+{
+    const hh_mm_ss t{local - floor<days>(local)};
+    return QTime(int(t.hours().count()), int(t.minutes().count()), int(t.seconds().count())).toString("HH:mm:ss");
+}
+
+QString statusFigures(const record::SunlightFigures& figures)
+{
+    if (figures.calibrated == 0 || !figures.peak) return {};
+    return QString::fromUtf8("%1 · pic %2 W/m² à %3 · ensoleillement %4")
+        .arg(kiloWattHours(figures.irradiation), QLocale().toString(*figures.peak, 'f', 0), clock(figures.peakTime),
+             duration(figures.sunshineSeconds));
+}
+
+}  // namespace sunlight_text
+
+namespace {
+
+struct Row {
+    const char* name;
+    const char* label;
+};
+const Row kRows[] = {
+    {"irradiation", "Irradiation"},     {"irradiationKwh", ""},
+    {"clearSky", "Ciel clair"},         {"ratio", "Rapport au ciel clair"},
+    {"coverage", "Couverture"},         {"peak", "Pic"},
+    {"peakTime", "Heure du pic"},       {"sunshine", "Ensoleillement"},
+    {"dayLength", "Durée du jour"},     {"fraction", "Fraction d'ensoleillement"},
+    {"impossible", "« impossible »"},   {"rare", "« rare »"},
+    {"saturated", "« saturé »"},        {"stuck", "« figé »"},
+    {"excluded", "Mesures écartées"},   {"meanMv", "Moyenne"},
+    {"peakMv", "Maximum"},
+};
+
+}  // namespace
+
+SummaryPanel::SummaryPanel(QWidget* parent) : QWidget(parent)
+{
+    setObjectName("summary");
+    auto* column = new QVBoxLayout(this);
+    column->setContentsMargins(6, 4, 6, 4);
+    m_note = new QLabel(this);
+    m_note->setObjectName("summaryNote");
+    m_note->setWordWrap(true);
+    column->addWidget(m_note);
+    m_grid = new QGridLayout;
+    m_grid->setHorizontalSpacing(10);
+    m_grid->setVerticalSpacing(2);
+    column->addLayout(m_grid);
+    column->addStretch(1);
+    auto* dayHeader = new QLabel(QString::fromUtf8("<b>Journée</b>"), this);
+    auto* rangeHeader = new QLabel(QString::fromUtf8("<b>Plage</b>"), this);
+    m_grid->addWidget(dayHeader, 0, 1, Qt::AlignRight);
+    m_grid->addWidget(rangeHeader, 0, 2, Qt::AlignRight);
+    int row = 1;
+    for (const Row& r : kRows) {
+        m_rows[r.name] = row;
+        m_grid->addWidget(new QLabel(QString::fromUtf8(r.label), this), row, 0);
+        for (int c = 1; c <= 2; ++c) {
+            auto* value = new QLabel(this);
+            value->setObjectName(QString::fromUtf8("%1.%2").arg(c == 1 ? "day" : "range", r.name));
+            value->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            value->setTextInteractionFlags(Qt::TextSelectableByMouse);
+            m_grid->addWidget(value, row, c);
+        }
+        ++row;
+    }
+}
+
+QString SummaryPanel::value(const std::string& column, const std::string& row) const
+{
+    const auto found = m_rows.find(row);
+    if (found == m_rows.end()) return {};
+    const auto* item = m_grid->itemAtPosition(found->second, column == "day" ? 1 : 2);
+    return item ? static_cast<QLabel*>(item->widget())->text() : QString();
+}
+
+void SummaryPanel::setFigures(const record::SunlightFigures& day, const record::SunlightFigures& range)
+{
+    fill(1, day);
+    fill(2, range);
+    const QLocale locale;
+    const std::size_t without = day.readings - day.calibrated;
+    if (day.readings == 0)
+        m_note->setText(QString::fromUtf8("Aucune mesure."));
+    else if (day.calibrated == 0)
+        m_note->setText(QString::fromUtf8("Aucun étalonnage en vigueur : les mesures restent en mV (« Capteur… »)."));
+    else if (without > 0)
+        m_note->setText(QString::fromUtf8("%1 mesures sans étalonnage en vigueur restent en mV.")
+                            .arg(locale.toString(qulonglong(without))));
+    else
+        m_note->setText(QString::fromUtf8("Mesures étalonnées en W/m²."));
+}
+
+void SummaryPanel::fill(int column, const record::SunlightFigures& f)
+{
+    using namespace sunlight_text;
+    const QLocale locale;
+    const QString none = QString::fromUtf8("—");
+    const bool calibrated = f.calibrated > 0;
+    auto set = [&](const char* row, const QString& text) {
+        static_cast<QLabel*>(m_grid->itemAtPosition(m_rows.at(row), column)->widget())->setText(text);
+    };
+    set("irradiation", calibrated ? wattHours(f.irradiation) : none);
+    set("irradiationKwh", calibrated ? kiloWattHours(f.irradiation) : none);
+    set("clearSky", calibrated ? kiloWattHours(f.clearSkyIrradiation) : none);
+    set("ratio", calibrated && f.ratio() ? locale.toString(*f.ratio(), 'f', 3) : none);
+    set("coverage", percent(f.coverage()));
+    set("peak", f.peak ? QString::fromUtf8("%1 W/m²").arg(locale.toString(*f.peak, 'f', 0)) : none);
+    set("peakTime", f.peak ? clock(f.peakTime) : none);
+    set("sunshine", calibrated ? sunlight_text::duration(f.sunshineSeconds) : none);
+    set("dayLength", sunlight_text::duration(double(f.daylight.count())));
+    set("fraction", calibrated && f.sunshineFraction() ? percent(*f.sunshineFraction()) : none);
+    set("impossible", locale.toString(qulonglong(f.flags.impossible)));
+    set("rare", locale.toString(qulonglong(f.flags.rare)));
+    set("saturated", locale.toString(qulonglong(f.flags.saturated)));
+    set("stuck", locale.toString(qulonglong(f.flags.stuck)));
+    set("excluded", locale.toString(qulonglong(f.excluded)));
+    set("meanMv", f.readings ? QString::fromUtf8("%1 mV").arg(locale.toString(f.meanMillivolts, 'f', 1)) : none);
+    set("peakMv", f.readings ? QString::fromUtf8("%1 mV").arg(locale.toString(f.peakMillivolts)) : none);
+}

@@ -1,0 +1,93 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Velmorixon developers
+// velmorixon --bilan: its command line, and a small data folder read back as the month's table.
+#include "platform/month_report.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <regex>
+
+#include "acquisition/measurement_file.h"
+#include "acquisition/run_companion.h"
+#include "platform/command_line.h"
+#include "support/temp_dir.h"
+
+using namespace std::chrono;
+
+namespace {
+
+struct BilanRow { std::string name; std::vector<std::string> arguments; std::string answer; };
+void PrintTo(const BilanRow& row, std::ostream* os) { *os << row.name; }
+class BilanCommandLine : public testing::TestWithParam<BilanRow> {};
+
+// The answer: "folder month" when accepted, else standard error's first line.
+TEST_P(BilanCommandLine, NamesAFolderAndAMonthOrIsRefusedInFrench)
+{
+    std::vector<std::string> arguments{"velmorixon"};
+    arguments.insert(arguments.end(), GetParam().arguments.begin(), GetParam().arguments.end());
+    const CommandLine cl = parseCommandLine(arguments, "1.0.0");
+    if (cl.exit) {
+        EXPECT_EQ(cl.exit->code, 2);
+        EXPECT_EQ(cl.exit->standardError.substr(0, cl.exit->standardError.find('\n')), GetParam().answer);
+    } else {
+        ASSERT_TRUE(cl.bilan);
+        const auto m = cl.bilan->month;
+        EXPECT_EQ(cl.bilan->folder + " " + (m ? std::to_string(int(m->year()) * 100 + unsigned(m->month())) : "-"),
+                  GetParam().answer);
+    }
+}
+INSTANTIATE_TEST_SUITE_P(Bilan, BilanCommandLine, testing::Values(
+    BilanRow{"DefaultsToTheDataFolderAndThisMonth", {"--bilan"}, " -"},
+    BilanRow{"TakesAFolderAndAMonth", {"--bilan", "/data", "--mois", "2026-06"}, "/data 202606"},
+    BilanRow{"RefusesAThirteenthMonth", {"--bilan", "--mois", "2026-13"},
+             "velmorixon : mois « 2026-13 » illisible : attendu AAAA-MM, par exemple 2026-06"},
+    BilanRow{"RefusesAMonthWithoutTheBilan", {"--mois", "2026-06"}, "velmorixon : « --mois » va avec « --bilan »"},
+    BilanRow{"RefusesTheDayViewBeside", {"--bilan", "--journal"}, "velmorixon : « --bilan » ne va pas avec « --journal »"}),
+    [](const auto& info) { return info.param.name; });
+
+/// A run from 12:00 local every minute for an hour at Chelles, 300 and 302 mV in turn.
+void writeRun(const std::filesystem::path& file, year_month_day date)
+{
+    std::ofstream lines(file, std::ios::binary);
+    for (int i = 0; i <= 60; ++i) lines << acquisition::dataLine(i + 2, 300 + 2 * (i % 2), hh_mm_ss<seconds>{12h + i * 1min});
+    const acquisition::RunEvent start{acquisition::RunEvent::Kind::Start, local_days{date} + 12h, 2h, 2, "Chelles", 0, 0, 60, "", ""};
+    std::ofstream(acquisition::companionPath(file), std::ios::binary)
+        << acquisition::companionHeader() << acquisition::companionLine(start);
+}
+
+TEST(MonthReport, ReadsEachDayWithAFileUnderTheCalibrationInForce)
+{
+    TempDir dir;
+    writeRun(dir.path() / "data06-02-2026.val", 2026y / June / 2);
+    writeRun(dir.path() / "data06-21-2026.val.1", 2026y / June / 21);
+    writeRun(dir.path() / "data07-01-2026.val", 2026y / July / 1);
+    // From 20 June, 1 mV per W/m²; a row that does not read is said and left out.
+    const record::CalibrationRow row{local_days{2026y / June / 20}, 2h, "essai", 1, 0.0, {}};
+    ASSERT_EQ(addCalibrationRow(dir.path(), row), 0);
+    std::ofstream(dir.path() / kCalibrationFileName, std::ios::app) << "2026-06-25;x;1;0;;\r\n";
+
+    const MonthReport report = reportMonth(dir.path(), 2026y / June, {});
+    EXPECT_EQ(report.status, 0);
+    EXPECT_EQ(report.errors, "velmorixon : " + (dir.path() / kCalibrationFileName).string() +
+                                 ", ligne 3 : date « 2026-06-25 » illisible (attendu AAAA-MM-JJTHH:MM:SS+HH:MM) ; "
+                                 "ligne ignorée.\n");
+    ASSERT_EQ(report.days.size(), 2u);
+    // Before the calibration the irradiance columns are empty; from it, 301 W/m² for an hour,
+    // no sunshine with the sun near 60°, the peak at 12:01, no flag.
+    EXPECT_TRUE(std::regex_match(record::monthCsvLine(report.days[0]),
+                                 std::regex("2026-06-02;Chelles;1;[0-9]+,[0-9];;;;;1[56],[0-9]{2};;;;0;0;0;0\r\n")));
+    EXPECT_TRUE(std::regex_match(record::monthCsvLine(report.days[1]),
+                                 std::regex("2026-06-21;Chelles;1;[0-9]+,[0-9];0,301;0,[0-9]{3};0,[0-9]{3};0,00;"
+                                            "16,[0-9]{2};0,000;302,0;12:01:00;0;0;0;0\r\n")));
+}
+
+TEST(MonthReport, SaysInFrenchThatAFolderDoesNotRead)
+{
+    const MonthReport report = reportMonth("/nonexistent/velmorixon", 2026y / June, {});
+    EXPECT_EQ(report.status, 1);
+    EXPECT_EQ(report.errors, "velmorixon : le dossier « /nonexistent/velmorixon » ne se lit pas : "
+                             "Aucun fichier ou dossier de ce type.\n");
+}
+
+}  // namespace

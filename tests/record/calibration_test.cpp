@@ -1,0 +1,69 @@
+// capteur.csv: its rows read, a malformed row named in French and ignored, the row in force at
+// the instant of a change, and a row added without touching the history.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "record/calibration.h"
+
+using namespace std::chrono;
+using namespace record;
+
+namespace {
+
+// By hand: a byte-order mark, empty coefficients, two malformed rows, a change of sensor on
+// 15 June at 08:00 UTC, no last CR LF.
+const std::string kFile =
+    "\xEF\xBB\xBF" "depuis;capteur;sensibilite_mV_par_W_m2;decalage_mV;A;B\r\n"
+    "2026-06-01T00:00:00+02:00;SP-110 x10;2,5;nuit;;\r\n"
+    "2026-06-01T12:00:00+02:00;SP-110 x10;deux;3;0,73;0,06\r\n"
+    "2026-06-15T10:00:00Z;;;;;\r\n"
+    "2026-06-15T10:00:00+02:00;CMP3;0,0153;-1,5;0,5;-0,05";
+
+TEST(CalibrationFile, ReadsItsRowsAndNamesEachMalformedRowByFileAndLine)
+{
+    const CalibrationHistory history = parseCalibration(kFile, "/o/capteur.csv");
+    ASSERT_EQ(history.rows.size(), 2u);
+    const CalibrationRow& first = history.rows[0];
+    EXPECT_EQ(first.sensor, "SP-110 x10");
+    EXPECT_EQ(first.sensitivity, 2.5);
+    EXPECT_FALSE(first.offset);  // « nuit »
+    EXPECT_EQ(first.coefficients.a, 0.73);  // the defaults for empty fields
+    EXPECT_EQ(first.coefficients.b, 0.06);
+    EXPECT_EQ(history.rows[1].offset, -1.5);
+    EXPECT_EQ(history.rows[1].coefficients.b, -0.05);
+    EXPECT_EQ(history.problems, (std::vector<std::string>{
+        "/o/capteur.csv, ligne 3 : sensibilité « deux » illisible ou non positive ; ligne ignorée.",
+        "/o/capteur.csv, ligne 4 : date « 2026-06-15T10:00:00Z » illisible (attendu "
+        "AAAA-MM-JJTHH:MM:SS+HH:MM) ; ligne ignorée."}));
+}
+
+struct InForceRow { std::string name; sys_seconds at; const char* sensor; };
+void PrintTo(const InForceRow& row, std::ostream* os) { *os << row.name; }
+class RowInForce : public testing::TestWithParam<InForceRow> {};
+
+TEST_P(RowInForce, IsTheLastOneApplyingFromThatInstantOrEarlier)
+{
+    const CalibrationHistory history = parseCalibration(kFile, "capteur.csv");
+    const CalibrationRow* row = rowInForce(history.rows, GetParam().at);
+    EXPECT_EQ(row ? row->sensor : "none", GetParam().sensor);
+}
+INSTANTIATE_TEST_SUITE_P(Calibration, RowInForce, testing::Values(
+    InForceRow{"NoneBeforeTheFirstRow", sys_days{2026y / May / 31} + 21h + 59min + 59s, "none"},
+    InForceRow{"TheFirstFromItsInstant", sys_days{2026y / May / 31} + 22h, "SP-110 x10"},
+    InForceRow{"TheOldOneASecondBeforeTheChange", sys_days{2026y / June / 15} + 7h + 59min + 59s, "SP-110 x10"},
+    InForceRow{"TheNewOneAtTheInstantOfTheChange", sys_days{2026y / June / 15} + 8h, "CMP3"}),
+    [](const auto& info) { return info.param.name; });
+
+TEST(CalibrationFile, GetsARowAddedAfterItsBytesWhichStayAsTheyWere)
+{
+    CalibrationRow row{local_days{2026y / July / 1} + 6h, 2h, "SP-110; neuf", 0.25, {}, {0.5, -0.05}};
+    const std::string line = "2026-07-01T06:00:00+02:00;SP-110, neuf;0,25;nuit;0,5;-0,05\r\n";
+    EXPECT_EQ(withRowAdded("", row), calibrationHeader() + line);
+    EXPECT_EQ(withRowAdded(kFile, row), kFile + "\r\n" + line);
+    const CalibrationHistory back = parseCalibration(withRowAdded(kFile, row), "capteur.csv");
+    ASSERT_EQ(back.rows.size(), 3u);
+    EXPECT_EQ(calibrationLine(back.rows[2]), line);
+}
+
+}  // namespace

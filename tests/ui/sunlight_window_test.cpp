@@ -1,0 +1,123 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Velmorixon developers
+// The day view in sunlight terms on real files: a calibrated day in W/m² and its résumé,
+// « Capteur… » adding a row, « Bilan du mois » listing a folder's days and opening one.
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTableWidget>
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "platform/month_report.h"
+#include "support/temp_dir.h"
+#include "ui/journal_window.h"
+#include "ui/month_window.h"
+#include "ui/sensor_dialog.h"
+#include "ui/summary_panel.h"
+
+namespace {
+
+using namespace std::chrono;
+using std::filesystem::path;
+
+void write(const path& file, const std::string& bytes) { std::ofstream(file, std::ios::binary) << bytes; }
+std::string read(const path& file)
+{
+    std::ostringstream out;
+    out << std::ifstream(file, std::ios::binary).rdbuf();
+    return out.str();
+}
+
+// Every minute from 10:00 to 14:00 local, 1000 mV and 1002 mV in turn (never the same value
+// twice, so never « figé »).
+std::string fourHours()
+{
+    std::string out;
+    for (int i = 0; i <= 240; ++i) {
+        char line[40];
+        std::snprintf(line, sizeof line, " %d, %d,%02d:%02d:00\r\n", i + 2, i % 2 ? 1002 : 1000, 10 + i / 60, i % 60);
+        out += line;
+    }
+    return out;
+}
+
+const std::string kHeader = "depuis;capteur;sensibilite_mV_par_W_m2;decalage_mV;A;B\r\n";
+
+class SunlightWindow : public ::testing::Test {
+protected:
+    SunlightWindow() { std::filesystem::create_directory(folder); }
+    std::unique_ptr<JournalWindow> open(const path& file)
+    {
+        JournalSetup setup;
+        setup.file = file;
+        setup.zone = QTimeZone("Europe/Paris");
+        setup.today = local_days{2026y / June / 21};
+        setup.now = [] { return sys_days{2026y / June / 22} + 8h; };
+        return std::make_unique<JournalWindow>(setup);
+    }
+    TempDir dir;
+    path folder = dir.path() / "velmorixon";
+};
+
+TEST_F(SunlightWindow, ACalibratedAfternoonIsInWattsPerSquareMetreAndTheMorningStaysInMillivolts)
+{
+    write(folder / "data06-21-2026.val", fourHours());
+    // From noon on: 2 mV per W/m², no offset, so 1000 and 1002 mV are 500 and 501 W/m².
+    write(folder / "capteur.csv", kHeader + "2026-06-21T12:00:00+02:00;essai;2;0;0,73;0,06\r\n");
+    auto view = open(folder / "data06-21-2026.val");
+
+    EXPECT_EQ(view->findChild<QComboBox*>("unit")->currentText(), QString::fromUtf8("W/m²"));
+    // 12:00 to 14:00: 120 one-minute trapezoids of 500,5 W/m² on average, 1001 Wh/m².
+    const QLocale locale;
+    EXPECT_EQ(view->summary().value("day", "irradiation"), locale.toString(1001.0, 'f', 0) + QString::fromUtf8(" Wh/m²"));
+    EXPECT_EQ(view->summary().value("day", "irradiationKwh"), QString::fromUtf8("1,001 kWh/m²"));
+    EXPECT_EQ(view->summary().value("day", "peak"), QString::fromUtf8("501 W/m²"));
+    EXPECT_EQ(view->summary().value("day", "stuck"), "0");
+    EXPECT_EQ(view->summary().value("day", "excluded"), "0");
+    // 10:00 to 11:59: 120 readings without a row in force.
+    EXPECT_TRUE(view->findChild<QLabel*>("journalMessage")->text().contains(
+        QString::fromUtf8("120 mesures sans étalonnage en vigueur restent en mV")));
+}
+
+TEST_F(SunlightWindow, TheSensorDialogNamesAMalformedRowRefusesAMalformedEntryAndAddsExactlyOneRow)
+{
+    const std::string before = kHeader + "2026-06-01T00:00:00+02:00;ancien;3,1;nuit;0,73;0,06\r\n" + "hier;cassé\r\n";
+    write(folder / "capteur.csv", before);
+    SensorDialog dialog(folder, QTimeZone("Europe/Paris"), [] { return sys_days{2026y / June / 22} + 8h; });
+    const QString problems = dialog.findChild<QLabel*>("historyProblems")->text();
+    EXPECT_TRUE(problems.contains("capteur.csv") && problems.contains("ligne 3")) << problems.toStdString();
+    EXPECT_EQ(dialog.findChild<QTableWidget*>("history")->rowCount(), 1);
+
+    dialog.findChild<QLineEdit*>("sensorName")->setText("SP-110");
+    dialog.findChild<QLineEdit*>("sensitivity")->setText("deux");
+    EXPECT_TRUE(dialog.addRow().startsWith(QString::fromUtf8("Sensibilité illisible : « deux »")));
+    dialog.findChild<QLineEdit*>("sensitivity")->setText("-1");
+    EXPECT_FALSE(dialog.addRow().isEmpty());
+    EXPECT_EQ(read(folder / "capteur.csv"), before);
+
+    dialog.findChild<QLineEdit*>("sensitivity")->setText("0,2");
+    EXPECT_EQ(dialog.addRow(), QString());
+    EXPECT_EQ(read(folder / "capteur.csv"), before + "2026-06-22T10:00:00+02:00;SP-110;0,2;nuit;0,73;0,06\r\n");
+    EXPECT_EQ(dialog.findChild<QTableWidget*>("history")->rowCount(), 2);
+}
+
+TEST_F(SunlightWindow, TheMonthListsTheFoldersDaysOfThatMonthAndADoubleClickOpensTheDay)
+{
+    for (const char* name : {"data06-03-2026.val", "data06-21-2026.val.1", "data07-01-2026.val"})
+        write(folder / name, fourHours());
+    auto view = open(folder / "data07-01-2026.val");
+    MonthWindow* month = view->showMonth();
+    month->setMonth(2026y / June);
+    QTableWidget* table = month->table();
+    ASSERT_EQ(table->rowCount(), 2);
+    EXPECT_EQ(table->item(0, 0)->text(), "03/06/2026");
+    EXPECT_EQ(table->item(1, 0)->text(), "21/06/2026");
+    emit table->cellDoubleClicked(1, 0);
+    EXPECT_EQ(view->windowTitle(), QString::fromUtf8("Journal des mesures — 21 juin 2026"));
+    EXPECT_EQ(view->record().runs().size(), 1u);
+}
+
+}  // namespace
