@@ -122,11 +122,8 @@ DayRecord::Change DayRecord::refresh(std::uintmax_t budget)
     if (listing) noteProblem(folder, listing.value());
     // A file given by a name that is not a day's (no date in it) is its own only run.
     std::vector<record::RunFile> files = record::dayRuns(m_dayFile, entries);
-    if (!m_dateFromName) {
-        files.clear();
-        std::error_code missing;
-        if (std::filesystem::exists(m_dayFile, missing)) files.push_back({m_dayFile, 0});
-    }
+    // Its own reason when it cannot be read (missing, a loop of links, ...) is said below.
+    if (!m_dateFromName) files.assign(1, {m_dayFile, 0});
     if (files.empty()) noteProblem(m_dayFile, ENOENT);
 
     std::vector<std::unique_ptr<DayRun>> kept;

@@ -3,6 +3,9 @@
 // The program as a user starts it from a terminal: what it prints and its exit status when it
 // cannot or need not open its window.
 #include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/inotify.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -10,6 +13,8 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <fstream>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -28,7 +33,7 @@ struct Outcome {
 /// Runs the built program with `arguments`, in this process's environment less the variables
 /// named in `unset` and with `set` ("NAME=value") added.
 Outcome run(const std::vector<std::string>& arguments, const std::vector<std::string>& unset,
-            const std::vector<std::string>& set = {})
+            const std::vector<std::string>& set = {}, const std::function<void(pid_t)>& whileRunning = {})
 {
     std::vector<std::string> environment;
     for (char** entry = environ; *entry != nullptr; ++entry) {
@@ -72,6 +77,7 @@ Outcome run(const std::vector<std::string>& arguments, const std::vector<std::st
         ADD_FAILURE() << "cannot start " << argv[0] << ": " << std::strerror(spawned);
         return outcome;
     }
+    if (whileRunning) whileRunning(child);
     int status = 0;
     while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
     }
@@ -108,6 +114,37 @@ TEST(AWrongArgument, IsNamedAsTypedWithTheUsageAndStatusTwoBeforeAnyDisplayIsNee
     EXPECT_EQ(outcome.standardError.substr(0, outcome.standardError.find('\n')),
               "velmorixon : option inconnue « --x »");
     EXPECT_NE(outcome.standardError.find("Utilisation : velmorixon"), std::string::npos);
+}
+
+TEST(TheDayView, OpensTheFileGivenOnTheCommandLineByItsBytesNotTheirUtf8Reading)
+{
+    // The same day's file in a folder named in Latin-1 and in the one its UTF-8 reading names.
+    TempDir dir;
+    const std::filesystem::path given = dir.path() / "\xe9t\xe9", misread = dir.path() / "\uFFFDt\uFFFD";
+    const int events = ::inotify_init1(IN_CLOEXEC);
+    std::vector<int> watches;
+    for (const auto& folder : {given, misread}) {
+        std::filesystem::create_directory(folder);
+        std::ofstream(folder / "data06-21-2026.val", std::ios::binary) << " 2, 100,10:00:00\r\n";
+        watches.push_back(::inotify_add_watch(events, folder.c_str(), IN_OPEN));
+    }
+    int openedIn = -1;
+    run({"--journal", (given / "data06-21-2026.val").string()}, {}, {"QT_QPA_PLATFORM=offscreen", "HOME=" + dir.path().string()},
+        [&](pid_t child) {
+            alignas(inotify_event) char buffer[4096];
+            pollfd ready{events, POLLIN, 0};
+            while (openedIn < 0 && ::poll(&ready, 1, 30'000) > 0) {
+                const ssize_t got = ::read(events, buffer, sizeof buffer);
+                for (ssize_t at = 0; at < got;) {
+                    const auto* event = reinterpret_cast<const inotify_event*>(buffer + at);
+                    if (event->len > 0 && std::string(event->name) == "data06-21-2026.val") openedIn = event->wd;
+                    at += ssize_t(sizeof(inotify_event) + event->len);
+                }
+            }
+            ::kill(child, SIGTERM);
+        });
+    ::close(events);
+    EXPECT_EQ(openedIn, watches[0]);
 }
 
 }  // namespace

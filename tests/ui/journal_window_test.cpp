@@ -328,6 +328,9 @@ INSTANTIATE_TEST_SUITE_P(
                       "%1 ne contient aucune ligne de mesure lisible."},
         UnreadableRow{"OfNuls", [](const path& f) { append(f / "data06-22-2026.val", std::string(100000, '\0')); return f / "data06-22-2026.val"; },
                       "%1 ne contient aucune ligne de mesure lisible."},
+        UnreadableRow{"ALoopOfLinksWithoutADate", [](const path& f) { std::filesystem::create_symlink("boucle", f / "boucle"); return f / "boucle"; },
+                      "Lecture impossible de %1 : Boucle de liens symboliques (trop de niveaux de liens). Le journal le relira dès qu'il le pourra.\n"
+                      "Le nom de boucle ne donne pas de date : les mesures sont placées au 21/06/2026."},
         UnreadableRow{"APipe", [](const path& f) { ::mkfifo((f / "data06-22-2026.val").c_str(), 0600); return f / "data06-22-2026.val"; },
                       "%1 n'est pas un fichier ordinaire (un tube, un périphérique) : le journal ne le lit pas."}),
     [](const auto& info) { return std::string(info.param.name); });
