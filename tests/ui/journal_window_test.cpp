@@ -159,6 +159,7 @@ struct RangeRow {
     const char* name;
     std::string lastLines;
     seconds end;  ///< after 00:00 local of the file's day
+    const char* label;  ///< the run's times as its label gives them
 };
 
 class JournalDefaultRange : public JournalTest, public ::testing::WithParamInterface<RangeRow> {};
@@ -168,12 +169,13 @@ TEST_P(JournalDefaultRange, IsTheFilesLocalDayOrOnToARunsLastLine)
     append(dayFile, GetParam().lastLines);
     auto view = open(dayFile);
     EXPECT_EQ(view->visibleRange(), std::pair(kMidnight, kMidnight + GetParam().end));
+    EXPECT_TRUE(view->runLabel(1).startsWith(QString::fromUtf8(GetParam().label))) << view->runLabel(1).toStdString();
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Days, JournalDefaultRange,
-    ::testing::Values(RangeRow{"WithALineAtMidnightNextDay", lines(52, 3, 23h + 59min + 58s, 9), 24h},
-                      RangeRow{"WithARunPastMidnight", lines(52, 2, 23h + 59min + 59s, 9, 30min + 1s), 24h + 30min}),
+    ::testing::Values(RangeRow{"WithALineAtMidnightNextDay", lines(52, 3, 23h + 59min + 58s, 9), 24h, "Série 2 : 14:00:00 – 00:00:00 (+1 j), "},
+                      RangeRow{"WithARunPastMidnight", lines(52, 2, 23h + 59min + 59s, 9, 30min + 1s), 24h + 30min, "Série 2 : 14:00:00 – 00:30:00 (+1 j), "}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(JournalTest, FiguresOfTheVisibleRangeFollowZoomAndHiddenRuns)
@@ -283,7 +285,7 @@ TEST_F(JournalTest, AnExportNeverReplacesARecordAndKeepsAReplacedFilesModeAndLin
     auto view = open(dayFile);
     std::filesystem::create_symlink(dayFile, dir.path() / "lien.csv");
     for (const path& record : {dayFile, folder / "data06-21-2026.val.1", companion, dir.path() / "lien.csv",
-                               dir.path() / "data12-07-2026.val"}) {
+                               dir.path() / "data12-07-2026.val", dir.path() / "data12-07-2026.run.3"}) {
         const std::string before = TempDir::read(record);
         EXPECT_TRUE(view->exportCsv(record, true).contains("est un fichier de mesures")) << record;
         EXPECT_EQ(TempDir::read(record), before) << record;
