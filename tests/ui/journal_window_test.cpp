@@ -257,6 +257,8 @@ TEST_F(JournalTest, FitsA1024By768ScreenAndElidesRunLabelsAtItsSmallestSize)
         EXPECT_LE(box->fontMetrics().horizontalAdvance(box->text()) + 20, box->width()) << name;
         EXPECT_TRUE(box->text() == box->toolTip() || box->text().endsWith(QString::fromUtf8("…"))) << name;
     }
+    const auto* figures = view->findChild<QLabel*>("figures");
+    EXPECT_LE(figures->fontMetrics().horizontalAdvance(figures->text()), figures->contentsRect().width()) << figures->toolTip().toStdString();
 }
 
 TEST_F(JournalTest, ExportsTheDayOrTheRangeAsCsvAndTheChartWithItsTitle)
