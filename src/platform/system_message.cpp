@@ -30,7 +30,7 @@ std::string frenchReason(int errnoValue)
     case ETIMEDOUT: return "Connexion terminée par expiration du délai d'attente";
     case EAGAIN: return "Ressource temporairement non disponible";
     case ENOMEM: return "Impossible d'allouer de la mémoire";
-    case ELOOP: return "Trop de niveaux de liens symboliques";
+    case ELOOP: return "Boucle de liens symboliques (trop de niveaux de liens)";
     default: break;
     }
     return std::strerror(errnoValue);

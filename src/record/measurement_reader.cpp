@@ -61,6 +61,35 @@ std::string plainDayName(std::string_view name)
     return plain;
 }
 
+/// The line as the instrument writes it, read byte by byte without a call: " N, mV,HH:MM:SS"
+/// with a number of at most 18 digits and millivolts of at most 4 digits. False when the line
+/// is anything else, which parseDataLine then judges: both read a line alike.
+bool readWrittenLine(std::string_view line, Reading& reading)
+{
+    const char* p = line.data();
+    const char* const end = p + line.size();
+    const auto digit = [](char c) { return unsigned(c - '0') < 10u; };
+    if (end - p < 14 || *p++ != ' ' || !digit(*p)) return false;
+    std::int64_t number = 0;
+    const char* const numberEnd = std::min(end, p + 18);
+    while (p != numberEnd && digit(*p)) number = number * 10 + (*p++ - '0');
+    if (p == end || *p++ != ',' || p == end || *p++ != ' ' || p == end || !digit(*p)) return false;
+    int millivolts = 0;
+    const char* const millivoltsEnd = std::min(end, p + 4);
+    while (p != millivoltsEnd && digit(*p)) millivolts = millivolts * 10 + (*p++ - '0');
+    if (p == end || *p++ != ',' || end - p != 8 || millivolts > kLargestReading) return false;
+    if (!digit(p[0]) || !digit(p[1]) || p[2] != ':' || !digit(p[3]) || !digit(p[4]) || p[5] != ':' ||
+        !digit(p[6]) || !digit(p[7]))
+        return false;
+    const int h = (p[0] - '0') * 10 + (p[1] - '0'), m = (p[3] - '0') * 10 + (p[4] - '0'),
+              s = (p[6] - '0') * 10 + (p[7] - '0');
+    if (h > 23 || m > 59 || s > 59) return false;
+    reading.number = number;
+    reading.millivolts = millivolts;
+    reading.timeOfDay = seconds{h * 3600 + m * 60 + s};
+    return true;
+}
+
 }  // namespace
 
 std::optional<Reading> parseDataLine(std::string_view line)
@@ -127,7 +156,10 @@ void MeasurementReader::takeLine(std::string_view line, std::vector<Reading>& ou
                                  std::size_t& added)
 {
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    if (auto reading = parseDataLine(line)) {
+    if (Reading written; readWrittenLine(line, written)) {
+        out.push_back(written);
+        ++added;
+    } else if (auto reading = parseDataLine(line)) {
         out.push_back(*reading);
         ++added;
     } else {

@@ -32,14 +32,14 @@ void RunTrace::setCompanion(std::vector<acquisition::RunEvent> companion)
     m_placer.setCompanion(std::move(companion));
 }
 
-RunEnd runEnd(std::span<const acquisition::RunEvent> events, bool keptAside,
+RunEnd runEnd(std::span<const acquisition::RunEvent> events, bool keptAside, bool today,
               std::chrono::sys_seconds lastWritten, std::chrono::sys_seconds now)
 {
     using acquisition::RunEvent;
     if (!events.empty() && events.back().kind == RunEvent::Kind::Stop) return RunEnd::Stopped;
     if (!events.empty() && events.back().kind == RunEvent::Kind::Quit) return RunEnd::Quit;
     const std::chrono::seconds period{events.empty() ? 60 : std::max(1, events.back().periodSeconds)};
-    if (keptAside || now - lastWritten > 3 * period + std::chrono::seconds{2})
+    if (keptAside || !today || now - lastWritten > 3 * period + std::chrono::seconds{2})
         return RunEnd::Interrupted;
     return RunEnd::Running;
 }

@@ -67,10 +67,11 @@ enum class RunEnd {
 };
 
 /// The end of a run from its companion's rows (in file order) and the last time its file was
-/// written: without an end row, a run is running while `now - lastWritten` stays within three
-/// periods (of its last row; 60 s without a companion) and two seconds of slack; a run kept
-/// aside (`keptAside`: renamed to ".N" by the next run) is never running.
-RunEnd runEnd(std::span<const acquisition::RunEvent> events, bool keptAside,
+/// written: without an end row, a run is running while its day is today (`today`: the file's
+/// day or its last reading's is the present local day) and `now - lastWritten` stays within
+/// three periods (of its last row; 60 s without a companion) and two seconds of slack; a run
+/// kept aside (`keptAside`: renamed to ".N" by the next run) is never running.
+RunEnd runEnd(std::span<const acquisition::RunEvent> events, bool keptAside, bool today,
               std::chrono::sys_seconds lastWritten, std::chrono::sys_seconds now);
 
 /// Count, minimum, maximum and mean of the millivolts in a range. With count 0 the other

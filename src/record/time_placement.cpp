@@ -1,6 +1,7 @@
 #include "record/time_placement.h"
 
 #include <algorithm>
+#include <climits>
 #include <iterator>
 #include <utility>
 
@@ -30,22 +31,72 @@ constexpr minutes kClockSetBack{5};
 
 TimePlacer::TimePlacer(local_days fileDate, UtcOffsetAt zone, std::vector<acquisition::RunEvent> companion,
                        std::optional<sys_seconds> notBefore)
-    : m_fileDate(fileDate), m_zone(std::move(zone)), m_companion(std::move(companion)),
-      m_notBefore(notBefore)
+    : m_fileDate(fileDate), m_zone(std::move(zone)), m_notBefore(notBefore)
 {
+    setCompanion(std::move(companion));
 }
 
 void TimePlacer::setCompanion(std::vector<acquisition::RunEvent> companion)
 {
     m_companion = std::move(companion);
+    m_rowsInOrder = std::is_sorted(m_companion.begin(), m_companion.end(),
+                                   [](const acquisition::RunEvent& a, const acquisition::RunEvent& b) {
+                                       return a.nextNumber < b.nextNumber;
+                                   });
+    m_span = {};
+}
+
+const TimePlacer::CompanionSpan& TimePlacer::companionSpan(std::int64_t number)
+{
+    if (number >= m_span.from && number < m_span.to) return m_span;
+    m_span = {number, number + 1, companionOffset(number)};
+    if (m_rowsInOrder) {
+        // The last row at or before `number` covers it up to the next row's number.
+        const auto next = std::upper_bound(m_companion.begin(), m_companion.end(), number,
+                                           [](std::int64_t n, const acquisition::RunEvent& row) { return n < row.nextNumber; });
+        m_span.from = next == m_companion.begin() ? INT64_MIN : std::prev(next)->nextNumber;
+        m_span.to = next == m_companion.end() ? INT64_MAX : next->nextNumber;
+    }
+    return m_span;
+}
+
+std::optional<PlacedTime> TimePlacer::placeWithinLastDay(const Reading& reading)
+{
+    // Later on the same local day as the last reading, less than a day minus a clock set back
+    // ahead of it (so never a set-back clock), on the offset the last one was placed on.
+    if (reading.timeOfDay < m_day.shown || reading.timeOfDay - m_day.shown >= days{1} - kClockSetBack)
+        return std::nullopt;
+    const CompanionSpan& span = companionSpan(reading.number);
+    if (span.offset) {
+        if (*span.offset != m_day.offset) return std::nullopt;
+    } else {
+        // The zone is asked once a day: the same offset at its first and last second.
+        if (m_day.zoneCheckedFor != m_day.start || m_day.start == sys_seconds{}) {
+            m_day.zoneCheckedFor = m_day.start;
+            m_day.zoneSteady = zoneOffset(m_day.start) == m_day.offset &&
+                               zoneOffset(m_day.start + days{1} - seconds{1}) == m_day.offset;
+        }
+        if (!m_day.zoneSteady) return std::nullopt;
+    }
+    return PlacedTime{m_day.start + reading.timeOfDay, m_day.offset};
 }
 
 PlacedTime TimePlacer::place(const Reading& reading)
 {
+    std::optional<PlacedTime> quick = m_last ? placeWithinLastDay(reading) : std::nullopt;
     const PlacedTime placed =
-        m_last ? setBackClock(m_last->instant, m_lastNumber, reading,
-                              placeAfter(m_last->instant, reading, m_last->utcOffset))
-               : placeFirst(reading);
+        quick    ? *quick
+        : m_last ? setBackClock(m_last->instant, m_lastNumber, reading,
+                                placeAfter(m_last->instant, reading, m_last->utcOffset))
+                 : placeFirst(reading);
+    if (!quick) {
+        const local_seconds local{placed.instant.time_since_epoch() + placed.utcOffset};
+        const sys_seconds start{floor<days>(local).time_since_epoch() - placed.utcOffset};
+        if (start != m_day.start || placed.utcOffset != m_day.offset) m_day.zoneCheckedFor = sys_seconds{};
+        m_day.start = start;
+        m_day.offset = placed.utcOffset;
+    }
+    m_day.shown = placed.instant - m_day.start;
     m_last = placed;
     m_lastNumber = reading.number;
     return placed;

@@ -74,12 +74,33 @@ private:
     PlacedTime placeAfter(std::chrono::sys_seconds previous, const Reading& reading,
                           std::optional<std::chrono::minutes> before = std::nullopt) const;
 
+    /// The local day of the last reading placed, on its offset: a later reading of that day
+    /// covered by the same offset is placed by one addition (nearly every line of a file).
+    struct LastDay {
+        std::chrono::sys_seconds start{};       ///< 00:00:00 of the day in universal time
+        std::chrono::seconds shown{0};          ///< the local clock's time of the last reading
+        std::chrono::minutes offset{0};
+        bool zoneSteady = false;                ///< the zone keeps `offset` the whole day
+        std::chrono::sys_seconds zoneCheckedFor{};  ///< the day start zoneSteady was found for
+    };
+    /// The reading `reading` placed from the last one's day, when that is the answer.
+    std::optional<PlacedTime> placeWithinLastDay(const Reading& reading);
+    /// Numbers [from, to) for which the companion gives `offset` (nothing: no row covers them).
+    struct CompanionSpan {
+        std::int64_t from = 1, to = 0;
+        std::optional<std::chrono::minutes> offset;
+    };
+    const CompanionSpan& companionSpan(std::int64_t number);
+
     std::chrono::local_days m_fileDate;
     UtcOffsetAt m_zone;
     std::vector<acquisition::RunEvent> m_companion;
     std::optional<std::chrono::sys_seconds> m_notBefore;
     std::optional<PlacedTime> m_last;
     std::int64_t m_lastNumber = 0;
+    LastDay m_day;
+    CompanionSpan m_span;
+    bool m_rowsInOrder = true;  ///< the rows' nextNumber never decreases (as written)
 };
 
 /// True when summer time is in force at `at` for `zone`: its offset then is greater than the

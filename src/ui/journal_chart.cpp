@@ -266,7 +266,7 @@ void JournalChart::drawSun(const record::ObservingSite& site, double from, doubl
         night->topLeft->setCoords(left, 0);
         night->bottomRight->setCoords(right, 1);
     };
-    auto mark = [&](sys_seconds instant, astro::DateTime shown, const char* name) {
+    auto mark = [&](sys_seconds instant, astro::DateTime shown, const char* name, double top) {
         const double x = axisOf(instant);
         if (x < from || x > to) return;
         auto* line = new QCPItemStraightLine(this);
@@ -276,7 +276,7 @@ void JournalChart::drawSun(const record::ObservingSite& site, double from, doubl
         const auto time = hh_mm_ss(shown - floor<days>(shown));
         auto* label = new QCPItemText(this);
         label->position->setTypeY(QCPItemPosition::ptAxisRectRatio);
-        label->position->setCoords(x, 0.01);
+        label->position->setCoords(x, top);
         label->setPositionAlignment(Qt::AlignTop | Qt::AlignHCenter);
         label->setColor(sunColour().darker(150));
         label->setBrush(QColor(255, 255, 255, 200));
@@ -296,9 +296,11 @@ void JournalChart::drawSun(const record::ObservingSite& site, double from, doubl
         m_markers.push_back(markers);
         shade(std::max(start, from), std::min(axisOf(markers.sunriseInstant), to));
         shade(std::max(axisOf(markers.sunsetInstant), from), std::min(end, to));
-        mark(markers.sunriseInstant, markers.sunrise, "Lever");
-        mark(markers.solarNoonInstant, markers.solarNoon, "Midi solaire");
-        mark(markers.sunsetInstant, markers.sunset, "Coucher");
+        // Noon's label lower than the others: on a short winter day in a narrow window the
+        // three would otherwise overlap.
+        mark(markers.sunriseInstant, markers.sunrise, "Lever", 0.01);
+        mark(markers.solarNoonInstant, markers.solarNoon, "Midi solaire", 0.14);
+        mark(markers.sunsetInstant, markers.sunset, "Coucher", 0.01);
     }
     replot(QCustomPlot::rpQueuedReplot);
 }

@@ -141,7 +141,10 @@ JournalWindow::JournalWindow(JournalSetup setup, QWidget* parent)
     m_progress->setMaximumWidth(160);
     m_progress->setFormat(QString::fromUtf8("Lecture %p %"));
     m_progress->hide();
-    for (QLabel* label : {m_figures, m_cursor}) label->setMinimumWidth(1);
+    for (QLabel* label : {m_figures, m_cursor}) {
+        label->setMinimumWidth(1);
+        label->installEventFilter(this);  // elided again when its width changes
+    }
     statusBar()->addWidget(m_figures, 2);
     statusBar()->addWidget(m_cursor, 1);
     m_flagCounts = new QLabel(this);
@@ -522,16 +525,16 @@ void JournalWindow::updateFigures()
     m_flagCounts->setText(sunlight_text::flagCounts(day.flags) +
                           (day.excluded ? plural(day.excluded, " · %1 écartée", " · %1 écartées") : QString()));
     if (all.count == 0) {
-        m_figures->setText(QString::fromUtf8("Aucune mesure dans la plage affichée"));
+        setElided(m_figures, QString::fromUtf8("Aucune mesure dans la plage affichée"));
         return;
     }
     const QString sunlit = sunlight_text::statusFigures(range);
     // In W/m² the range's energy, peak and sunshine; in mV its extremes and mean.
     if (m_chart->irradiance() && !sunlit.isEmpty()) {
-        m_figures->setText(plural(all.count, "%1 mesure", "%1 mesures") + QString::fromUtf8(" · ") + sunlit);
+        setElided(m_figures, plural(all.count, "%1 mesure", "%1 mesures") + QString::fromUtf8(" · ") + sunlit);
         return;
     }
-    m_figures->setText(plural(all.count, "%1 mesure", "%1 mesures") +
+    setElided(m_figures, plural(all.count, "%1 mesure", "%1 mesures") +
                        QString::fromUtf8(" · min %1 mV · max %2 mV · moyenne %3 mV")
                            .arg(locale.toString(all.minimum), locale.toString(all.maximum),
                                 locale.toString(all.mean(), 'f', 1)));
@@ -561,7 +564,7 @@ void JournalWindow::pointAt(int x)
     };
     const double pixelsPerSecond = m_chart->axisRect()->width() / m_chart->xAxis->range().size();
     if (nearest && double(abs(nearest->instant - at).count()) * pixelsPerSecond <= 8) {
-        m_cursor->setText(QString::fromUtf8("%1 (%2) · n° %3 · %4 mV · soleil %5°")
+        setElided(m_cursor, QString::fromUtf8("%1 (%2) · n° %3 · %4 mV · soleil %5°")
                               .arg(localText(nearest->instant), offsetText(nearest->utcOffset()),
                                    locale.toString(qlonglong(nearest->number)), locale.toString(int(nearest->millivolts)),
                                    locale.toString(record::sunAltitude(m_site, nearest->instant, nearest->utcOffset()), 'f', 2)) +
@@ -569,7 +572,7 @@ void JournalWindow::pointAt(int x)
         return;
     }
     const minutes offset = m_offsetAt ? m_offsetAt(at) : minutes(0);
-    m_cursor->setText(QString::fromUtf8("%1 · soleil %2°")
+    setElided(m_cursor, QString::fromUtf8("%1 · soleil %2°")
                           .arg(localText(at), locale.toString(record::sunAltitude(m_site, at, offset), 'f', 2)));
 }
 
@@ -693,8 +696,19 @@ void JournalWindow::chooseCsv(bool wholeDay)
     if (failure.isEmpty()) statusBar()->showMessage(QString::fromUtf8("CSV enregistré : %1").arg(file), 5000);
 }
 
+void JournalWindow::setElided(QLabel* label, const QString& text)
+{
+    // Whole in the tooltip; never cut mid-word by a narrow status bar.
+    label->setToolTip(text);
+    label->setText(label->fontMetrics().elidedText(text, Qt::ElideRight, label->contentsRect().width()));
+}
+
 bool JournalWindow::eventFilter(QObject* watched, QEvent* event)
 {
+    if ((watched == m_figures || watched == m_cursor) && event->type() == QEvent::Resize) {
+        auto* label = static_cast<QLabel*>(watched);
+        setElided(label, label->toolTip());
+    }
     if (watched == m_chart && event->type() == QEvent::KeyPress) {
         const QCPRange range = m_chart->xAxis->range();
         const double step = range.size() / 10, centre = range.center();

@@ -119,6 +119,7 @@ private:
     void chooseImage();
     void chooseCsv(bool wholeDay);
     void say(const QString& text);
+    static void setElided(QLabel* label, const QString& text);
 
     JournalSetup m_setup;
     record::UtcOffsetAt m_offsetAt;

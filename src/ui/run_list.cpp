@@ -34,18 +34,22 @@ QString runLabel(std::size_t number, const DayRun& run, local_days day, const QT
 {
     QString text = QString::fromUtf8("Série %1").arg(number);
     const auto& points = run.trace.points();
+    const auto localDay = [&](sys_seconds instant) {
+        const QDate date = QDateTime::fromSecsSinceEpoch(instant.time_since_epoch().count(), zone).date();
+        return local_days{year_month_day{year(date.year()), month(unsigned(date.month())), std::chrono::day(unsigned(date.day()))}};
+    };
     const auto shown = [&](sys_seconds instant) {
         const QDateTime local = QDateTime::fromSecsSinceEpoch(instant.time_since_epoch().count(), zone);
-        const QDate date = local.date();
-        const auto later = local_days{year_month_day{year(date.year()), month(unsigned(date.month())),
-                                                     std::chrono::day(unsigned(date.day()))}} - day;
+        const auto later = localDay(instant) - day;
         QString time = local.toString("HH:mm:ss");
         if (later.count() > 0) time += QString::fromUtf8(" (+%1 j)").arg(later.count());
         return time;
     };
     if (!points.empty())
         text += QString::fromUtf8(" : %1 – %2").arg(shown(points.front().instant), shown(points.back().instant));
-    switch (record::runEnd(run.events, run.file.keptNumber != 0, run.lastWritten, now)) {
+    // A run past midnight is still written to the file of the day it began.
+    const bool today = localDay(now) == day || (!points.empty() && localDay(points.back().instant) == localDay(now));
+    switch (record::runEnd(run.events, run.file.keptNumber != 0, today, run.lastWritten, now)) {
     case record::RunEnd::Stopped: return text + QString::fromUtf8(", arrêtée");
     case record::RunEnd::Quit: return text + QString::fromUtf8(", quittée");
     case record::RunEnd::Running: return text + QString::fromUtf8(", en cours");

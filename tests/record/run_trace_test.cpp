@@ -55,6 +55,7 @@ struct EndRow {
     bool keptAside;
     seconds sinceWritten;
     record::RunEnd expected;
+    bool today = true;  ///< the run's day is the present one
 };
 
 class RunEnds : public testing::TestWithParam<EndRow> {};
@@ -68,7 +69,7 @@ TEST_P(RunEnds, AreSaidFromTheEndRowOrFromHowLongAgoTheFileGrew)
         events.back().periodSeconds = 10;
     }
     const sys_seconds written = sys_days{2026y / December / 5} + 12h;
-    EXPECT_EQ(record::runEnd(events, GetParam().keptAside, written, written + GetParam().sinceWritten), GetParam().expected);
+    EXPECT_EQ(record::runEnd(events, GetParam().keptAside, GetParam().today, written, written + GetParam().sinceWritten), GetParam().expected);
 }
 
 using K = acquisition::RunEvent::Kind;
@@ -78,7 +79,7 @@ INSTANTIATE_TEST_SUITE_P(
                     EndRow{"QuitByItsQuitterRow", {K::Start, K::Quit}, true, days{200}, record::RunEnd::Quit},
                     EndRow{"RunningWithinThreePeriods", {K::Start, K::Site}, false, 32s, record::RunEnd::Running},
                     EndRow{"InterruptedPastThreePeriods", {K::Start}, false, 33s, record::RunEnd::Interrupted},
-                    EndRow{"InterruptedMonthsLater", {K::Start}, false, days{180}, record::RunEnd::Interrupted},
+                    EndRow{"InterruptedOnAnotherDayThoughJustWritten", {K::Start}, false, 0s, record::RunEnd::Interrupted, false},
                     EndRow{"InterruptedWhenKeptAside", {K::Start}, true, 0s, record::RunEnd::Interrupted},
                     EndRow{"RunningWithoutCompanionWithinThreeMinutes", {}, false, 180s, record::RunEnd::Running},
                     EndRow{"InterruptedWithoutCompanionLater", {}, false, 183s, record::RunEnd::Interrupted}),

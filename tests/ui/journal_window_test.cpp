@@ -147,13 +147,28 @@ INSTANTIATE_TEST_SUITE_P(
                       TicksRow{"TwoDays", 2026y / December / 7, 12, 36, {"18:00\n7 déc.", "00:00\n8 déc.", "06:00", "12:00"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(JournalTest, TheDefaultRangeIsTheFilesLocalDayOrOnToARunsLastLinePastMidnight)
+struct RangeRow {
+    const char* name;
+    std::string lastLines;
+    seconds end;  ///< after 00:00 local of the file's day
+    const char* label;  ///< the run's times as its label gives them
+};
+
+class JournalDefaultRange : public JournalTest, public ::testing::WithParamInterface<RangeRow> {};
+
+TEST_P(JournalDefaultRange, IsTheFilesLocalDayOrOnToARunsLastLine)
 {
-    append(dayFile, lines(52, 3, 23h + 59min + 58s, 9));  // a line at midnight the next day
-    EXPECT_EQ(open(dayFile)->visibleRange(), std::pair(kMidnight, kMidnight + 24h));
-    append(dayFile, lines(55, 1, 30min, 9));
-    EXPECT_EQ(open(dayFile)->visibleRange(), std::pair(kMidnight, kMidnight + 24h + 30min));
+    append(dayFile, GetParam().lastLines);
+    auto view = open(dayFile);
+    EXPECT_EQ(view->visibleRange(), std::pair(kMidnight, kMidnight + GetParam().end));
+    EXPECT_TRUE(view->runLabel(1).startsWith(QString::fromUtf8(GetParam().label))) << view->runLabel(1).toStdString();
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Days, JournalDefaultRange,
+    ::testing::Values(RangeRow{"WithALineAtMidnightNextDay", lines(52, 3, 23h + 59min + 58s, 9), 24h, "Série 2 : 14:00:00 – 00:00:00 (+1 j), "},
+                      RangeRow{"WithARunPastMidnight", lines(52, 2, 23h + 59min + 59s, 9, 30min + 1s), 24h + 30min, "Série 2 : 14:00:00 – 00:30:00 (+1 j), "}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(JournalTest, FiguresAndTheCursorReadTheVisibleRangeFollowingZoomAndHiddenRuns)
 {
@@ -238,6 +253,8 @@ TEST_F(JournalTest, FitsA1024By768ScreenAndElidesRunLabelsAtItsSmallestSize)
         EXPECT_LE(box->fontMetrics().horizontalAdvance(box->text()) + 20, box->width()) << name;
         EXPECT_TRUE(box->text() == box->toolTip() || box->text().endsWith(QString::fromUtf8("…"))) << name;
     }
+    const auto* figures = view->findChild<QLabel*>("figures");
+    EXPECT_LE(figures->fontMetrics().horizontalAdvance(figures->text()), figures->contentsRect().width()) << figures->toolTip().toStdString();
 }
 
 TEST_F(JournalTest, ExportsTheDayOrTheRangeAsCsvAndTheChartWithItsTitle)
@@ -269,7 +286,8 @@ TEST_F(JournalTest, AnExportNeverReplacesARecordAndKeepsAReplacedFilesModeAndLin
 {
     auto view = open(dayFile);
     std::filesystem::create_symlink(dayFile, dir.path() / "lien.csv");
-    for (const path& record : {dayFile, folder / "data06-21-2026.val.1", companion, dir.path() / "lien.csv", dir.path() / "data12-07-2026.val"}) {
+    for (const path& record : {dayFile, folder / "data06-21-2026.val.1", companion, dir.path() / "lien.csv",
+                               dir.path() / "data12-07-2026.val", dir.path() / "data12-07-2026.run.3"}) {
         const std::string before = TempDir::read(record);
         EXPECT_TRUE(view->exportCsv(record, true).contains("est un fichier de mesures")) << record;
         EXPECT_EQ(TempDir::read(record), before) << record;
@@ -319,6 +337,9 @@ INSTANTIATE_TEST_SUITE_P(
         FileRow{"Empty", [](const path& f) { append(dayAfter(f), ""); return dayAfter(f); }, "%1 ne contient aucune ligne de mesure lisible."},
         FileRow{"OfNuls", [](const path& f) { append(dayAfter(f), std::string(100000, '\0')); return dayAfter(f); },
                 "%1 ne contient aucune ligne de mesure lisible."},
+        FileRow{"ALoopOfLinksWithoutADate", [](const path& f) { std::filesystem::create_symlink("boucle", f / "boucle"); return f / "boucle"; },
+                "Lecture impossible de %1 : Boucle de liens symboliques (trop de niveaux de liens). Le journal le relira dès qu'il le pourra.\n"
+                "Le nom de boucle ne donne pas de date : les mesures sont placées au 21/06/2026."},
         FileRow{"APipe", [](const path& f) { ::mkfifo(dayAfter(f).c_str(), 0600); return dayAfter(f); },
                 "%1 n'est pas un fichier ordinaire (un tube, un périphérique) : le journal ne le lit pas."}),
     [](const auto& info) { return std::string(info.param.name); });
