@@ -130,7 +130,7 @@ TEST_P(SystemFailures, KeepTheLineUntilItGoesInWholeAndMakeNothing)
     EXPECT_FALSE(measures.append(line(2), true));
     expectFailure(said, GetParam().errnoValue);
     EXPECT_EQ(std::filesystem::status(said).type(), made) << "nothing made where it failed";
-    EXPECT_EQ(read(), "") << "never part of a line";
+    EXPECT_EQ(std::filesystem::is_regular_file(file) ? read() : "", "") << "never part of a line";
     EXPECT_EQ(measures.pendingLines(), 1u);
     GetParam().cure(said);
     EXPECT_TRUE(measures.append(line(3), false));
