@@ -176,6 +176,7 @@ TEST_F(MeasurementFileOnDisk, ARelativeHomeIsRefusedAndNothingIsWrittenInTheCurr
     const bool madeFolder = std::filesystem::exists("~/velmorixon");
     std::filesystem::current_path(before);
     EXPECT_FALSE(madeFolder);
+    ASSERT_TRUE(relative.lastFailure().has_value());
     EXPECT_EQ(relative.lastFailure()->path, path("~"));
     EXPECT_EQ(relative.lastFailure()->code, std::make_error_code(std::errc::no_such_file_or_directory));
 }
