@@ -9,10 +9,14 @@
 #include <sys/stat.h>
 
 #include <cerrno>
+#include <clocale>
+#include <locale>
 #include <fstream>
+#include <functional>
 #include <vector>
 
 #include "acquisition/measurement_file.h"
+#include "support/comma_decimal.h"
 #include "platform/posix_file_system.h"
 #include "support/fault_file_system.h"
 #include "support/temp_dir.h"
@@ -37,6 +41,20 @@ std::string lines(int first, int last, int run = 0)
     return out;
 }
 
+TEST(DataLine, AndTheDaysFileNameMatchByteForByteInAnyLocale)
+{
+    using namespace std::chrono;
+    std::locale::global(std::locale(std::locale::classic(), new CommaDecimal));
+    const bool french = std::setlocale(LC_ALL, "fr_FR.UTF-8") != nullptr;  // the C library's too
+    const std::string text = acquisition::dataLine(2, 2048, hh_mm_ss(14h + 3min + 27s)) +
+                             acquisition::dataLine(1234567, 4095, hh_mm_ss(8h + 9s)) +
+                             acquisition::dataFileName(year(2026) / December / 5);
+    std::locale::global(std::locale::classic());
+    std::setlocale(LC_ALL, "C");
+    EXPECT_EQ(text, " 2, 2048,14:03:27\r\n 1234567, 4095,08:00:09\r\ndata12-05-2026.val");
+    if (!french) GTEST_SKIP() << "fr_FR.UTF-8 is not installed: checked under the C++ locale only";
+}
+
 class MeasurementFileOnDisk : public ::testing::Test {
 protected:
     std::string read(const char* suffix = "") const { return TempDir::read(file.string() + suffix); }
@@ -49,7 +67,7 @@ protected:
 
     TempDir dir;
     FaultFileSystem files;
-    path file = dir.path() / "velmorixon" / "data12-05-2026.val";
+    path file = (std::filesystem::create_directory(dir.path() / "home"), dir.path() / "home" / "velmorixon" / "data12-05-2026.val");
     MeasurementFile measures{file, files};
 };
 
@@ -92,34 +110,75 @@ TEST_F(MeasurementFileOnDisk, FailedRotationKeepsTheEarlierRunAlsoWhenTheNewLine
     EXPECT_EQ(read(), line(3, 2));
 }
 
-// Failures the system itself gives, also to root: the line waits, then goes in once and whole.
-TEST_F(MeasurementFileOnDisk, SystemFailuresKeepTheLineUntilItGoesInWhole)
-{
-    const path folder = file.parent_path();
-    std::ofstream(folder) << "x";  // a file where the folder goes
-    EXPECT_FALSE(measures.append(line(2), true));
-    expectFailure(folder, ENOTDIR);
-    std::filesystem::remove(folder);
-    std::filesystem::create_directories(file);  // a folder where the file goes
-    EXPECT_FALSE(measures.retry());
-    expectFailure(file, EISDIR);
-    std::filesystem::remove(file);
-    EXPECT_TRUE(measures.retry());
+// Failures the system itself gives, also to root: the line waits, nothing is made or written,
+// then it goes in once and whole. Each row makes its failure and says where it is reported.
+rlimit g_limit{};  // the file-size limit as the test found it
 
-    // The file-size limit stops the next write part-way with EFBIG, as a full disk would.
-    rlimit saved{};
-    ::getrlimit(RLIMIT_FSIZE, &saved);
-    const rlimit lowered{line(2).size() + 8, saved.rlim_max};
-    const sighandler_t handler = ::signal(SIGXFSZ, SIG_IGN);
-    ::setrlimit(RLIMIT_FSIZE, &lowered);
-    const bool written = measures.append(line(3), false);
-    ::setrlimit(RLIMIT_FSIZE, &saved);
-    ::signal(SIGXFSZ, handler);
-    EXPECT_FALSE(written);
-    expectFailure(file, EFBIG);
-    EXPECT_EQ(read(), line(2)) << "never part of a line";
-    EXPECT_TRUE(measures.retry());
+struct SystemFailure {
+    const char* name;
+    int errnoValue;
+    std::function<path(const path& file)> cause;
+    std::function<void(const path& said)> cure;
+};
+
+class SystemFailures : public MeasurementFileOnDisk, public ::testing::WithParamInterface<SystemFailure> {};
+
+TEST_P(SystemFailures, KeepTheLineUntilItGoesInWholeAndMakeNothing)
+{
+    const path said = GetParam().cause(file);
+    const auto made = std::filesystem::status(said).type();
+    EXPECT_FALSE(measures.append(line(2), true));
+    expectFailure(said, GetParam().errnoValue);
+    EXPECT_EQ(std::filesystem::status(said).type(), made) << "nothing made where it failed";
+    EXPECT_EQ(std::filesystem::is_regular_file(file) ? read() : "", "") << "never part of a line";
+    EXPECT_EQ(measures.pendingLines(), 1u);
+    GetParam().cure(said);
+    EXPECT_TRUE(measures.append(line(3), false));
     EXPECT_EQ(read(), lines(2, 3));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, SystemFailures,
+    ::testing::Values(
+        SystemFailure{"AFileWhereTheFolderGoes", ENOTDIR,
+                      [](const path& f) { return std::ofstream(f.parent_path()) << "x", f.parent_path(); },
+                      [](const path& said) { std::filesystem::remove(said); }},
+        SystemFailure{"AFolderWhereTheFileGoes", EISDIR,
+                      [](const path& f) { return std::filesystem::create_directories(f.parent_path() / f.filename()), f; },
+                      [](const path& said) { std::filesystem::remove(said); }},
+        SystemFailure{"AMissingHome", ENOENT,
+                      [](const path& f) { return std::filesystem::remove(f.parent_path().parent_path()), f.parent_path().parent_path(); },
+                      [](const path& said) { std::filesystem::create_directory(said); }},
+        // The file-size limit stops the write part-way with EFBIG, as a full disk would.
+        SystemFailure{"AFileSizeLimit", EFBIG,
+                      [](const path& f) {
+                          std::filesystem::create_directories(f.parent_path());
+                          std::ofstream{f};
+                          ::signal(SIGXFSZ, SIG_IGN);
+                          ::getrlimit(RLIMIT_FSIZE, &g_limit);
+                          const rlimit lowered{8, g_limit.rlim_max};
+                          ::setrlimit(RLIMIT_FSIZE, &lowered);
+                          return f;
+                      },
+                      [](const path&) {
+                          ::setrlimit(RLIMIT_FSIZE, &g_limit);
+                          ::signal(SIGXFSZ, SIG_DFL);
+                      }}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(MeasurementFileOnDisk, ARelativeHomeIsRefusedAndNothingIsWrittenInTheCurrentFolder)
+{
+    const path before = std::filesystem::current_path();
+    std::filesystem::current_path(dir.path());
+    MeasurementFile relative(path("~") / "velmorixon" / "data12-05-2026.val", files);
+    std::filesystem::create_directory("~");  // even a folder of that name in the current folder
+    EXPECT_FALSE(relative.append(line(2), true));
+    const bool madeFolder = std::filesystem::exists("~/velmorixon");
+    std::filesystem::current_path(before);
+    EXPECT_FALSE(madeFolder);
+    ASSERT_TRUE(relative.lastFailure().has_value());
+    EXPECT_EQ(relative.lastFailure()->path, path("~"));
+    EXPECT_EQ(relative.lastFailure()->code, std::make_error_code(std::errc::no_such_file_or_directory));
 }
 
 TEST_F(MeasurementFileOnDisk, KilledWriterLeavesOnlyWholeConsecutiveLines)

@@ -2,15 +2,11 @@
 // Copyright (C) 2026 Velmorixon developers
 // The program as a user starts it from a terminal: what it prints and its exit status when it
 // cannot or need not open its window.
-#include <fcntl.h>
-#include <spawn.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cstring>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -18,66 +14,36 @@
 
 #include "support/temp_dir.h"
 
-extern char** environ;
-
 namespace {
 
 struct Outcome {
     int status = -1;  // the exit status, or 128 + the signal that ended it
-    std::string standardOutput;
-    std::string standardError;
+    std::string standardOutput, standardError;
 };
+
+/// The word in single quotes for the shell, whatever its bytes.
+std::string quoted(const std::string& word)
+{
+    std::string out = "'";
+    for (char c : word) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return out + "'";
+}
 
 /// Runs `program` (the built one unless said) with `arguments`, in this process's environment
 /// less the variables named in `unset` and with `set` ("NAME=value") added.
 Outcome run(const std::vector<std::string>& arguments, const std::vector<std::string>& unset,
             const std::vector<std::string>& set = {}, const std::string& program = VELMORIXON_PROGRAM)
 {
-    std::vector<std::string> environment;
-    for (char** entry = environ; *entry != nullptr; ++entry) {
-        const std::string variable = *entry;
-        const std::string name = variable.substr(0, variable.find('='));
-        const auto named = [&](const std::string& v) { return v.substr(0, v.find('=')) == name; };
-        if (std::none_of(unset.begin(), unset.end(), named) && std::none_of(set.begin(), set.end(), named))
-            environment.push_back(variable);
-    }
-    environment.insert(environment.end(), set.begin(), set.end());
-
     TempDir dir;
-    const std::string out = (dir.path() / "stdout").string();
-    const std::string err = (dir.path() / "stderr").string();
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-
-    std::vector<std::string> command{program};
-    command.insert(command.end(), arguments.begin(), arguments.end());
-    std::vector<char*> argv;
-    for (std::string& word : command)
-        argv.push_back(word.data());
-    argv.push_back(nullptr);
-    std::vector<char*> envp;
-    for (std::string& variable : environment)
-        envp.push_back(variable.data());
-    envp.push_back(nullptr);
-
-    Outcome outcome;
-    pid_t child = 0;
-    const int spawned = posix_spawn(&child, argv[0], &actions, nullptr, argv.data(), envp.data());
-    posix_spawn_file_actions_destroy(&actions);
-    if (spawned != 0) {
-        ADD_FAILURE() << "cannot start " << argv[0] << ": " << std::strerror(spawned);
-        return outcome;
-    }
-    int status = 0;
-    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
-    }
-    outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    outcome.standardOutput = TempDir::read(out);
-    outcome.standardError = TempDir::read(err);
-    return outcome;
+    std::string command = "env";
+    for (const std::string& name : unset) command += " -u " + name;
+    for (const std::string& word : set) command += " " + quoted(word);
+    command += " " + quoted(program);
+    for (const std::string& word : arguments) command += " " + quoted(word);
+    command += " </dev/null >" + quoted((dir.path() / "out").string()) + " 2>" + quoted((dir.path() / "err").string());
+    const int status = std::system(command.c_str());
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status), TempDir::read(dir.path() / "out"),
+            TempDir::read(dir.path() / "err")};
 }
 
 const std::vector<std::string> kNoDisplay{"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"};

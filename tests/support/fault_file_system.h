@@ -3,7 +3,6 @@
 // next N of them or all until heal(), with a chosen errno, as a full disk, a read-only mount or a
 // missing permission would. A failed operation touches nothing on disk.
 // Tests that use it link velmorixon_platform (tests/platform, tests/ui).
-#include <array>
 #include <cstddef>
 #include <limits>
 #include <string>
@@ -14,11 +13,15 @@
 class FaultFileSystem final : public FileSystem {
 public:
     static constexpr std::size_t kForever = std::numeric_limits<std::size_t>::max();
+    struct Fault {
+        int errnoValue = 0;
+        std::size_t remaining = 0;
+    };
 
-    void failWrites(int errnoValue, std::size_t times = kForever) { m_faults[kWrite] = {errnoValue, times}; }
-    void failRenames(int errnoValue, std::size_t times = kForever) { m_faults[kRename] = {errnoValue, times}; }
+    void failWrites(int errnoValue, std::size_t times = kForever) { m_write = {errnoValue, times}; }
+    void failRenames(int errnoValue, std::size_t times = kForever) { m_rename = {errnoValue, times}; }
     /// Every operation works again.
-    void heal() { m_faults = {}; }
+    void heal() { m_write = m_rename = {}; }
     /// Renames tried so far, failed ones included.
     std::size_t renames() const { return m_renames; }
 
@@ -28,12 +31,12 @@ public:
     void rename(const std::filesystem::path& from, const std::filesystem::path& to) override
     {
         ++m_renames;
-        enter(kRename, "rename", from);
+        enter(m_rename, "rename", from);
         m_real.rename(from, to);
     }
     void writeDurably(const std::filesystem::path& file, std::string_view bytes, bool truncate) override
     {
-        enter(kWrite, "write", file);
+        enter(m_write, "write", file);
         m_real.writeDurably(file, bytes, truncate);
     }
     std::string readHead(const std::filesystem::path& file, std::size_t maxBytes) override
@@ -46,23 +49,14 @@ public:
     }
 
 private:
-    enum Kind { kRename, kWrite, kKinds };
-    struct Fault {
-        int errnoValue = 0;
-        std::size_t remaining = 0;
-    };
-
-    void enter(Kind kind, const char* what, const std::filesystem::path& path)
+    static void enter(Fault& fault, const char* what, const std::filesystem::path& path)
     {
-        Fault& fault = m_faults[kind];
-        if (fault.remaining == 0)
-            return;
-        if (fault.remaining != kForever)
-            --fault.remaining;
+        if (fault.remaining == 0) return;
+        if (fault.remaining != kForever) --fault.remaining;
         throw std::system_error(fault.errnoValue, std::generic_category(), what + (" " + path.string()));
     }
 
     PosixFileSystem m_real;
-    std::array<Fault, kKinds> m_faults{};
+    Fault m_write, m_rename;
     std::size_t m_renames = 0;
 };

@@ -4,6 +4,7 @@
 // after any number of changes, as a kill -9 would stop it, and started again.
 #include <cerrno>
 #include <filesystem>
+#include <functional>
 #include <limits>
 #include <map>
 #include <set>
@@ -17,12 +18,8 @@ public:
     /// Every write fails with `errnoValue` until heal().
     void failWrites(int errnoValue) { m_writeErrno = errnoValue; }
     /// Writes to files whose name ends with `suffix` fail with `errnoValue` until heal().
-    void failWritesTo(std::string suffix, int errnoValue)
-    {
-        m_failingSuffix = std::move(suffix);
-        m_suffixErrno = errnoValue;
-    }
-    void heal() { m_writeErrno = m_suffixErrno = 0; }
+    void failWritesTo(std::string suffix, int errnoValue) { m_failing = {std::move(suffix), errnoValue}; }
+    void heal() { m_writeErrno = 0, m_failing = {}; }
     /// The program stops after `changes` more changes (a folder made, a rename, a write): from
     /// then on nothing it does reaches the files, until restart().
     void stopAfter(std::size_t changes) { m_changesLeft = changes; }
@@ -44,8 +41,7 @@ public:
 
     void createDirectory(const std::filesystem::path& dir) override
     {
-        if (!m_folders.count(dir)) change(dir);
-        m_folders.insert(dir);
+        if (!m_folders.count(dir)) change(dir), m_folders.insert(dir);
     }
     bool holdsData(const std::filesystem::path& file) override { return !text(file).empty(); }
     bool exists(const std::filesystem::path& file) override { return m_files.count(file) != 0; }
@@ -54,21 +50,18 @@ public:
         change(from);
         const auto it = m_files.find(from);
         if (it == m_files.end()) throw std::system_error(ENOENT, std::generic_category(), from.string());
-        m_files[to] = it->second;
+        m_files[to] = std::move(it->second);
         m_files.erase(from);
     }
     void writeDurably(const std::filesystem::path& file, std::string_view bytes, bool truncate) override
     {
-        if (m_writeErrno != 0) throw std::system_error(m_writeErrno, std::generic_category(), file.string());
-        const std::string name = file.string();
-        if (m_suffixErrno != 0 && name.ends_with(m_failingSuffix))
-            throw std::system_error(m_suffixErrno, std::generic_category(), name);
-        if (!m_folders.count(file.parent_path()))
-            throw std::system_error(ENOENT, std::generic_category(), file.string());
+        const bool failing = !m_failing.first.empty() && file.string().ends_with(m_failing.first);
+        if (const int e = m_writeErrno != 0 ? m_writeErrno : failing ? m_failing.second : 0)
+            throw std::system_error(e, std::generic_category(), file.string());
+        if (!m_folders.count(file.parent_path())) throw std::system_error(ENOENT, std::generic_category(), file.string());
         change(file);
-        std::string& content = m_files[file];
-        if (truncate) content.clear();
-        content += bytes;
+        if (truncate) m_files[file].clear();
+        m_files[file] += bytes;
     }
     std::string readHead(const std::filesystem::path& file, std::size_t maxBytes) override
     {
@@ -77,27 +70,18 @@ public:
     /// Each lock taken is held by a process of its own, numbered from 4242.
     std::unique_ptr<WriterLock> lockForWriting(const std::filesystem::path& file, long& holder) override
     {
-        if (const auto it = m_holders.find(file); it != m_holders.end()) {
-            holder = it->second;
-            return nullptr;
-        }
+        if (const auto it = m_holders.find(file); it != m_holders.end()) return holder = it->second, nullptr;
         m_holders[file] = m_nextPid++;
-        return std::make_unique<Lock>(m_holders, file);
+        return std::make_unique<Lock>([this, file] { m_holders.erase(file); });
     }
 
 private:
     static constexpr std::size_t kUnlimited = std::numeric_limits<std::size_t>::max();
-    class Lock final : public WriterLock {
-    public:
-        Lock(std::map<std::filesystem::path, long>& holders, std::filesystem::path file)
-            : m_holders(holders), m_file(std::move(file)) {}
-        ~Lock() override { m_holders.erase(m_file); }
-
-    private:
-        std::map<std::filesystem::path, long>& m_holders;
-        std::filesystem::path m_file;
+    struct Lock final : WriterLock {
+        explicit Lock(std::function<void()> release) : release(std::move(release)) {}
+        ~Lock() override { release(); }
+        std::function<void()> release;
     };
-
     void change(const std::filesystem::path& what)
     {
         if (m_changesLeft == 0) throw std::system_error(ESRCH, std::generic_category(), "stopped " + what.string());
@@ -110,6 +94,5 @@ private:
     long m_nextPid = 4242;
     std::size_t m_changesLeft = kUnlimited;
     int m_writeErrno = 0;
-    std::string m_failingSuffix;
-    int m_suffixErrno = 0;
+    std::pair<std::string, int> m_failing;  // a name's end and the errno its writes fail with
 };
