@@ -48,11 +48,6 @@ void EmulatedPort::exportEnvironment() const
     ::setenv(kStateVariable, m_file.c_str(), 1);
 }
 
-std::vector<std::string> EmulatedPort::environment() const
-{
-    return {std::string(kDeviceVariable) + "=" + m_device, std::string(kStateVariable) + "=" + m_file.string()};
-}
-
 std::vector<Event> EmulatedPort::events() const
 {
     Lock lock(*m_state);

@@ -13,7 +13,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
@@ -83,7 +82,6 @@ int openDevice(int flags)
 {
     emu::State* s = mapState();
     if (s == nullptr) {
-        std::fprintf(stderr, "emu_ppdev: cannot map the state named in %s\n", emu::kStateVariable);
         errno = ENODEV;
         return -1;
     }
@@ -134,12 +132,8 @@ int claim(emu::State& s, int file)
     }
     if (!f.registered && (otherExclusive || (f.exclusive && otherRegistered))) return ENXIO;
     f.registered = true;
-    if (otherClaimed) {
-        std::fprintf(stderr, "emu_ppdev: this PPCLAIM would wait until the holder releases the port\n");
-        return EAGAIN;
-    }
-    f.claimed = true;
-    return 0;
+    f.claimed = !otherClaimed;
+    return otherClaimed ? EAGAIN : 0;
 }
 
 int lines(emu::State& s, const Descriptor& d, unsigned long request, unsigned char* byte)

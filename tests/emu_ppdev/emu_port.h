@@ -5,7 +5,6 @@
 #include <pthread.h>
 
 #include <cerrno>
-#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
@@ -81,9 +80,8 @@ public:
     EmulatedPort(const EmulatedPort&) = delete;
     EmulatedPort& operator=(const EmulatedPort&) = delete;
 
-    /// Sets the two variables in this process's environment, or gives them as "NAME=value".
+    /// Sets the two variables in this process's environment, for it and the programs it starts.
     void exportEnvironment() const;
-    std::vector<std::string> environment() const;
     const std::string& device() const { return m_device; }
 
     void setInputMillivolts(int mv) { change([=](State& s) { s.inputMillivolts = mv; }); }

@@ -63,6 +63,7 @@ protected:
     ProgramOnTheEmulatedPort() : m_port(m_dir.path() / "port.state", kDevice)
     {
         fs::create_directories(m_dir.path() / "velmorixon");
+        m_port.exportEnvironment();  // handed down to the programs with the rest of the environment
     }
 
     // Starts the program (on the emulated port unless it is the day view) and waits for its window.
@@ -78,8 +79,6 @@ protected:
             const std::string first = EMU_PRELOAD_FIRST;
             env.insert("LD_PRELOAD", QString::fromStdString((first.empty() ? "" : first + " ") + EMU_SHIM + " " +
                                                             MESSAGE_PROBE));
-            for (const std::string& e : m_port.environment())
-                env.insert(QString::fromStdString(e.substr(0, e.find('='))), QString::fromStdString(e.substr(e.find('=') + 1)));
             env.insert("VELMORIXON_PROBE_MESSAGES", QString::fromStdString(instance.messages.string()));
         }
         instance.process->setProcessEnvironment(env);

@@ -24,10 +24,21 @@ int magentaCount(const QImage& image)
     return count;
 }
 
-class GraphTest : public ::testing::Test {
+class GraphTest : public testing::Test {
 protected:
+    // The rows of `column` that hold a plotted pixel, top down.
+    std::vector<int> columnRows(int column) const
+    {
+        std::vector<int> rows;
+        for (int row = 0; row < graph.plotImage().height(); ++row)
+            if (graph.plotImage().pixel(column, row) == kMagenta) rows.push_back(row);
+        return rows;
+    }
+
     FakeClock clock{astro::DateTime{local_days{2026y / December / 31} + 23h + 59min + 59s}};
     Graph graph{clock};
+    float xline = 610;  // where every acquisition starts
+    std::int16_t oldY = 0;
 };
 
 TEST_F(GraphTest, CaptionKeepsTheDateOfLoadingPastMidnight)
@@ -39,7 +50,7 @@ TEST_F(GraphTest, CaptionKeepsTheDateOfLoadingPastMidnight)
 
 TEST_F(GraphTest, LabelsTextPlaceFontAndColours)
 {
-    const struct { const char* name; const char* text; QRect pixels; bool arial9; bool right; } rows[] = {
+    const struct { const char *name, *text; QRect pixels; bool arial9, right; } rows[] = {
         {"Label1", "Mesure n°", {8, 8, 65, 17}, false, false}, {"GNumber", "", {72, 8, 57, 17}, false, true},
         {"Gmesure", "", {168, 8, 57, 17}, false, true}, {"GTimeDate", "", {576, 8, 97, 17}, false, false},
         {"Label2", "5V", {16, 40, 17, 17}, true, false}, {"Label3", "0V", {16, 352, 17, 17}, true, false}};
@@ -77,13 +88,12 @@ TEST_F(GraphTest, OnlyTheStopButtonTakesFocusOrEndsTheDisplayButAWindowCloseDoes
 
 TEST_F(GraphTest, PointsAndRunsLandOnMappedPixelsAndSurviveRepaint)
 {
-    float xline = 610;
-    std::int16_t oldY = 0;
     graph.plot(acquisition::plotStep(xline, oldY, 0.0));  // (620, 5160): pixel (41, 344) alone
     // (630, 960): pixel (42, 64); the run at 627.5 covers 5160 up to 961, rows 344..64 of column 41
     graph.plot(acquisition::plotStep(xline, oldY, 5000.0));
-    EXPECT_EQ(graph.plotImage().pixel(42, 64), kMagenta);
-    for (int row = 64; row <= 344; ++row) ASSERT_EQ(graph.plotImage().pixel(41, row), kMagenta) << row;
+    EXPECT_EQ(columnRows(42), std::vector<int>{64});
+    EXPECT_EQ(columnRows(41).size(), 344u - 64 + 1);
+    EXPECT_EQ(columnRows(41).front(), 64);
     EXPECT_EQ(magentaCount(graph.plotImage()), 282);
 
     const QImage shown = graph.grab().toImage();  // a full repaint draws the kept points again
@@ -96,14 +106,6 @@ TEST_F(GraphTest, AJoiningRunStopsShortOfTheNewPointsOwnRowBothWays)
 {
     // 5100 and 4935 units are the first unit of pixel rows 340 and 329: a run that also drew its
     // own end unit would reach one row too far.
-    float xline = 610;
-    std::int16_t oldY = 0;
-    const auto columnRows = [this](int column) {
-        std::vector<int> rows;
-        for (int row = 0; row < graph.plotImage().height(); ++row)
-            if (graph.plotImage().pixel(column, row) == kMagenta) rows.push_back(row);
-        return rows;
-    };
     graph.plot(acquisition::plotStep(xline, oldY, 2048.0));  // y 3439, row 229
     const auto down = acquisition::plotStep(xline, oldY, 71.0);  // y 5100, run 3439..5099
     ASSERT_EQ(down.runTo, 5100);

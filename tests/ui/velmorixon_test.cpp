@@ -13,46 +13,47 @@ namespace {
 
 using namespace std::chrono;
 
-// Every control of the window, by name.
-QList<QWidget*> controls(const QWidget& w)
-{
-    QList<QWidget*> found;
-    for (QWidget* child : w.findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
-        if (!child->objectName().isEmpty() && !child->isWindow()) found << child;
-    return found;
-}
+class StartUp : public testing::Test {
+protected:
+    // Every control of the window, by name.
+    QList<QWidget*> controls() const
+    {
+        QList<QWidget*> found;
+        for (QWidget* child : w.findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
+            if (!child->objectName().isEmpty() && !child->isWindow()) found << child;
+        return found;
+    }
 
-TEST(StartUp, EveryControlLiesInsideTheWindowAndNoneCoversAnother)
-{
     WindowBench bench;
-    const QList<QWidget*> all = controls(*bench.window);
+    BenchWindow& w = *bench.window;
+};
+
+TEST_F(StartUp, EveryControlLiesInsideTheWindowAndNoneCoversAnother)
+{
+    const QList<QWidget*> all = controls();
     ASSERT_EQ(all.size(), 29);
-    const QRect client = bench.window->rect();
     for (QWidget* c : all) {
-        EXPECT_TRUE(client.contains(c->geometry())) << c->objectName().toStdString() << " leaves the window";
+        EXPECT_TRUE(w.rect().contains(c->geometry())) << c->objectName().toStdString() << " leaves the window";
         for (QWidget* other : all)
             if (c < other && c->geometry().intersects(other->geometry()))
                 ADD_FAILURE() << c->objectName().toStdString() << " covers " << other->objectName().toStdString();
     }
 }
 
-TEST(StartUp, ValuesShowInWhiteBoxesAndStatusInRedWithTheInstrumentsFonts)
+TEST_F(StartUp, ValuesShowInWhiteBoxesAndStatusInRedWithTheInstrumentsFonts)
 {
-    WindowBench bench;
-    const Velmorixon& w = *bench.window;
     for (const QLabel* box : {w.LVitesse, w.LLever, w.Lmidi, w.Lcoucher, w.Lazt, w.Lalt}) {
-        const std::string name = box->objectName().toStdString();
-        EXPECT_EQ(box->palette().color(QPalette::Window), QColor(Qt::white)) << name;
-        EXPECT_EQ(box->palette().color(QPalette::WindowText), QColor(0, 0, 255)) << name;
-        EXPECT_TRUE(box->autoFillBackground()) << name;
-        EXPECT_EQ(box->frameShape(), QFrame::Box) << name;
+        SCOPED_TRACE(box->objectName().toStdString());
+        EXPECT_EQ(box->palette().color(QPalette::Window), QColor(Qt::white));
+        EXPECT_EQ(box->palette().color(QPalette::WindowText), QColor(0, 0, 255));
+        EXPECT_TRUE(box->autoFillBackground());
+        EXPECT_EQ(box->frameShape(), QFrame::Box);
     }
     for (const QLabel* status : {w.Lzone, w.Lheure, w.Lmesure})
         EXPECT_EQ(status->palette().color(QPalette::WindowText), QColor(255, 0, 0)) << status->objectName().toStdString();
-    for (const QWidget* c : controls(w)) {
-        const std::string name = c->objectName().toStdString();
-        EXPECT_DOUBLE_EQ(c->font().pointSizeF(), 8.25) << name;
-        EXPECT_EQ(c->font().family().toStdString(), c == w.Lmesure ? "Arial" : "MS Sans Serif") << name;
+    for (const QWidget* c : controls()) {
+        EXPECT_DOUBLE_EQ(c->font().pointSizeF(), 8.25) << c->objectName().toStdString();
+        EXPECT_EQ(c->font().family().toStdString(), c == w.Lmesure ? "Arial" : "MS Sans Serif") << c->objectName().toStdString();
     }
     EXPECT_TRUE(w.Label1->font().bold());
     EXPECT_FALSE(w.BtnMax187->font().bold());
@@ -60,23 +61,19 @@ TEST(StartUp, ValuesShowInWhiteBoxesAndStatusInRedWithTheInstrumentsFonts)
     EXPECT_FALSE(w.Lvaleur->isVisibleTo(&w));
 }
 
-TEST(StartUp, LookTimersFocusCaptionPathAndNoCloseCommand)
+TEST_F(StartUp, LookTimersFocusCaptionPathAndNoCloseCommand)
 {
-    WindowBench bench;
-    Velmorixon& w = *bench.window;
     EXPECT_EQ(w.size(), QSize(375, 366));
     EXPECT_EQ(w.windowIcon().availableSizes(), (QList<QSize>{{16, 16}, {32, 32}}));
     EXPECT_EQ(w.HScroll1->maximum(), 60);
     EXPECT_TRUE(w.Timer1->isActive());
-    EXPECT_FALSE(w.TCalcSun->isActive());
-    EXPECT_FALSE(w.TimeAquis->isActive());
+    EXPECT_FALSE(w.TCalcSun->isActive() || w.TimeAquis->isActive());
 
     EXPECT_EQ(w.focusWidget(), static_cast<QWidget*>(w.OKgraphe));
     QStringList order;  // disabled controls keep their place in the order
     for (QWidget* next = w.OKgraphe; order.size() < 9; next = next->nextInFocusChain())
         if (next->focusPolicy() & Qt::TabFocus) order << next->objectName();
-    EXPECT_EQ(order.join(' ').toStdString(),
-              "OKgraphe OKfile HScroll1 BtnMax187 BtnStop BtnQuit Lville BtnCalc BtnStopCalc");
+    EXPECT_EQ(order.join(' ').toStdString(), "OKgraphe OKfile HScroll1 BtnMax187 BtnStop BtnQuit Lville BtnCalc BtnStopCalc");
 
     EXPECT_FALSE(std::filesystem::exists(bench.dataFile())) << "start-up opens no file";
     EXPECT_EQ(w.windowTitle().toStdString(), "Acquisition donnée MAX187");
@@ -93,12 +90,11 @@ TEST(StartUp, LookTimersFocusCaptionPathAndNoCloseCommand)
 TEST(Clock, ShowsEachSecondAndWakesJustAfterTheNext)
 {
     WindowBench bench(false, local_days{year{2026} / 12 / 31} + 23h + 59min + 58s);
-    Velmorixon& w = *bench.window;
-    EXPECT_EQ(w.Lheure->text().toStdString(), "23:59:58");
+    EXPECT_EQ(bench.window->Lheure->text().toStdString(), "23:59:58");
     bench.clock.advance(2405ms);
-    w.clockTick();
-    EXPECT_EQ(w.Lheure->text().toStdString(), "00:00:00");
-    EXPECT_EQ(w.Timer1->interval(), 1000 - 405 + 5);
+    bench.window->clockTick();
+    EXPECT_EQ(bench.window->Lheure->text().toStdString(), "00:00:00");
+    EXPECT_EQ(bench.window->Timer1->interval(), 1000 - 405 + 5);
 }
 
 }  // namespace

@@ -20,10 +20,7 @@
 namespace {
 
 struct TildeRow {
-    const char* name;
-    const char* file;
-    const char* home;
-    const char* shown;
+    const char *name, *file, *home, *shown;
 };
 
 class HomeAsTilde : public testing::TestWithParam<TildeRow> {};
@@ -46,8 +43,8 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(FileLabel, APathTooWideIsShortenedInItsMiddleKeepingItsStartAndTheFileName)
 {
     const QFontMetrics metrics(windowFont());
-    const std::string file = "/srv/mesures/observatoire-chelles/station-solaire-nord/velmorixon/data12-05-2026.val";
-    const QString shown = fileLabelText(file, "/home/obs", metrics, 238);
+    const QString shown = fileLabelText("/srv/mesures/observatoire-chelles/station-solaire-nord/velmorixon/data12-05-2026.val",
+                                        "/home/obs", metrics, 238);
     EXPECT_LE(metrics.horizontalAdvance(shown), 238);
     EXPECT_TRUE(shown.contains(QChar(0x2026))) << shown.toStdString();
     EXPECT_TRUE(shown.startsWith(QStringLiteral("/srv/"))) << shown.toStdString();
@@ -59,8 +56,7 @@ TEST(FileLabel, ALongHomeShowsAsTildeInsideTheFrameWithTheFullPathAsTooltip)
     WindowBench bench(false, WindowBench::kStart, "observatoire-chelles-station-solaire-nord-et-sud");
     std::filesystem::create_directory(bench.dir.path() / "observatoire-chelles-station-solaire-nord-et-sud");
     Velmorixon& w = *bench.window;
-    const std::string full =
-        (bench.dir.path() / "observatoire-chelles-station-solaire-nord-et-sud/velmorixon/data12-05-2026.val").string();
+    const std::string full = (bench.dir.path() / "observatoire-chelles-station-solaire-nord-et-sud/velmorixon/data12-05-2026.val").string();
     EXPECT_EQ(w.LfileName->text().toStdString(), "~/velmorixon/data12-05-2026.val");
     EXPECT_EQ(w.LfileName->toolTip().toStdString(), full);
     EXPECT_EQ(w.FullFile, full);
@@ -87,10 +83,9 @@ TEST(ValueBox, HasANeutralDarkBorderAroundItsBlueText)
 {
     WindowBench bench;
     const QImage box = bench.window->LVitesse->grab().toImage();
-    const QColor border(64, 64, 64);
-    for (const QPoint corner : {QPoint(0, 0), QPoint(box.width() - 1, box.height() - 1),
-                                QPoint(box.width() / 2, 0), QPoint(0, box.height() / 2)})
-        EXPECT_EQ(box.pixelColor(corner), border) << corner.x() << "," << corner.y();
+    for (const QPoint corner : {QPoint(0, 0), QPoint(box.width() - 1, box.height() - 1), QPoint(box.width() / 2, 0),
+                                QPoint(0, box.height() / 2)})
+        EXPECT_EQ(box.pixelColor(corner), QColor(64, 64, 64)) << corner.x() << "," << corner.y();
     const auto text = inkBox(box, blueText);
     ASSERT_TRUE(text.has_value()) << "the value \"1\" is drawn in blue";
     EXPECT_TRUE(box.rect().adjusted(1, 1, -1, -1).contains(*text)) << "no blue on the border";
@@ -119,9 +114,10 @@ void expectCaptionClearOfFrame(QPushButton* button)
     button->setEnabled(true);  // black text, so that the ink is found
     const QImage image = button->grab().toImage();
     const auto caption = inkBox(image, darkText);
-    ASSERT_TRUE(caption.has_value()) << button->objectName().toStdString();
-    EXPECT_GE(caption->left(), kClearance) << button->objectName().toStdString();
-    EXPECT_LE(caption->right(), image.width() - 1 - kClearance) << button->objectName().toStdString();
+    SCOPED_TRACE(button->objectName().toStdString());
+    ASSERT_TRUE(caption.has_value());
+    EXPECT_GE(caption->left(), kClearance);
+    EXPECT_LE(caption->right(), image.width() - 1 - kClearance);
 }
 
 TEST(ButtonCaptions, KeepClearOfTheirFramesInBothWindows)
@@ -143,35 +139,27 @@ QImage rendered(QWidget& widget, double scale)
     return image;
 }
 
-class PlotFrame : public testing::TestWithParam<double> {};
-
-TEST_P(PlotFrame, StaysWholeUnderTheScaleMarks)
+TEST(PlotFrame, StaysWholeUnderTheScaleMarksAtEveryScaleFactor)
 {
     WindowBench bench;
     Graph graph(bench.clock);
-    graph.Label2->hide();
-    graph.Label3->hide();
-    const QImage bare = rendered(graph, GetParam());
-    graph.Label2->show();
-    graph.Label3->show();
-    const QImage marked = rendered(graph, GetParam());
-    const QRgb yellow = qRgb(255, 255, 0);
-    int frame = 0;
-    int covered = 0;
-    for (int y = 0; y < bare.height(); ++y)
-        for (int x = 0; x < bare.width(); ++x)
-            if (bare.pixel(x, y) == yellow) {
-                ++frame;
-                covered += marked.pixel(x, y) != yellow;
-            }
-    EXPECT_GT(frame, 0) << "the frame is drawn";
-    EXPECT_EQ(covered, 0) << "frame pixels hidden by the 5V / 0V labels";
+    for (const double scale : {1.0, 1.5, 2.0}) {
+        graph.Label2->hide();
+        graph.Label3->hide();
+        const QImage bare = rendered(graph, scale);
+        graph.Label2->show();
+        graph.Label3->show();
+        const QImage marked = rendered(graph, scale);
+        int frame = 0, covered = 0;
+        for (int y = 0; y < bare.height(); ++y)
+            for (int x = 0; x < bare.width(); ++x)
+                if (bare.pixel(x, y) == qRgb(255, 255, 0)) {  // yellow
+                    ++frame;
+                    covered += marked.pixel(x, y) != bare.pixel(x, y);
+                }
+        EXPECT_GT(frame, 0) << "the frame is drawn at scale " << scale;
+        EXPECT_EQ(covered, 0) << "frame pixels hidden by the 5V / 0V labels at scale " << scale;
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(ScaleFactors, PlotFrame, testing::Values(1.0, 1.5, 2.0),
-                         [](const auto& info) {
-                             return info.param == 1.0 ? std::string("Scale1") :
-                                    info.param == 1.5 ? std::string("Scale1_5") : std::string("Scale2");
-                         });
 
 }  // namespace
