@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "acquisition/measurement_file.h"
@@ -13,10 +14,7 @@ using record::MeasurementReader;
 using record::Reading;
 
 namespace record {
-bool operator==(const Reading& a, const Reading& b)
-{
-    return a.number == b.number && a.millivolts == b.millivolts && a.timeOfDay == b.timeOfDay;
-}
+bool operator==(const Reading& a, const Reading& b) { return std::tie(a.number, a.millivolts, a.timeOfDay) == std::tie(b.number, b.millivolts, b.timeOfDay); }
 }  // namespace record
 
 namespace {

@@ -35,8 +35,7 @@ struct PlacementRow {
     std::optional<sys_seconds> notBefore;
     std::vector<seconds> times;  ///< readings numbered from `first` on, one each
     std::vector<sys_seconds> expected;
-    std::int64_t first = 2;
-    std::int64_t lastNumber = 0;  ///< when not 0: the last reading's number instead
+    std::int64_t first = 2, lastNumber = 0;  ///< lastNumber, when not 0: the last reading's number instead
 };
 
 class TimePlacement : public testing::TestWithParam<PlacementRow> {};
