@@ -18,11 +18,10 @@ namespace {
 
 TEST(CompanionPath, NamesTheRunFileBesideItsMeasurementFile)
 {
-    EXPECT_EQ(companionPath("/home/obs/velmorixon/data12-05-2026.val"),
-              std::filesystem::path("/home/obs/velmorixon/data12-05-2026.run"));
-    EXPECT_EQ(companionPath("data12-05-2026.val.12"), std::filesystem::path("data12-05-2026.run.12"));
-    EXPECT_EQ(companionPath("/tmp/mesures.txt"), std::filesystem::path("/tmp/mesures.txt.run"));
-    EXPECT_EQ(companionPath("/tmp/a.value"), std::filesystem::path("/tmp/a.value.run"));
+    for (const auto& [file, run] : {std::pair{"/home/obs/velmorixon/data12-05-2026.val", "/home/obs/velmorixon/data12-05-2026.run"},
+                                    {"data12-05-2026.val.12", "data12-05-2026.run.12"}, {"/tmp/mesures.txt", "/tmp/mesures.txt.run"},
+                                    {"/tmp/a.value", "/tmp/a.value.run"}})
+        EXPECT_EQ(companionPath(file), std::filesystem::path(run));
 }
 
 // A run at Chelles, its period then its site changed, stopped; then a run west of Greenwich and
@@ -67,20 +66,14 @@ TEST(CompanionRows, ThatAreNotWellFormedDoNotRead)
 {
     const std::string good = "2026-12-07T14:03:27+01:00;debut;2;Chelles;48.5246;2.3523;1;/dev/parport0;1.0.0";
     ASSERT_TRUE(parseCompanionLine(good).has_value());
-    for (const char* bad : {
-             "2026-12-07T14:03:27+01:00;debut;2;Chelles;48.5246;2.3523;1;/dev/parport0",
-             "2026-12-07T14:03:27+01:00;debut;2;Chelles;48.5246;2.3523;1;/dev/parport0;1.0.0;x",
-             "2026-12-07T14:03:27+01:00;depart;2;Chelles;48.5246;2.3523;1;/dev/parport0;1.0.0",
-             "2026-13-07T14:03:27+01:00;debut;2;Chelles;48.5246;2.3523;1;/dev/parport0;1.0.0",
-             "2026-12-07 14:03:27+01:00;debut;2;Chelles;48.5246;2.3523;1;/dev/parport0;1.0.0",
-             "2026-12-07T14:03:27+0100;debut;2;Chelles;48.5246;2.3523;1;/dev/parport0;1.0.0",
-             "2026-12-07T14:03:27Z;debut;2;Chelles;48.5246;2.3523;1;/dev/parport0;1.0.0",
-             "2026-12-07T14:03:27+01:00;debut;deux;Chelles;48.5246;2.3523;1;/dev/parport0;1.0.0",
-             "2026-12-07T14:03:27+01:00;debut;-2;Chelles;48.5246;2.3523;1;/dev/parport0;1.0.0",
-             "2026-12-07T14:03:27+01:00;debut;2;Chelles;48,5246;2.3523;1;/dev/parport0;1.0.0",
-             "2026-12-07T14:03:27+01:00;debut;2;Chelles;48.5246;nan;1;/dev/parport0;1.0.0",
-             "2026-12-07T14:03:27+01:00;debut;2;Chelles;48.5246;2.3523;0;/dev/parport0;1.0.0",
-             ""})
+    const auto with = [&](std::size_t field, const std::string& value) {  // the good row, one field replaced
+        std::size_t at = 0;
+        for (std::size_t i = 0; i < field; ++i) at = good.find(';', at) + 1;
+        return good.substr(0, at) + value + good.substr(good.find(';', at) == std::string::npos ? good.size() : good.find(';', at));
+    };
+    for (const std::string& bad : {good.substr(0, good.rfind(';')), good + ";x", std::string(), with(0, "2026-13-07T14:03:27+01:00"),
+                                   with(0, "2026-12-07 14:03:27+01:00"), with(0, "2026-12-07T14:03:27+0100"), with(0, "2026-12-07T14:03:27Z"),
+                                   with(1, "depart"), with(2, "deux"), with(2, "-2"), with(4, "48,5246"), with(5, "nan"), with(6, "0")})
         EXPECT_FALSE(parseCompanionLine(bad).has_value()) << bad;
 }
 

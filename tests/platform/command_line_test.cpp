@@ -15,7 +15,7 @@ const std::string kUsage =
 struct Row {
     const char* name;
     std::vector<std::string> arguments;
-    std::string outcome;  // "port P", "simulation", "journal F", "0: standard output's start" or "2: reason"
+    std::string outcome;  // "port P", "simulation", "journal F", "bilan F M", "0: standard output's start" or "2: reason"
 };
 
 /// What the program does with the command line, in the rows' words.
@@ -29,6 +29,8 @@ std::string outcome(const CommandLine& cl)
     }
     if (cl.exit) return std::to_string(cl.exit->code) + ": " + cl.exit->standardOutput.substr(0, 30);
     if (cl.journal) return "journal " + *cl.journal;
+    if (const auto m = cl.bilan ? cl.bilan->month : std::nullopt; cl.bilan)
+        return "bilan " + cl.bilan->folder + " " + (m ? std::to_string(int(m->year()) * 100 + unsigned(m->month())) : "-");
     return cl.simulate ? "simulation" : "port " + cl.device;
 }
 
@@ -71,7 +73,12 @@ INSTANTIATE_TEST_SUITE_P(
         Row{"Positional", {"/dev/parport1"}, "2: argument inattendu « /dev/parport1 »"},
         Row{"JournalWithSimulate", {"--journal", "--simulate"},
             "2: « --journal » ne lit pas le convertisseur : ni « --port » ni « --simulate » avec lui"},
-        Row{"JournalTwoFiles", {"--journal", "a.val", "b.val"}, "2: argument inattendu « a.val »"}),
+        Row{"JournalTwoFiles", {"--journal", "a.val", "b.val"}, "2: argument inattendu « a.val »"},
+        Row{"BilanOfTheDataFolderThisMonth", {"--bilan"}, "bilan  -"},
+        Row{"BilanOfAFolderAndAMonth", {"--bilan", "/data", "--mois", "2026-06"}, "bilan /data 202606"},
+        Row{"BilanOfAThirteenthMonth", {"--bilan", "--mois", "2026-13"}, "2: mois « 2026-13 » illisible : attendu AAAA-MM, par exemple 2026-06"},
+        Row{"MonthWithoutBilan", {"--mois", "2026-06"}, "2: « --mois » va avec « --bilan »"},
+        Row{"BilanWithJournal", {"--bilan", "--journal"}, "2: « --bilan » ne va pas avec « --journal »"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

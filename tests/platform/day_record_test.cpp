@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 Velmorixon developers
 // A day's files read back in bounded pieces and followed as the instrument writes them:
-// appended lines, a run renamed aside or begun afresh, its companion, files that cannot be read.
+// appended lines, a run renamed aside or begun afresh, files that cannot be read (a missing file,
+// a pipe and a growing companion are read through the day view in journal_window_test).
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -10,7 +11,6 @@
 
 #include <fstream>
 
-#include "acquisition/run_companion.h"
 #include "platform/day_record.h"
 #include "support/temp_dir.h"
 
@@ -75,27 +75,6 @@ TEST_F(DayRecordTest, ARunRenamedAsideKeepsItsReadingsAndOneBegunAfreshIsReadAga
     EXPECT_EQ(millivolts(record, 1), std::vector{700});
 }
 
-TEST_F(DayRecordTest, TheCompanionGivesTheRunItsEventsAndIsReadAgainWhenItGrows)
-{
-    acquisition::RunEvent start;
-    start.local = local_seconds{kDay + 10h};
-    start.utcOffset = 120min;
-    start.nextNumber = 2;
-    start.site = "Chelles";
-    append(acquisition::companionPath(dayFile), acquisition::companionHeader() + acquisition::companionLine(start));
-    append(dayFile, " 2, 100,10:00:00\r\n");
-    DayRecord record(dayFile, kSummer, kDay);
-    record.refresh();
-    ASSERT_EQ(record.runs()[0]->events.size(), 1u);
-    acquisition::RunEvent stop = start;
-    stop.kind = acquisition::RunEvent::Kind::Stop;
-    append(acquisition::companionPath(dayFile), acquisition::companionLine(stop) + "garbage\r\n");
-    record.refresh();
-    ASSERT_EQ(record.runs()[0]->events.size(), 2u);
-    EXPECT_EQ(record.runs()[0]->events.back().kind, acquisition::RunEvent::Kind::Stop);
-    EXPECT_EQ(record.malformedCompanionRows(), 1u);
-}
-
 struct ProblemRow {
     const char* name;
     std::function<void(const path&)> make;
@@ -121,10 +100,8 @@ TEST_P(DayRecordProblems, AreSaidNeverFatalAndCostNoMemory)
 INSTANTIATE_TEST_SUITE_P(
     Files, DayRecordProblems,
     ::testing::Values(
-        ProblemRow{"Missing", [](const path&) {}, "Aucun fichier ou dossier de ce type"},
         ProblemRow{"Unreadable", [](const path& f) { append(f, " 2, 1,10:00:00\r\n"); ::chmod(f.c_str(), 0); }, "Permission non accordée"},
         ProblemRow{"AFolder", [](const path& f) { std::filesystem::create_directory(f); }, "Est un dossier"},
-        ProblemRow{"APipe", [](const path& f) { ::mkfifo(f.c_str(), 0600); }, "", true},
         ProblemRow{"ADevice", [](const path& f) { std::filesystem::create_symlink("/dev/zero", f); }, "", true},
         ProblemRow{"Binary", [](const path& f) { append(f, std::string("\x7f" "ELF\x02\0\0garbage\nmore garbage\r\n", 30)); }, "", false, 2},
         ProblemRow{"SparseTerabyte", [](const path& f) { append(f, "x"); ::truncate(f.c_str(), off_t{1} << 40); }, "", false, 1}),

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 Velmorixon developers
-// velmorixon --bilan: its command line, and a small data folder read back as the month's table.
+// velmorixon --bilan: a small data folder read back as the month's table (its command line is
+// in command_line_test).
 #include "platform/month_report.h"
 
 #include <gtest/gtest.h>
@@ -10,41 +11,11 @@
 
 #include "acquisition/measurement_file.h"
 #include "acquisition/run_companion.h"
-#include "platform/command_line.h"
 #include "support/temp_dir.h"
 
 using namespace std::chrono;
 
 namespace {
-
-struct BilanRow { std::string name; std::vector<std::string> arguments; std::string answer; };
-void PrintTo(const BilanRow& row, std::ostream* os) { *os << row.name; }
-class BilanCommandLine : public testing::TestWithParam<BilanRow> {};
-
-// The answer: "folder month" when accepted, else standard error's first line.
-TEST_P(BilanCommandLine, NamesAFolderAndAMonthOrIsRefusedInFrench)
-{
-    std::vector<std::string> arguments{"velmorixon"};
-    arguments.insert(arguments.end(), GetParam().arguments.begin(), GetParam().arguments.end());
-    const CommandLine cl = parseCommandLine(arguments, "1.0.0");
-    if (cl.exit) {
-        EXPECT_EQ(cl.exit->code, 2);
-        EXPECT_EQ(cl.exit->standardError.substr(0, cl.exit->standardError.find('\n')), GetParam().answer);
-    } else {
-        ASSERT_TRUE(cl.bilan);
-        const auto m = cl.bilan->month;
-        EXPECT_EQ(cl.bilan->folder + " " + (m ? std::to_string(int(m->year()) * 100 + unsigned(m->month())) : "-"),
-                  GetParam().answer);
-    }
-}
-INSTANTIATE_TEST_SUITE_P(Bilan, BilanCommandLine, testing::Values(
-    BilanRow{"DefaultsToTheDataFolderAndThisMonth", {"--bilan"}, " -"},
-    BilanRow{"TakesAFolderAndAMonth", {"--bilan", "/data", "--mois", "2026-06"}, "/data 202606"},
-    BilanRow{"RefusesAThirteenthMonth", {"--bilan", "--mois", "2026-13"},
-             "velmorixon : mois « 2026-13 » illisible : attendu AAAA-MM, par exemple 2026-06"},
-    BilanRow{"RefusesAMonthWithoutTheBilan", {"--mois", "2026-06"}, "velmorixon : « --mois » va avec « --bilan »"},
-    BilanRow{"RefusesTheDayViewBeside", {"--bilan", "--journal"}, "velmorixon : « --bilan » ne va pas avec « --journal »"}),
-    [](const auto& info) { return info.param.name; });
 
 /// A run from 12:00 local every minute for an hour at Chelles, 300 and 302 mV in turn.
 void writeRun(const std::filesystem::path& file, year_month_day date)

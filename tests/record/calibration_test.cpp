@@ -24,14 +24,11 @@ TEST(CalibrationFile, ReadsItsRowsAndNamesEachMalformedRowByFileAndLine)
 {
     const CalibrationHistory history = parseCalibration(kFile, "/o/capteur.csv");
     ASSERT_EQ(history.rows.size(), 2u);
-    const CalibrationRow& first = history.rows[0];
-    EXPECT_EQ(first.sensor, "SP-110 x10");
-    EXPECT_EQ(first.sensitivity, 2.5);
-    EXPECT_FALSE(first.offset);  // « nuit »
-    EXPECT_EQ(first.coefficients.a, 0.73);  // the defaults for empty fields
-    EXPECT_EQ(first.coefficients.b, 0.06);
-    EXPECT_EQ(history.rows[1].offset, -1.5);
-    EXPECT_EQ(history.rows[1].coefficients.b, -0.05);
+    // « nuit »: no offset; A and B empty: their defaults.
+    const auto [first, second] = std::pair(history.rows[0], history.rows[1]);
+    EXPECT_EQ(std::tuple(first.sensor, first.sensitivity, first.offset, first.coefficients.a, first.coefficients.b),
+              std::tuple("SP-110 x10", 2.5, std::optional<double>(), 0.73, 0.06));
+    EXPECT_EQ(std::tuple(second.offset, second.coefficients.a, second.coefficients.b), std::tuple(std::optional(-1.5), 0.5, -0.05));
     EXPECT_EQ(history.problems, (std::vector<std::string>{
         "/o/capteur.csv, ligne 3 : sensibilité « deux » illisible ou non positive ; ligne ignorée.",
         "/o/capteur.csv, ligne 4 : date « 2026-06-15T10:00:00Z » illisible (attendu "

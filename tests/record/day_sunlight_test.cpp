@@ -19,10 +19,7 @@ constexpr minutes kSummer{120};
 using Millivolts = std::function<int(seconds)>;  // of the local time of day
 
 /// `mvPerWatt` mV per W/m², no offset, from the start of the year.
-std::vector<CalibrationRow> sensor(double mvPerWatt)
-{
-    return {CalibrationRow{local_days{2026y / January / 1}, 0min, "essai", mvPerWatt, 0.0, {}}};
-}
+std::vector<CalibrationRow> sensor(double mvPerWatt) { return {{local_days{2026y / January / 1}, 0min, "essai", mvPerWatt, 0.0, {}}}; }
 
 /// Readings `period` apart from `first` to `last` local time.
 std::vector<TracePoint> readings(seconds first, seconds last, seconds period, const Millivolts& mv)
@@ -60,10 +57,7 @@ TEST_P(Irradiation, IsTheTrapezoidSumWithinTheGapsOfARun)
         const seconds local = p.instant + kSummer - sys_days{kDay.time_since_epoch()};
         return local > row.gapFrom && local < row.gapTo;
     });
-    acquisition::RunEvent period;
-    period.site = "Chelles";
-    period.periodSeconds = row.companionPeriod;
-    const auto companion = row.companionPeriod ? std::vector{period} : std::vector<acquisition::RunEvent>{};
+    const std::vector<acquisition::RunEvent> companion(row.companionPeriod ? 1 : 0, {{}, {}, 0min, 0, "Chelles", 0, 0, row.companionPeriod, "", ""});
     EXPECT_NEAR(dayOf(points, sensor(1), companion).irradiation, row.expectedWh, 1e-9);
 }
 const Millivolts kConstant = [](seconds) { return 300; };

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "acquisition/measurement_file.h"
@@ -13,10 +14,7 @@ using record::MeasurementReader;
 using record::Reading;
 
 namespace record {
-bool operator==(const Reading& a, const Reading& b)
-{
-    return a.number == b.number && a.millivolts == b.millivolts && a.timeOfDay == b.timeOfDay;
-}
+bool operator==(const Reading& a, const Reading& b) { return std::tie(a.number, a.millivolts, a.timeOfDay) == std::tie(b.number, b.millivolts, b.timeOfDay); }
 }  // namespace record
 
 namespace {
@@ -25,13 +23,6 @@ std::string lineOf(const Reading& r) { return acquisition::dataLine(r.number, r.
 
 const std::vector<Reading> kReadings{
     {2, 2048, 14h + 3min + 27s}, {3, 0, 0s}, {10, 4095, 23h + 59min + 59s}, {86401, 7, 9h + 5min + 7s}, {9007199254740993, 1, 12h}};
-
-std::vector<Reading> feedInPieces(MeasurementReader& reader, const std::string& bytes, std::size_t piece)
-{
-    std::vector<Reading> out;
-    for (std::size_t at = 0; at < bytes.size(); at += piece) reader.feed(std::string_view(bytes).substr(at, piece), out);
-    return out;
-}
 
 TEST(MeasurementReader, GivesBackWhatDataLineWroteInAnyPiecesWithOrWithoutCr)
 {
@@ -42,7 +33,9 @@ TEST(MeasurementReader, GivesBackWhatDataLineWroteInAnyPiecesWithOrWithoutCr)
     for (const std::string& file : {bytes, withoutCr})
         for (const std::size_t piece : {file.size(), std::size_t{1}, std::size_t{7}}) {
             MeasurementReader reader;
-            EXPECT_EQ(feedInPieces(reader, file, piece), kReadings) << "pieces of " << piece;
+            std::vector<Reading> out;
+            for (std::size_t at = 0; at < file.size(); at += piece) reader.feed(std::string_view(file).substr(at, piece), out);
+            EXPECT_EQ(out, kReadings) << "pieces of " << piece;
             EXPECT_EQ(reader.malformedLines(), 0u);
             EXPECT_EQ(reader.pendingBytes(), 0u);
             EXPECT_EQ(reader.bytesFed(), file.size());

@@ -1,7 +1,6 @@
 // A day's runs as separate traces on the time axis, how each ended, and a range's figures.
 #include <gtest/gtest.h>
 
-#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -23,30 +22,24 @@ std::string runLines(seconds start, int count, seconds period, int mv)
     return bytes;
 }
 
-TEST(DayTraces, EachRunIsItsOwnTraceInTheOrderOfItsKeptNumberFedWholeOrInPieces)
+// The day's runs in kept order (their order from a folder is DayRuns' in measurement_reader_test),
+// fed in pieces shorter than a line, each placed after the run before it.
+TEST(DayTraces, EachRunIsItsOwnTraceFedInPiecesAndPlacedAfterTheRunBeforeIt)
 {
-    const local_days day{2026y / December / 5};
-    const std::vector<std::filesystem::path> folder{"data12-05-2026.val", "data12-05-2026.val.2", "data12-05-2026.val.1"};
-    const std::map<std::string, std::string> bytes{
-        {"data12-05-2026.val.1", runLines(9h, 3, 1s, 100)},
-        {"data12-05-2026.val.2", runLines(23h + 59min, 3, 60s, 200)},  // across midnight
-        {"data12-05-2026.val", runLines(8h, 2, 10s, 300)}};             // the next morning
-    for (const std::size_t piece : {std::size_t{1000}, std::size_t{5}}) {
-        std::vector<std::string> seen;
-        std::optional<sys_seconds> previousEnd;
-        for (const auto& run : record::dayRuns("data12-05-2026.val", folder)) {
-            RunTrace trace(day, parisOffset, {}, previousEnd);
-            const std::string& file = bytes.at(run.path.filename().string());
-            for (std::size_t at = 0; at < file.size(); at += piece) trace.feed(std::string_view(file).substr(at, piece));
-            for (const TracePoint& p : trace.points())
-                seen.push_back(std::to_string(p.number) + "," + std::to_string(p.millivolts) + "@" +
-                               std::to_string((p.instant - sys_days{2026y / December / 5}).count()));
-            previousEnd = trace.points().back().instant;
-        }
-        EXPECT_EQ(seen, (std::vector<std::string>{"2,100@28800", "3,101@28801", "4,102@28802", "2,200@82740", "3,201@82800",
-                                                  "4,202@82860", "2,300@111600", "3,301@111610"}))
-            << "pieces of " << piece;
+    const std::vector<std::string> runs{runLines(9h, 3, 1s, 100), runLines(23h + 59min, 3, 60s, 200),  // across midnight
+                                        runLines(8h, 2, 10s, 300)};                                        // the next morning
+    std::vector<std::string> seen;
+    std::optional<sys_seconds> previousEnd;
+    for (const std::string& file : runs) {
+        RunTrace trace(local_days{2026y / December / 5}, parisOffset, {}, previousEnd);
+        for (std::size_t at = 0; at < file.size(); at += 5) trace.feed(std::string_view(file).substr(at, 5));
+        for (const TracePoint& p : trace.points())
+            seen.push_back(std::to_string(p.number) + "," + std::to_string(p.millivolts) + "@" +
+                           std::to_string((p.instant - sys_days{2026y / December / 5}).count()));
+        previousEnd = trace.points().back().instant;
     }
+    EXPECT_EQ(seen, (std::vector<std::string>{"2,100@28800", "3,101@28801", "4,102@28802", "2,200@82740", "3,201@82800",
+                                              "4,202@82860", "2,300@111600", "3,301@111610"}));
 }
 
 struct EndRow {
@@ -63,11 +56,7 @@ class RunEnds : public testing::TestWithParam<EndRow> {};
 TEST_P(RunEnds, AreSaidFromTheEndRowOrFromHowLongAgoTheFileGrew)
 {
     std::vector<acquisition::RunEvent> events;
-    for (const auto kind : GetParam().rows) {
-        events.emplace_back();
-        events.back().kind = kind;
-        events.back().periodSeconds = 10;
-    }
+    for (const auto kind : GetParam().rows) events.push_back({kind, {}, 0min, 0, "", 0, 0, 10, "", ""});
     const sys_seconds written = sys_days{2026y / December / 5} + 12h;
     EXPECT_EQ(record::runEnd(events, GetParam().keptAside, GetParam().today, written, written + GetParam().sinceWritten), GetParam().expected);
 }

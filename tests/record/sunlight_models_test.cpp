@@ -34,8 +34,7 @@ class Sunshine : public testing::TestWithParam<SunshineRow> {};
 // 304.680164 W/m² at 30° (249.376368 with Sydney's A = 0.5, B = −0.05) and 18.139774 at 3°.
 TEST_P(Sunshine, ShinesAboveCarpentrasThresholdFromThreeDegrees)
 {
-    const SunshineRow& row = GetParam();
-    EXPECT_EQ(isSunshine(row.irradiance, row.altitude, 172, row.ab), row.expected);
+    EXPECT_EQ(isSunshine(GetParam().irradiance, GetParam().altitude, 172, GetParam().ab), GetParam().expected);
 }
 INSTANTIATE_TEST_SUITE_P(Carpentras, Sunshine, testing::Values(
     SunshineRow{"JustAboveTheThresholdAtThirtyDegrees", 304.69, 30, {}, true},
@@ -54,8 +53,7 @@ class Limits : public testing::TestWithParam<FlagRow> {};
 // Day 172: S = 1316.818664, at 30° 959.767923 and 737.814338. At night µ0 = 0: 100 and 50.
 TEST_P(Limits, FlagAnIrradianceAsTheBsrnRecommends)
 {
-    const FlagRow& row = GetParam();
-    EXPECT_EQ(irradianceFlag(row.irradiance, row.altitude, row.day), row.expected);
+    EXPECT_EQ(irradianceFlag(GetParam().irradiance, GetParam().altitude, GetParam().day), GetParam().expected);
 }
 INSTANTIATE_TEST_SUITE_P(Bsrn, Limits, testing::Values(
     FlagRow{"ImpossibleBelowMinusFour", -4.01, 30, 172, kImpossible},

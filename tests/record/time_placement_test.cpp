@@ -18,26 +18,14 @@ namespace {
 
 constexpr sys_seconds utc(year_month_day date, seconds time) { return sys_days{date} + time; }
 
-RunEvent row(RunEvent::Kind kind, local_seconds local, minutes offset, std::int64_t next)
-{
-    RunEvent event;
-    event.kind = kind;
-    event.local = local;
-    event.utcOffset = offset;
-    event.nextNumber = next;
-    return event;
-}
+RunEvent row(RunEvent::Kind kind, local_seconds local, minutes offset, std::int64_t next) { return {kind, local, offset, next, "", 0, 0, 1, "", ""}; }
 
 const local_days kAutumn{2026y / October / 25};  // at 03:00 summer time the clocks go back to 02:00
 const std::vector<seconds> kEndOfSummer{1h + 50min, 2h, 2h + 10min, 2h + 50min, 2h, 2h + 10min, 2h + 50min, 3h};
-std::vector<sys_seconds> tenMinutesApartFrom(sys_seconds first, std::vector<minutes> steps)
-{
-    std::vector<sys_seconds> out{first};
-    for (const minutes step : steps) out.push_back(out.back() + step);
-    return out;
-}
-const std::vector<sys_seconds> kAcrossTheRepeatedHour = tenMinutesApartFrom(
-    utc(2026y / October / 24, 23h + 50min), {10min, 10min, 40min, 10min, 10min, 40min, 10min});
+constexpr sys_seconds kTenToMidnight = sys_days{2026y / October / 24} + 23h + 50min;  // 01:50 summer time
+const std::vector<sys_seconds> kAcrossTheRepeatedHour{kTenToMidnight,       kTenToMidnight + 10min, kTenToMidnight + 20min,
+                                                      kTenToMidnight + 1h,  kTenToMidnight + 70min, kTenToMidnight + 80min,
+                                                      kTenToMidnight + 2h,  kTenToMidnight + 130min};
 
 struct PlacementRow {
     const char* name;
@@ -47,8 +35,7 @@ struct PlacementRow {
     std::optional<sys_seconds> notBefore;
     std::vector<seconds> times;  ///< readings numbered from `first` on, one each
     std::vector<sys_seconds> expected;
-    std::int64_t first = 2;
-    std::int64_t lastNumber = 0;  ///< when not 0: the last reading's number instead
+    std::int64_t first = 2, lastNumber = 0;  ///< lastNumber, when not 0: the last reading's number instead
 };
 
 class TimePlacement : public testing::TestWithParam<PlacementRow> {};

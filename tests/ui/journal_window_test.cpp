@@ -45,16 +45,7 @@ std::string lines(int first, int count, seconds from, int millivolts, seconds st
 const local_days kDay{2026y / June / 21};
 const sys_seconds kMidnight = sys_days{kDay.time_since_epoch()} - 2h;  // 00:00 in Paris summer time
 
-std::string row(Kind kind, local_seconds local, const std::string& site, int next)
-{
-    acquisition::RunEvent event;
-    event.kind = kind;
-    event.local = local;
-    event.utcOffset = 120min;
-    event.nextNumber = next;
-    event.site = site;
-    return acquisition::companionLine(event);
-}
+std::string row(Kind kind, local_seconds local, const std::string& site, int next) { return acquisition::companionLine({kind, local, 120min, next, site, 0, 0, 1, "", ""}); }
 
 // A June day in Paris of two runs: 09:00 for 100 s (kept aside, no end row), then 14:00 for
 // 50 s (at Nîmes), looked at a second after its last line was written.
@@ -77,12 +68,7 @@ protected:
     }
     std::unique_ptr<JournalWindow> open(const path& file, QSize size = {1000, 680})
     {
-        JournalSetup setup;
-        setup.file = file;
-        setup.zone = QTimeZone("Europe/Paris");
-        setup.today = kDay;
-        setup.now = [this] { return now; };
-        auto view = std::make_unique<JournalWindow>(setup);
+        auto view = std::make_unique<JournalWindow>(JournalSetup{file, QTimeZone("Europe/Paris"), kDay, 500, [this] { return now; }, 32 << 20});
         view->resize(size);
         view->show();
         view->chart()->replot();
@@ -225,9 +211,10 @@ TEST_F(JournalTest, RunLabelsFollowTheFileItsCompanionAndTheTimeAndRunsKeepTheir
     now += 10min;  // nothing written since: the program is gone
     view->refresh();
     EXPECT_EQ(view->runLabel(1).toStdString(), "Série 2 : 14:00:00 – 14:00:59, interrompue");
-    append(companion, row(Kind::Stop, kDay + 14h + 1min, "Nîmes", 62));
+    append(companion, row(Kind::Stop, kDay + 14h + 1min, "Nîmes", 62) + "garbage\r\n");  // the companion read again as it grows
     view->refresh();
     EXPECT_EQ(view->runLabel(1).toStdString(), "Série 2 : 14:00:00 – 14:00:59, arrêtée");
+    EXPECT_EQ(view->record().malformedCompanionRows(), 1u);
 
     const QColor second = view->chart()->runGraph(1)->pen().color();
     std::filesystem::rename(dayFile, folder / "data06-21-2026.val.2");

@@ -9,8 +9,8 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <sstream>
 
+#include "acquisition/measurement_file.h"
 #include "platform/month_report.h"
 #include "support/temp_dir.h"
 #include "ui/journal_window.h"
@@ -24,23 +24,13 @@ using namespace std::chrono;
 using std::filesystem::path;
 
 void write(const path& file, const std::string& bytes) { std::ofstream(file, std::ios::binary) << bytes; }
-std::string read(const path& file)
-{
-    std::ostringstream out;
-    out << std::ifstream(file, std::ios::binary).rdbuf();
-    return out.str();
-}
 
 // Every minute from 10:00 to 14:00 local, 1000 mV and 1002 mV in turn (never the same value
 // twice, so never « figé »).
 std::string fourHours()
 {
     std::string out;
-    for (int i = 0; i <= 240; ++i) {
-        char line[40];
-        std::snprintf(line, sizeof line, " %d, %d,%02d:%02d:00\r\n", i + 2, i % 2 ? 1002 : 1000, 10 + i / 60, i % 60);
-        out += line;
-    }
+    for (int i = 0; i <= 240; ++i) out += acquisition::dataLine(i + 2, i % 2 ? 1002 : 1000, hh_mm_ss<seconds>{10h + i * 1min});
     return out;
 }
 
@@ -51,12 +41,8 @@ protected:
     SunlightWindow() { std::filesystem::create_directory(folder); }
     std::unique_ptr<JournalWindow> open(const path& file)
     {
-        JournalSetup setup;
-        setup.file = file;
-        setup.zone = QTimeZone("Europe/Paris");
-        setup.today = local_days{2026y / June / 21};
-        setup.now = [] { return sys_days{2026y / June / 22} + 8h; };
-        return std::make_unique<JournalWindow>(setup);
+        return std::make_unique<JournalWindow>(
+            JournalSetup{file, QTimeZone("Europe/Paris"), local_days{2026y / June / 21}, 500, [] { return sys_days{2026y / June / 22} + 8h; }, 32 << 20});
     }
     TempDir dir;
     path folder = dir.path() / "velmorixon";
@@ -96,11 +82,11 @@ TEST_F(SunlightWindow, TheSensorDialogNamesAMalformedRowRefusesAMalformedEntryAn
     EXPECT_TRUE(dialog.addRow().startsWith(QString::fromUtf8("Sensibilité illisible : « deux »")));
     dialog.findChild<QLineEdit*>("sensitivity")->setText("-1");
     EXPECT_FALSE(dialog.addRow().isEmpty());
-    EXPECT_EQ(read(folder / "capteur.csv"), before);
+    EXPECT_EQ(TempDir::read(folder / "capteur.csv"), before);
 
     dialog.findChild<QLineEdit*>("sensitivity")->setText("0,2");
     EXPECT_EQ(dialog.addRow(), QString());
-    EXPECT_EQ(read(folder / "capteur.csv"), before + "2026-06-22T10:00:00+02:00;SP-110;0,2;nuit;0,73;0,06\r\n");
+    EXPECT_EQ(TempDir::read(folder / "capteur.csv"), before + "2026-06-22T10:00:00+02:00;SP-110;0,2;nuit;0,73;0,06\r\n");
     EXPECT_EQ(dialog.findChild<QTableWidget*>("history")->rowCount(), 2);
 }
 
