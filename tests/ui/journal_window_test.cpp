@@ -74,7 +74,12 @@ protected:
         view->chart()->replot();
         return view;
     }
-    static QString text(const JournalWindow& view, const char* name) { return view.findChild<QLabel*>(name)->text(); }
+    // A status label's whole text: an elided one keeps it in its tooltip.
+    static QString text(const JournalWindow& view, const char* name)
+    {
+        const QLabel* label = view.findChild<QLabel*>(name);
+        return label->toolTip().isEmpty() ? label->text() : label->toolTip();
+    }
     static void showRange(JournalWindow& view, sys_seconds from, sys_seconds to)
     {
         view.chart()->xAxis->setRange(JournalChart::axisOf(from), JournalChart::axisOf(to));
