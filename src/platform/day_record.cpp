@@ -2,6 +2,8 @@
 // Copyright (C) 2026 Velmorixon developers
 #include "platform/day_record.h"
 
+#include "platform/descriptor.h"
+
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
@@ -18,24 +20,13 @@
 
 namespace {
 
-/// An open descriptor, closed when it goes out of scope.
-class Descriptor {
-public:
-    explicit Descriptor(const std::filesystem::path& path)
-        : m_fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK))
-    {
-    }
-    ~Descriptor()
-    {
-        if (m_fd >= 0) ::close(m_fd);
-    }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    int get() const { return m_fd; }
+using platform_io::Descriptor;
 
-private:
-    int m_fd;
-};
+/// Opened for reading only; never waits on a pipe's writer nor passes to a started program.
+int openForReading(const std::filesystem::path& path)
+{
+    return ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+}
 
 /// The size of one piece read: the bytes of a file are never held whole.
 constexpr std::size_t kPiece = std::size_t{1} << 20;
@@ -141,7 +132,7 @@ DayRecord::Change DayRecord::refresh(std::uintmax_t budget)
             noteProblem(file.path, 0, true);
             continue;
         }
-        const Descriptor descriptor(file.path);
+        const Descriptor descriptor(openForReading(file.path));
         if (descriptor.get() < 0 || ::fstat(descriptor.get(), &status) != 0) {
             noteProblem(file.path, errno);
             continue;
@@ -219,7 +210,7 @@ bool DayRecord::readAppended(DayRun& run, int descriptor, std::uintmax_t size,
 void DayRecord::readCompanion(DayRun& run, bool force)
 {
     const std::filesystem::path path = acquisition::companionPath(run.file.path);
-    const Descriptor descriptor(path);
+    const Descriptor descriptor(openForReading(path));
     struct stat status {};
     if (descriptor.get() < 0 || ::fstat(descriptor.get(), &status) != 0 || !S_ISREG(status.st_mode))
         return;  // a run without a companion (an older program, or none written yet)

@@ -11,6 +11,8 @@
 
 #include "platform/posix_file_system.h"
 
+#include "platform/descriptor.h"
+
 namespace {
 
 [[noreturn]] void throwErrno(int errnoValue, const char* what, const std::filesystem::path& path)
@@ -18,23 +20,7 @@ namespace {
     throw std::system_error(errnoValue, std::generic_category(), std::string(what) + " " + path.string());
 }
 
-/// Closes on every path out of writeDurably.
-class Descriptor {
-public:
-    explicit Descriptor(int fd) : m_fd(fd) {}
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    ~Descriptor()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    int get() const { return m_fd; }
-    int release() { return std::exchange(m_fd, -1); }
-
-private:
-    int m_fd;
-};
+using platform_io::Descriptor;
 
 /// Opens for writing; says whether the file was created by this call.
 int openForWriting(const std::filesystem::path& file, bool truncate, bool& created)

@@ -15,8 +15,8 @@
 
 namespace {
 
-constexpr int kClientWidth = 10260;
-constexpr int kClientHeight = 6075;
+constexpr int kGraphClientWidth = 10260;
+constexpr int kGraphClientHeight = 6075;
 
 const QColor kLabelText{255, 0, 0};
 const QRgb kPlotColour = qRgb(255, 0, 255);
@@ -44,7 +44,7 @@ QFont scaleFont() { return boldFont("Arial", 9); }
 Graph::Graph(const Clock& clock, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
       m_background(palette().color(QPalette::ButtonText)),
-      m_plot(toPixels(kClientWidth), toPixels(kClientHeight), QImage::Format_ARGB32_Premultiplied)
+      m_plot(toPixels(kGraphClientWidth), toPixels(kGraphClientHeight), QImage::Format_ARGB32_Premultiplied)
 {
     installFontSubstitutes();
     m_plot.fill(Qt::transparent);

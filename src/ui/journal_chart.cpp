@@ -15,17 +15,9 @@ using namespace std::chrono;
 
 namespace {
 
-sys_seconds instantOf(double axis) { return sys_seconds(seconds(std::llround(axis))); }
-
 QDateTime localOf(double axis, const QTimeZone& zone)
 {
     return QDateTime::fromSecsSinceEpoch(qint64(axis), zone);
-}
-
-/// 00:00:00 of `date` on the zone's clock, on the axis.
-double startOfDay(const QDate& date, const QTimeZone& zone)
-{
-    return double(QDateTime(date, QTime(0, 0), zone).toSecsSinceEpoch());
 }
 
 /// Ticks on the local clock's whole hours, minutes or days (record::localTicks), labelled
@@ -286,9 +278,9 @@ void JournalChart::drawSun(const record::ObservingSite& site, double from, doubl
                             timeFormat)));
     };
     for (QDate date = localOf(from, m_zone).date();; date = date.addDays(1)) {
-        const double start = startOfDay(date, m_zone);
+        const double start = JournalChart::startOfDay(date, m_zone);
         if (start >= to) break;
-        const double end = startOfDay(date.addDays(1), m_zone);
+        const double end = JournalChart::startOfDay(date.addDays(1), m_zone);
         const local_days day{year_month_day{year(date.year()), month(unsigned(date.month())),
                                             std::chrono::day(unsigned(date.day()))}};
         const bool summer = record::summerTimeInForce(m_offsetAt, instantOf((start + end) / 2));

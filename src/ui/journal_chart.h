@@ -7,7 +7,9 @@
 // to the plot only as far as they are shown: the visible range, reduced to the first, lowest,
 // highest and last reading of each pixel column when there are more, so the plot's memory and
 // drawing follow the screen, not the day's size.
+#include <QDateTime>
 #include <QTimeZone>
+#include <cmath>
 #include <chrono>
 #include <span>
 #include <vector>
@@ -65,6 +67,15 @@ public:
     static double axisOf(std::chrono::sys_seconds instant)
     {
         return double(instant.time_since_epoch().count());
+    }
+    static std::chrono::sys_seconds instantOf(double axis)
+    {
+        return std::chrono::sys_seconds(std::chrono::seconds(std::llround(axis)));
+    }
+    /// 00:00:00 of `date` on the zone's clock, on the axis.
+    static double startOfDay(const QDate& date, const QTimeZone& zone)
+    {
+        return double(QDateTime(date, QTime(0, 0), zone).toSecsSinceEpoch());
     }
 
 private:

@@ -36,12 +36,6 @@ QDate qDateOf(local_days day)
     return QDate(int(ymd.year()), int(unsigned(ymd.month())), int(unsigned(ymd.day())));
 }
 
-/// 00:00:00 of `date` on the zone's clock, on the axis.
-double startOfDay(const QDate& date, const QTimeZone& zone)
-{
-    return double(QDateTime(date, QTime(0, 0), zone).toSecsSinceEpoch());
-}
-
 }  // namespace
 
 record::UtcOffsetAt zoneOffsets(const QTimeZone& zone, local_days around)
@@ -61,7 +55,6 @@ namespace {
 
 using JournalChartAxis = JournalChart;
 double axisOf(sys_seconds instant) { return JournalChartAxis::axisOf(instant); }
-sys_seconds instantOf(double axis) { return sys_seconds(seconds(std::llround(axis))); }
 
 QString offsetText(minutes offset)
 {
@@ -403,8 +396,8 @@ void JournalWindow::updateExtent()
 {
     // The file's local day; a run past midnight goes on to its last reading, no further (a
     // line at 00:00:00 of the next day, the end of a full day, adds nothing).
-    m_extentFrom = startOfDay(qDateOf(m_record->date()), m_setup.zone);
-    m_extentTo = startOfDay(qDateOf(m_record->date() + days(1)), m_setup.zone);
+    m_extentFrom = JournalChart::startOfDay(qDateOf(m_record->date()), m_setup.zone);
+    m_extentTo = JournalChart::startOfDay(qDateOf(m_record->date() + days(1)), m_setup.zone);
     for (const auto& run : m_record->runs()) {
         const auto& points = run->trace.points();
         if (points.empty()) continue;
@@ -542,7 +535,7 @@ void JournalWindow::updateFigures()
 
 void JournalWindow::pointAt(int x)
 {
-    const sys_seconds at = instantOf(m_chart->xAxis->pixelToCoord(x));
+    const sys_seconds at = JournalChart::instantOf(m_chart->xAxis->pixelToCoord(x));
     const TracePoint* nearest = nullptr;  // the nearest reading of a shown run
     const record::SunlitReading* sunlit = nullptr;
     for (std::size_t i = 0; i < m_runShown.size(); ++i) {

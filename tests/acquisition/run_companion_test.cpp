@@ -26,7 +26,7 @@ TEST(CompanionPath, NamesTheRunFileBesideItsMeasurementFile)
 
 // A run at Chelles, its period then its site changed, stopped; then a run west of Greenwich and
 // one on a half-hour offset in the southern hemisphere, simulated.
-const std::string kFile =
+const std::string kCompanionFile =
     "instant;evenement;numero;site;latitude;longitude;periode_s;port;version\r\n"
     "2026-12-07T14:03:27+01:00;debut;2;Chelles;48.5246;2.3523;1;/dev/parport0;1.0.0\r\n"
     "2026-12-07T14:05:07+01:00;periode;102;Chelles;48.5246;2.3523;10;/dev/parport0;1.0.0\r\n"
@@ -37,12 +37,12 @@ const std::string kFile =
 
 TEST(CompanionRows, ReadBackAsTheEventsTheyWereWrittenFromAndTellTheirUniversalTime)
 {
-    const auto record = readCompanion(kFile);
+    const auto record = readCompanion(kCompanionFile);
     ASSERT_EQ(record.events.size(), 6u);
     EXPECT_EQ(record.malformedRows, 0u);
     std::string again = companionHeader();
     for (const RunEvent& e : record.events) again += companionLine(e);
-    EXPECT_EQ(again, kFile);
+    EXPECT_EQ(again, kCompanionFile);
     const RunEvent& site = record.events[2];
     EXPECT_EQ(site.kind, RunEvent::Kind::Site);
     EXPECT_EQ(site.nextNumber, 105);
@@ -54,7 +54,7 @@ TEST(CompanionRows, ReadBackAsTheEventsTheyWereWrittenFromAndTellTheirUniversalT
 
 TEST(CompanionRows, KeepTheirNineFieldsWhenATextHoldsASeparator)
 {
-    RunEvent e = readCompanion(kFile).events.front();
+    RunEvent e = readCompanion(kCompanionFile).events.front();
     e.site = "Bois;Vert\r\nSud";
     const auto back = parseCompanionLine(companionLine(e));
     ASSERT_TRUE(back.has_value());
@@ -79,7 +79,7 @@ TEST(CompanionRows, ThatAreNotWellFormedDoNotRead)
 
 TEST(CompanionFile, SkipsItsHeaderCountsBadRowsAndLeavesAnUnfinishedRowOut)
 {
-    const auto lines = readCompanion(kFile).events;
+    const auto lines = readCompanion(kCompanionFile).events;
     const std::string unfinished = companionLine(lines[3]);
     const auto record = readCompanion(companionHeader() + companionLine(lines[0]) + "n'importe quoi\r\n" +
                                       companionLine(lines[1]) + unfinished.substr(0, unfinished.size() - 1));

@@ -10,7 +10,7 @@ namespace {
 using namespace std::chrono;
 
 const double kWindowPi = 4 * std::atan(1.0);  // the main window's stored Pi
-constexpr local_days kSolstice{2006y / June / 21};
+constexpr local_days kPositionSolstice{2006y / June / 21};
 constexpr astro::DateTime kWinterNight = local_days{2026y / December / 5} + 23h;
 
 struct PositionRow {
@@ -34,19 +34,19 @@ TEST_P(SunPositionTest, CaptionsOfAltitudeAndAzimuth)
 INSTANTIATE_TEST_SUITE_P(
     Instrument, SunPositionTest,
     testing::Values(
-        PositionRow{"ParisSummerAfternoon", kSolstice + 14h, 2, 2.35, 48.85, "64° 30 Min. 6 Sec.", "185° 39 Min. 50 Sec."},
+        PositionRow{"ParisSummerAfternoon", kPositionSolstice + 14h, 2, 2.35, 48.85, "64° 30 Min. 6 Sec.", "185° 39 Min. 50 Sec."},
         PositionRow{"ParisWinterNight", kWinterNight, 2, 2.21, 48.83, "-49° 2 Min. 54 Sec.", "295° 28 Min. 10 Sec."},
-        PositionRow{"ChellesSummerAfternoon", kSolstice + 14h, 2, 2.3523, 48.5246, "64° 49 Min. 31 Sec.",
+        PositionRow{"ChellesSummerAfternoon", kPositionSolstice + 14h, 2, 2.3523, 48.5246, "64° 49 Min. 31 Sec.",
                     "185° 44 Min. 14 Sec."},
         PositionRow{"ChellesBeforeSunrise", local_days{2007y / January / 15} + 9h + 30min, 2, 2.3523, 48.5246,
                     "-2° 7 Min. 56 Sec.", "120° 34 Min. 56 Sec."},
         // the same clock reading one hour earlier in UT: morning sun, azimuth below 180°
-        PositionRow{"OneHourMoreOffset", kSolstice + 14h, 3, 2.35, 48.85, "62° 46 Min. 21 Sec.", "154° 31 Min. 34 Sec."}),
+        PositionRow{"OneHourMoreOffset", kPositionSolstice + 14h, 3, 2.35, 48.85, "62° 46 Min. 21 Sec.", "154° 31 Min. 34 Sec."}),
     [](const auto& info) { return info.param.name; });
 
 TEST(SunPositionDetailTest, EveryStepOfTheSummerAfternoon)
 {
-    const auto p = astro::sunPositionDetail(kSolstice + 14h, 2, 2.35, 48.85, kWindowPi);
+    const auto p = astro::sunPositionDetail(kPositionSolstice + 14h, 2, 2.35, 48.85, kWindowPi);
     const auto night = astro::sunPosition(kWinterNight, 2, 2.21, 48.83, kWindowPi);
     const struct { double value, published, tolerance; } steps[] = {  // 8 decimals, then 4
         {p.jd, 2453908.08333333, 0.6e-8}, {p.d, 2363.0, 0.6e-8},           {p.g, 2686.50246164, 0.6e-8},

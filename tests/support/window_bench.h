@@ -18,6 +18,11 @@
 #include "support/temp_dir.h"
 #include "ui/velmorixon.h"
 
+#include <QLabel>
+
+/// What a label shows, for comparisons that print it.
+inline std::string text(const QLabel* label) { return label->text().toStdString(); }
+
 class BenchWindow final : public Velmorixon {
 public:
     using Velmorixon::Velmorixon;

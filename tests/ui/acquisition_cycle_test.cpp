@@ -18,7 +18,6 @@ namespace {
 
 using namespace std::chrono;
 
-std::string text(const QLabel* label) { return label->text().toStdString(); }
 
 std::string messageText(const QWidget& w, const char* name)
 {

@@ -19,7 +19,6 @@ namespace {
 using namespace std::chrono;
 
 astro::DateTime at(year_month_day date, hours h, minutes m = 0min, seconds s = 0s) { return local_days{date} + h + m + s; }
-std::string text(const QLabel* label) { return label->text().toStdString(); }
 
 const ZoneInfo kParisSummer{ZoneState::Daylight, 2h};
 constexpr int kChelles = 7, kObservatoire = 3, kNimes = 11;
