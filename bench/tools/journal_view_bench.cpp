@@ -6,7 +6,8 @@
 //
 //   journal_view_bench   (run it on a Release build; the figures are printed, never judged)
 //   journal_view_bench --huge FILE   a day of 23 M lines (581 MB), written to FILE if it is not
-//                                    there: open to the chart drawn, and the peak memory
+//                                    there: open to the chart drawn, and the peak memory; in W/m²
+//                                    when a capteur.csv beside FILE calibrates it
 #include <QApplication>
 #include <QPixmap>
 #include <sys/resource.h>
@@ -73,7 +74,8 @@ int hugeDay(const std::filesystem::path& file)
     getrusage(RUSAGE_SELF, &usage);
     std::size_t lines = 0;
     for (const auto& run : view.record().runs()) lines += run->trace.points().size();
-    std::printf("journal_view_bench --huge: %zu lines, %.0f MB\n", lines, double(std::filesystem::file_size(file)) / 1e6);
+    std::printf("journal_view_bench --huge: %zu lines, %.0f MB, %s\n", lines, double(std::filesystem::file_size(file)) / 1e6,
+                view.sunlight().dayFigures().calibrated > 0 ? "calibrated (W/m², flags)" : "not calibrated (mV)");
     std::printf("  open to the chart drawn: %.2f s; peak resident memory %.0f MB; now %.0f MB\n", open / 1000,
                 double(usage.ru_maxrss) / 1024, double(residentKiB()) / 1024);
     return 0;

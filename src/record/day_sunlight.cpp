@@ -1,6 +1,7 @@
 #include "record/day_sunlight.h"
 
 #include <algorithm>
+#include <cmath>
 #include <string>
 #include <utility>
 
@@ -15,50 +16,8 @@ constexpr double kStuckAltitude = 10;   ///< « figé » counts only with the su
 constexpr seconds kStuckDuration = 10min;
 constexpr int kSaturation = 4095;       ///< the converter's full scale, mV
 
-/// The sun's quantities at one instant, as the readings between two minutes interpolate them.
-struct SunTerms {
-    double altitude = 0, clearSky = 0, bsrn = 0, sunshine = 0;
-};
-
-SunTerms sampleAt(const ObservingSite& site, sys_seconds at, minutes offset, int dayOfYear)
-{
-    const double h = sunAltitude(site, at, offset);
-    return {h, haurwitzClearSky(h), bsrnScale(h, dayOfYear), sunshineScale(h)};
-}
-
-/// The sun on whole minutes of universal time for one site, the last two kept: readings come in
-/// time order, so a day costs one sample a minute whatever the period.
-class SunSampler {
-public:
-    /// `key`: the site's name as the companion writes it.
-    SunSampler(std::string key, const ObservingSite& site, int dayOfYear)
-        : m_key(std::move(key)), m_site(site), m_dayOfYear(dayOfYear)
-    {
-    }
-
-    SunTerms at(sys_seconds t, minutes offset)
-    {
-        const sys_seconds minute = floor<minutes>(t);
-        if (minute != m_minute) {
-            if (minute == m_minute + 1min) m_before = m_after;
-            else m_before = sampleAt(m_site, minute, offset, m_dayOfYear);
-            m_after = sampleAt(m_site, minute + 1min, offset, m_dayOfYear);
-            m_minute = minute;
-        }
-        const double w = double((t - minute).count()) / 60.0;
-        const auto mix = [w](double a, double b) { return w == 0 ? a : a + (b - a) * w; };
-        return {mix(m_before.altitude, m_after.altitude), mix(m_before.clearSky, m_after.clearSky),
-                mix(m_before.bsrn, m_after.bsrn), mix(m_before.sunshine, m_after.sunshine)};
-    }
-    const std::string& key() const { return m_key; }
-
-private:
-    std::string m_key;
-    ObservingSite m_site;
-    int m_dayOfYear;
-    sys_seconds m_minute{sys_seconds::min()};
-    SunTerms m_before, m_after;
-};
+constexpr std::uint8_t kSunshine = 16;  ///< beside the QualityFlag bits of a reading's state
+constexpr std::uint8_t kFlagBits = kImpossible | kRare | kSaturated | kStuck;
 
 /// The companion row in force for reading number `number`: the last one numbered at or below it.
 const acquisition::RunEvent* companionRow(std::span<const acquisition::RunEvent> rows, std::int64_t number)
@@ -79,38 +38,45 @@ ObservingSite siteOf(const acquisition::RunEvent& row)
     return site;
 }
 
-/// The run's median spacing, at least a second.
+/// The run's median spacing, at least a second. Steps under an hour are counted by value, so
+/// that a day of millions of readings needs no copy of its steps.
 seconds medianSpacing(std::span<const TracePoint> points)
 {
-    std::vector<seconds> steps;
-    for (std::size_t i = 1; i < points.size(); ++i) steps.push_back(points[i].instant - points[i - 1].instant);
-    if (steps.empty()) return 1s;
-    std::nth_element(steps.begin(), steps.begin() + std::ptrdiff_t(steps.size() / 2), steps.end());
-    return std::max(steps[steps.size() / 2], seconds{1});
-}
-
-double median(std::vector<int> values)
-{
-    if (values.empty()) return 0;
-    const std::size_t half = values.size() / 2;
-    std::nth_element(values.begin(), values.begin() + std::ptrdiff_t(half), values.end());
-    if (values.size() % 2 != 0) return values[half];
-    return (values[half] + *std::max_element(values.begin(), values.begin() + std::ptrdiff_t(half))) / 2.0;
-}
-
-/// « figé »: a stretch of equal readings, the sun above 10° throughout, lasting 10 minutes or more.
-void flagStuck(std::vector<SunlitReading>& run)
-{
-    std::size_t first = 0;
-    for (std::size_t i = 0; i <= run.size(); ++i) {
-        const bool continues = i < run.size() && run[i].altitude > kStuckAltitude &&
-                               i > first && run[i].millivolts == run[first].millivolts;
-        if (continues) continue;
-        if (i > first && run[i - 1].instant - run[first].instant >= kStuckDuration)
-            for (std::size_t k = first; k < i; ++k) run[k].flags |= kStuck;
-        first = i;
-        if (i < run.size() && run[i].altitude <= kStuckAltitude) first = i + 1;
+    if (points.size() < 2) return 1s;
+    std::vector<std::size_t> counts(3600, 0);
+    std::vector<seconds> others;
+    for (std::size_t i = 1; i < points.size(); ++i) {
+        const seconds step = points[i].instant - points[i - 1].instant;
+        if (step >= 0s && step < 3600s) ++counts[std::size_t(step.count())];
+        else others.push_back(step);
     }
+    std::sort(others.begin(), others.end());
+    const auto negative = std::size_t(std::lower_bound(others.begin(), others.end(), 0s) - others.begin());
+    std::size_t rank = (points.size() - 1) / 2;  // the upper middle of the steps
+    if (rank < negative) return 1s;
+    rank -= negative;
+    for (std::size_t v = 0; v < counts.size(); ++v) {
+        if (rank < counts[v]) return std::max(seconds(v), seconds{1});
+        rank -= counts[v];
+    }
+    return others[negative + rank];  // an hour or more
+}
+
+/// The median of the millivolts counted in `histogram` (index: mV + 4096), 0 when empty.
+double median(const std::vector<std::size_t>& histogram)
+{
+    std::size_t count = 0;
+    for (const std::size_t n : histogram) count += n;
+    if (count == 0) return 0;
+    // The values of rank count / 2 and, for an even count, the one below it.
+    const auto ranked = [&](std::size_t rank) {
+        std::size_t seen = 0;
+        for (std::size_t v = 0; v < histogram.size(); ++v)
+            if ((seen += histogram[v]) > rank) return double(v) - 4096;
+        return 0.0;
+    };
+    const double upper = ranked(count / 2);
+    return count % 2 != 0 ? upper : (upper + ranked(count / 2 - 1)) / 2;
 }
 
 seconds overlap(sys_seconds a, sys_seconds b, sys_seconds c, sys_seconds d)
@@ -138,6 +104,27 @@ std::optional<double> SunlightFigures::sunshineFraction() const
     return sunshineSeconds / double(daylight.count());
 }
 
+DaySunlight::SunTerms DaySunlight::SunCurve::at(sys_seconds t) const
+{
+    return {at(&SunTerms::altitude, t), at(&SunTerms::clearSky, t), at(&SunTerms::bsrn, t), at(&SunTerms::sunshine, t)};
+}
+
+double DaySunlight::SunCurve::at(double SunTerms::*term, sys_seconds t) const
+{
+    const sys_seconds minute = floor<std::chrono::minutes>(t);
+    const auto k = std::size_t(std::clamp<std::int64_t>((minute - first) / 1min, 0, std::int64_t(minutes.size()) - 2));
+    const double before = minutes[k].*term;
+    const double w = double((t - (first + k * 1min)).count()) / 60.0;
+    return w == 0 ? before : before + (minutes[k + 1].*term - before) * w;
+}
+
+const DaySunlight::Stretch& DaySunlight::Run::stretchOf(std::size_t index) const
+{
+    const auto after = std::upper_bound(stretches.begin(), stretches.end(), index,
+                                        [](std::size_t i, const Stretch& s) { return i < s.first; });
+    return *std::prev(after);
+}
+
 DaySunlight::DaySunlight(local_days day, std::span<const RunReadings> runs,
                          std::span<const CalibrationRow> calibration, const ObservingSite& site)
     : m_site(site)
@@ -153,96 +140,196 @@ DaySunlight::DaySunlight(local_days day, std::span<const RunReadings> runs,
     const year_month_day date{day};
     const int dayOfYear = (local_days{day} - local_days{date.year() / January / 1}).count() + 1;
 
-    // The sun at every reading, then the night's median for « nuit » offsets.
-    std::vector<std::vector<SunTerms>> samples(runs.size());
-    std::vector<int> night;
+    // Each run cut where its companion changes site or period; each site's time span.
+    m_curves.push_back({key, m_site, 0min, sys_seconds::max(), sys_seconds::min(), {}});
     m_runs.resize(runs.size());
-    std::vector<SunSampler> samplers{SunSampler(key, m_site, dayOfYear)};
     for (std::size_t r = 0; r < runs.size(); ++r) {
-        const RunReadings& run = runs[r];
+        Run& run = m_runs[r];
+        run.points = runs[r].points;
+        run.state.assign(run.points.size(), 0);
         const seconds median = medianSpacing(run.points);
-        auto& out = m_runs[r];
-        out.resize(run.points.size());
-        samples[r].resize(run.points.size());
+        const acquisition::RunEvent* previous = nullptr;
         for (std::size_t i = 0; i < run.points.size(); ++i) {
             const TracePoint& p = run.points[i];
-            const acquisition::RunEvent* row = companionRow(run.companion, p.number);
-            SunSampler* sampler = &samplers.front();
-            if (row && row->site != sampler->key()) {
-                auto found = std::find_if(samplers.begin(), samplers.end(),
-                                          [&](const SunSampler& s) { return s.key() == row->site; });
-                if (found == samplers.end())
-                    found = samplers.insert(samplers.end(), SunSampler(row->site, siteOf(*row), dayOfYear));
-                sampler = &*found;
+            const acquisition::RunEvent* row = companionRow(runs[r].companion, p.number);
+            if (i == 0 || row != previous) {
+                previous = row;
+                std::size_t curve = 0;
+                if (row && row->site != key) {
+                    const auto found = std::find_if(m_curves.begin(), m_curves.end(),
+                                                    [&](const SunCurve& c) { return c.key == row->site; });
+                    curve = std::size_t(found - m_curves.begin());
+                    if (found == m_curves.end())
+                        m_curves.push_back({row->site, siteOf(*row), 0min, sys_seconds::max(), sys_seconds::min(), {}});
+                }
+                run.stretches.push_back({i, curve, 3 * (row ? seconds{row->periodSeconds} : median)});
             }
-            const SunTerms sun = sampler->at(p.instant, p.utcOffset());
-            samples[r][i] = sun;
-            SunlitReading& reading = out[i];
-            reading.instant = p.instant;
-            reading.utcOffset = p.utcOffset();
-            reading.millivolts = p.millivolts;
-            reading.altitude = sun.altitude;
-            reading.clearSky = sun.clearSky;
-            reading.bridge = 3 * (row ? seconds{row->periodSeconds} : median);
-            if (reading.altitude < kNightAltitude) night.push_back(p.millivolts);
+            SunCurve& curve = m_curves[run.stretches.back().curve];
+            if (curve.first == sys_seconds::max()) curve.utcOffset = p.utcOffset();
+            curve.first = std::min(curve.first, p.instant);
+            curve.last = std::max(curve.last, p.instant);
         }
     }
-    const double nightMillivolts = median(std::move(night));
+    for (SunCurve& curve : m_curves) {
+        if (curve.first > curve.last) continue;
+        curve.first = floor<minutes>(curve.first);
+        for (sys_seconds t = curve.first; t <= curve.last + 1min; t += 1min) {
+            const double h = sunAltitude(curve.site, t, curve.utcOffset);
+            curve.minutes.push_back({h, haurwitzClearSky(h), bsrnScale(h, dayOfYear), sunshineScale(h)});
+        }
+    }
 
-    for (std::size_t r = 0; r < m_runs.size(); ++r) {
-        for (std::size_t i = 0; i < m_runs[r].size(); ++i) {
-            SunlitReading& reading = m_runs[r][i];
-            const SunTerms& sun = samples[r][i];
-            if (reading.millivolts >= kSaturation) reading.flags |= kSaturated;
-            const CalibrationRow* row = rowInForce(calibration, reading.instant);
-            if (!row) continue;
-            reading.calibrated = true;
-            reading.irradiance =
-                (reading.millivolts - row->offset.value_or(nightMillivolts)) / row->sensitivity;
-            reading.flags |= irradianceFlagOnScale(reading.irradiance, sun.bsrn);
-            reading.sunshine = reading.altitude >= kSunshineLowest &&
-                               reading.irradiance > sunshineFactor(dayOfYear, row->coefficients) * sun.sunshine;
+    // The night's median for « nuit » offsets, counted by value.
+    std::vector<std::size_t> night(8192, 0);
+    for (const Run& run : m_runs)
+        for (std::size_t i = 0, s = 0; i < run.points.size(); ++i) {
+            if (s + 1 < run.stretches.size() && run.stretches[s + 1].first == i) ++s;
+            const TracePoint& p = run.points[i];
+            if (m_curves[run.stretches[s].curve].at(&SunTerms::altitude, p.instant) < kNightAltitude)
+                ++night[std::size_t(p.millivolts + 4096)];
         }
-        flagStuck(m_runs[r]);
+    const double nightMillivolts = median(night);
+
+    // Each reading's calibration, flags and sunshine; the stretches cut again where the
+    // calibration in force changes.
+    for (Run& run : m_runs) {
+        std::vector<Stretch> stretches;
+        const CalibrationRow* previous = nullptr;
+        double factor = 0;  // the Carpentras F of the row in force
+        std::size_t stuckFirst = 0;  // the first of a stretch of equal readings in the sun
+        for (std::size_t i = 0, s = 0; i <= run.points.size(); ++i) {
+            if (i == run.points.size()) {
+                if (i > stuckFirst && run.points[i - 1].instant - run.points[stuckFirst].instant >= kStuckDuration)
+                    for (std::size_t k = stuckFirst; k < i; ++k) run.state[k] |= kStuck;
+                break;
+            }
+            const bool newStretch = s + 1 < run.stretches.size() && run.stretches[s + 1].first == i;
+            if (newStretch) ++s;
+            const TracePoint& p = run.points[i];
+            const CalibrationRow* row = rowInForce(calibration, p.instant);
+            if (i == 0 || newStretch || row != previous) {
+                previous = row;
+                Stretch cut = run.stretches[s];
+                cut.first = i;
+                cut.calibrated = row != nullptr;
+                if (row) {
+                    cut.offset = row->offset.value_or(nightMillivolts);
+                    cut.sensitivity = row->sensitivity;
+                    factor = sunshineFactor(dayOfYear, row->coefficients);
+                }
+                stretches.push_back(cut);
+            }
+            const SunTerms sun = m_curves[stretches.back().curve].at(p.instant);
+            std::uint8_t& state = run.state[i];
+            if (p.millivolts >= kSaturation) state |= kSaturated;
+            if (row) {
+                const double g = stretches.back().irradiance(int(p.millivolts));
+                state |= irradianceFlagOnScale(g, sun.bsrn);
+                if (sun.altitude >= kSunshineLowest && g > factor * sun.sunshine)
+                    state |= kSunshine;
+            }
+            // « figé »: equal readings, the sun above 10° throughout, for 10 minutes or more.
+            const bool continues = sun.altitude > kStuckAltitude && i > stuckFirst &&
+                                   p.millivolts == run.points[stuckFirst].millivolts;
+            if (continues) continue;
+            if (i > stuckFirst && run.points[i - 1].instant - run.points[stuckFirst].instant >= kStuckDuration)
+                for (std::size_t k = stuckFirst; k < i; ++k) run.state[k] |= kStuck;
+            stuckFirst = sun.altitude <= kStuckAltitude ? i + 1 : i;
+        }
+        run.stretches = std::move(stretches);
+        if (!run.points.empty()) {
+            m_first = std::min(m_first, run.points.front().instant);
+            m_last = std::max(m_last, run.points.back().instant);
+        }
     }
+    m_day = compute(sys_seconds::min(), sys_seconds::max());
+}
+
+SunlitReading DaySunlight::reading(std::size_t run, std::size_t index) const
+{
+    const Run& r = m_runs.at(run);
+    const Stretch& stretch = r.stretchOf(index);
+    const TracePoint& p = r.points[index];
+    const SunTerms sun = m_curves[stretch.curve].at(p.instant);
+    SunlitReading out;
+    out.altitude = sun.altitude;
+    out.clearSky = sun.clearSky;
+    out.calibrated = stretch.calibrated;
+    if (stretch.calibrated) out.irradiance = stretch.irradiance(int(p.millivolts));
+    out.sunshine = (r.state[index] & kSunshine) != 0;
+    out.flags = r.state[index] & kFlagBits;
+    return out;
+}
+
+double DaySunlight::irradiance(std::size_t run, std::size_t index) const
+{
+    const Run& r = m_runs.at(run);
+    const Stretch& stretch = r.stretchOf(index);
+    return stretch.calibrated ? stretch.irradiance(int(r.points[index].millivolts)) : std::nan("");
 }
 
 SunlightFigures DaySunlight::figures(sys_seconds from, sys_seconds to) const
+{
+    if (from <= m_first && to >= m_last) {  // every reading: the day's, over this range's daylight
+        SunlightFigures f = m_day;
+        f.daylight = to < from ? seconds{0} : overlap(from, to, m_sun.sunriseInstant, m_sun.sunsetInstant);
+        return f;
+    }
+    return compute(from, to);
+}
+
+SunlightFigures DaySunlight::compute(sys_seconds from, sys_seconds to) const
 {
     SunlightFigures f;
     f.daylight = to < from ? seconds{0} : overlap(from, to, m_sun.sunriseInstant, m_sun.sunsetInstant);
     std::int64_t millivoltSum = 0;
     std::size_t kept = 0;
-    for (const std::vector<SunlitReading>& run : m_runs) {
-        const auto first = std::lower_bound(run.begin(), run.end(), from,
-                                            [](const SunlitReading& r, sys_seconds t) { return r.instant < t; });
-        const SunlitReading* before = nullptr;
-        for (auto it = first; it != run.end() && it->instant <= to; ++it) {
-            const SunlitReading& r = *it;
+    for (const Run& run : m_runs) {
+        const auto& points = run.points;
+        std::size_t i = std::size_t(std::lower_bound(points.begin(), points.end(), from,
+                                                     [](const TracePoint& p, sys_seconds t) { return p.instant < t; }) -
+                                    points.begin());
+        if (i == points.size()) continue;
+        std::size_t s = std::size_t(&run.stretchOf(i) - run.stretches.data());
+        struct Kept {
+            sys_seconds instant;
+            bool calibrated, sunshine;
+            double irradiance, clearSky;
+        };
+        std::optional<Kept> before;
+        for (; i < points.size() && points[i].instant <= to; ++i) {
+            if (s + 1 < run.stretches.size() && run.stretches[s + 1].first == i) ++s;
+            const Stretch& stretch = run.stretches[s];
+            const TracePoint& p = points[i];
+            const std::uint8_t state = run.state[i];
             ++f.readings;
-            f.flags.impossible += (r.flags & kImpossible) != 0;
-            f.flags.rare += (r.flags & kRare) != 0;
-            f.flags.saturated += (r.flags & kSaturated) != 0;
-            f.flags.stuck += (r.flags & kStuck) != 0;
-            if (r.excluded()) {
+            f.flags.impossible += (state & kImpossible) != 0;
+            f.flags.rare += (state & kRare) != 0;
+            f.flags.saturated += (state & kSaturated) != 0;
+            f.flags.stuck += (state & kStuck) != 0;
+            if (state & (kImpossible | kSaturated)) {
                 ++f.excluded;
                 continue;
             }
-            const local_seconds local{r.instant.time_since_epoch() + r.utcOffset};
+            const local_seconds local{p.instant.time_since_epoch() + p.utcOffset()};
+            const int mv = int(p.millivolts);
             ++kept;
-            millivoltSum += r.millivolts;
-            if (kept == 1 || r.millivolts > f.peakMillivolts) {
-                f.peakMillivolts = r.millivolts;
+            millivoltSum += mv;
+            if (kept == 1 || mv > f.peakMillivolts) {
+                f.peakMillivolts = mv;
                 f.peakMillivoltsTime = local;
             }
+            Kept r{p.instant, stretch.calibrated, (state & kSunshine) != 0, 0, 0};
             if (r.calibrated) {
+                r.irradiance = stretch.irradiance(mv);
+                r.clearSky = m_curves[stretch.curve].at(&SunTerms::clearSky, p.instant);
                 ++f.calibrated;
                 if (!f.peak || r.irradiance > *f.peak) {
                     f.peak = r.irradiance;
                     f.peakTime = local;
                 }
             }
-            if (before && r.instant - before->instant <= r.bridge) {
+            if (before && r.instant - before->instant <= stretch.bridge) {
                 f.covered += overlap(before->instant, r.instant, m_sun.sunriseInstant, m_sun.sunsetInstant);
                 if (before->calibrated && r.calibrated) {
                     const double hours = double((r.instant - before->instant).count()) / 3600.0;
@@ -251,7 +338,7 @@ SunlightFigures DaySunlight::figures(sys_seconds from, sys_seconds to) const
                     f.sunshineSeconds += hours * 3600.0 * (int(before->sunshine) + int(r.sunshine)) / 2.0;
                 }
             }
-            before = &r;
+            before = r;
         }
     }
     if (kept) f.meanMillivolts = double(millivoltSum) / double(kept);
@@ -260,7 +347,7 @@ SunlightFigures DaySunlight::figures(sys_seconds from, sys_seconds to) const
 
 SunlightFigures DaySunlight::dayFigures() const
 {
-    return figures(sys_seconds{sys_days{year{1900} / 1 / 1}}, sys_seconds{sys_days{year{2200} / 1 / 1}});
+    return m_day;
 }
 
 }  // namespace record

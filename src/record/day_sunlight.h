@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <optional>
 #include <span>
+#include <string>
 #include <vector>
 
 #include "acquisition/run_companion.h"
@@ -22,22 +23,14 @@ struct RunReadings {
     std::span<const acquisition::RunEvent> companion;
 };
 
-/// One reading with what the sunlight products add to it.
+/// One reading in sunlight terms, as the cursor readout and the CSV give it.
 struct SunlitReading {
-    std::chrono::sys_seconds instant{};
-    std::chrono::minutes utcOffset{0};
-    int millivolts = 0;
     double altitude = 0;       ///< degrees, at the site in force
     double clearSky = 0;       ///< W/m², Haurwitz
     double irradiance = 0;     ///< W/m²; means nothing unless `calibrated`
     bool calibrated = false;   ///< a calibration row was in force: else the reading stays in mV
     bool sunshine = false;     ///< Carpentras, calibrated readings only
     std::uint8_t flags = 0;    ///< QualityFlag bits
-    /// The longest step from the reading before that the trapezoids bridge: 3 periods.
-    std::chrono::seconds bridge{0};
-
-    /// « impossible » and « saturé » readings are left out of the figures.
-    bool excluded() const { return (flags & (kImpossible | kSaturated)) != 0; }
 };
 
 struct FlagCounts {
@@ -67,17 +60,27 @@ struct SunlightFigures {
     std::optional<double> sunshineFraction() const;  ///< sunshine / daylight
 };
 
+/// A day's readings in sunlight terms. Kept per reading is one byte (its flags and sunshine
+/// state); irradiance is worked out again from the millivolts and the calibration in force, and
+/// the sun's quantities from a curve of whole minutes per site, so that a day of 23 million
+/// readings costs 23 MB above its points.
 class DaySunlight {
 public:
     /// `day`: the record's date (its day of the year drives the seasonal terms); `site`: where
-    /// the readings were taken when no companion says. Readings are copied; the sun's
-    /// quantities are computed at each whole minute of universal time at the site in force and
-    /// interpolated linearly between (exact on the minute, within 0.001° of altitude between).
+    /// the readings were taken when no companion says. The runs' points are not copied: they
+    /// must outlive this object, unchanged. The sun's quantities are computed at each whole
+    /// minute of universal time at the site in force and interpolated linearly between (exact on
+    /// the minute, within 0.001° of altitude between).
     DaySunlight(std::chrono::local_days day, std::span<const RunReadings> runs,
                 std::span<const CalibrationRow> calibration, const ObservingSite& site);
 
-    /// One vector per run, one element per point, in the order given.
-    const std::vector<std::vector<SunlitReading>>& runs() const { return m_runs; }
+    std::size_t runCount() const { return m_runs.size(); }
+    /// Reading `index` of run `run`, in the order given.
+    SunlitReading reading(std::size_t run, std::size_t index) const;
+    /// Its irradiance in W/m², NaN without a calibration row in force.
+    double irradiance(std::size_t run, std::size_t index) const;
+    /// Each reading's QualityFlag bits (bits above them are this class's own).
+    std::span<const std::uint8_t> flags(std::size_t run) const { return m_runs.at(run).state; }
     /// The first companion's site, else the one given; sunrise and sunset are its.
     const ObservingSite& site() const { return m_site; }
     const SunMarkers& sun() const { return m_sun; }
@@ -86,7 +89,42 @@ public:
     SunlightFigures dayFigures() const;
 
 private:
-    std::vector<std::vector<SunlitReading>> m_runs;
+    /// The sun's quantities at one instant: altitude, Haurwitz's sky and the scales of the
+    /// BSRN limits and of the sunshine threshold.
+    struct SunTerms {
+        double altitude = 0, clearSky = 0, bsrn = 0, sunshine = 0;
+    };
+    /// The sun on whole minutes of universal time from `first` to `last`, at one site.
+    struct SunCurve {
+        std::string key;  ///< the site's name as the companion writes it
+        ObservingSite site;
+        std::chrono::minutes utcOffset{0};
+        std::chrono::sys_seconds first{}, last{};
+        std::vector<SunTerms> minutes;
+        SunTerms at(std::chrono::sys_seconds t) const;
+        double at(double SunTerms::*term, std::chrono::sys_seconds t) const;
+    };
+    /// Readings from `first` to the next stretch's share a site, a bridge and a calibration.
+    struct Stretch {
+        std::size_t first = 0;
+        std::size_t curve = 0;
+        std::chrono::seconds bridge{0};  ///< the longest step the trapezoids bridge: 3 periods
+        bool calibrated = false;            ///< a calibration row is in force
+        double offset = 0, sensitivity = 1;  ///< mV (the row's or the night's), mV per W/m²
+        double irradiance(int millivolts) const { return (millivolts - offset) / sensitivity; }
+    };
+    struct Run {
+        std::span<const TracePoint> points;
+        std::vector<std::uint8_t> state;  ///< QualityFlag bits and kSunshine
+        std::vector<Stretch> stretches;
+        const Stretch& stretchOf(std::size_t index) const;
+    };
+    SunlightFigures compute(std::chrono::sys_seconds from, std::chrono::sys_seconds to) const;
+
+    std::vector<Run> m_runs;
+    std::vector<SunCurve> m_curves;
+    std::chrono::sys_seconds m_first = std::chrono::sys_seconds::max(), m_last = std::chrono::sys_seconds::min();
+    SunlightFigures m_day;  ///< every reading, the whole day's daylight
     ObservingSite m_site;
     SunMarkers m_sun;
 };

@@ -5,6 +5,7 @@
 #include <QLocale>
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include "platform/regional_text.h"
 #include "record/sunlight_models.h"
@@ -143,27 +144,13 @@ void JournalChart::setIrradiance(bool irradiance)
     m_irradiance = irradiance;
     m_clearSkyGraph->setVisible(irradiance);
     reduceToScreen();
-    markFlags();
 }
 
 double JournalChart::valueOf(const Run& run, std::size_t index) const
 {
     if (!m_irradiance) return double(run.points[index].millivolts);
-    if (index >= run.sunlit.size() || !run.sunlit[index].calibrated) return qQNaN();
-    return run.sunlit[index].irradiance;
-}
-
-void JournalChart::markFlags()
-{
-    for (const auto& [flag, graph] : m_flagGraphs) {
-        QVector<QCPGraphData> data;
-        for (const Run& run : m_runs) {
-            if (!run.shown) continue;
-            for (std::size_t i = 0; i < run.sunlit.size(); ++i)
-                if (run.sunlit[i].flags & flag) data.push_back({axisOf(run.sunlit[i].instant), valueOf(run, i)});
-        }
-        graph->data()->set(data, true);
-    }
+    if (!run.sunlight) return qQNaN();
+    return run.sunlight->irradiance(run.number, index);
 }
 
 void JournalChart::setRuns(const std::vector<Run>& runs)
@@ -185,47 +172,68 @@ void JournalChart::updateRuns(const std::vector<Run>& runs)
     for (std::size_t i = 0; i < runs.size() && i < m_runGraphs.size(); ++i)
         m_runGraphs[i]->setVisible(runs[i].shown);
     reduceToScreen();
-    markFlags();
+}
+
+QVector<QCPGraphData> JournalChart::onScreen(const Run& run, std::uint8_t flag) const
+{
+    const std::span<const std::uint8_t> flags = run.sunlight ? run.sunlight->flags(run.number) : std::span<const std::uint8_t>{};
+    if (flag && flags.empty()) return {};
+    const auto points = run.points;
+    const QCPRange range = xAxis->range();
+    const auto columns = std::size_t(std::max(axisRect()->width(), 200));
+    const double columnWidth = range.size() / double(columns);
+    // The shown points and one on each side, so that the line runs on to the edges.
+    std::size_t first = std::size_t(std::lower_bound(points.begin(), points.end(), instantOf(std::floor(range.lower)),
+                                                     [](const record::TracePoint& p, sys_seconds t) { return p.instant < t; }) -
+                                    points.begin());
+    std::size_t last = std::size_t(std::upper_bound(points.begin() + std::ptrdiff_t(first), points.end(), instantOf(std::ceil(range.upper)),
+                                                    [](sys_seconds t, const record::TracePoint& p) { return t < p.instant; }) -
+                                   points.begin());
+    if (first > 0) --first;
+    if (last < points.size()) ++last;
+    const auto kept = [&](std::size_t i) { return flag == 0 || (flags[i] & flag) != 0; };
+    const auto columnOf = [&](std::size_t i) { return std::floor((axisOf(points[i].instant) - range.lower) / columnWidth); };
+    QVector<QCPGraphData> data;
+    const auto add = [&](std::size_t i) { data.push_back({axisOf(points[i].instant), valueOf(run, i)}); };
+    if (last - first <= 4 * columns) {
+        for (std::size_t i = first; i < last; ++i)
+            if (kept(i)) add(i);
+        return data;
+    }
+    // First, lowest, highest and last of each pixel column, in time order.
+    data.reserve(int(4 * columns + 8));
+    constexpr std::size_t none = std::numeric_limits<std::size_t>::max();
+    for (std::size_t i = first; i < last;) {
+        const double edge = range.lower + (columnOf(i) + 1) * columnWidth;  // the column's right edge
+        std::size_t start = none, low = none, high = none, end = i, final = none;
+        double lowest = 0, highest = 0;
+        for (; end < last && (end == i || axisOf(points[end].instant) < edge); ++end) {
+            if (!kept(end)) continue;
+            const double value = valueOf(run, end);
+            if (start == none) start = low = high = end, lowest = highest = value;
+            if (value < lowest) low = end, lowest = value;
+            if (value > highest) high = end, highest = value;
+            final = end;
+        }
+        if (start != none) {
+            std::size_t previous = none;
+            for (const std::size_t p : {start, std::min(low, high), std::max(low, high), final})
+                if (p != previous) add(previous = p);
+        }
+        i = end;
+    }
+    return data;
 }
 
 void JournalChart::reduceToScreen()
 {
-    const QCPRange range = xAxis->range();
-    const int columns = std::max(axisRect()->width(), 200);
-    const double columnWidth = range.size() / columns;
-    for (std::size_t i = 0; i < m_runs.size() && i < m_runGraphs.size(); ++i) {
-        const auto points = m_runs[i].points;
-        // The shown points and one on each side, so that the line runs on to the edges.
-        auto first = std::lower_bound(points.begin(), points.end(), instantOf(std::floor(range.lower)),
-                                      [](const record::TracePoint& p, sys_seconds t) { return p.instant < t; });
-        auto last = std::upper_bound(first, points.end(), instantOf(std::ceil(range.upper)),
-                                     [](sys_seconds t, const record::TracePoint& p) { return t < p.instant; });
-        if (first != points.begin()) --first;
-        if (last != points.end()) ++last;
-        QVector<QCPGraphData> data;
-        const auto value = [&](auto it) { return valueOf(m_runs[i], std::size_t(it - points.begin())); };
-        const auto add = [&](auto it) { data.push_back({axisOf(it->instant), value(it)}); };
-        if (last - first <= 4 * columns) {
-            data.reserve(int(last - first));
-            for (auto it = first; it != last; ++it) add(it);
-        } else {
-            // First, lowest, highest and last of each pixel column, in time order.
-            data.reserve(4 * columns + 8);
-            for (auto it = first; it != last;) {
-                const double column = std::floor((axisOf(it->instant) - range.lower) / columnWidth);
-                auto low = it, high = it, end = it;
-                for (; end != last && std::floor((axisOf(end->instant) - range.lower) / columnWidth) == column; ++end) {
-                    if (value(end) < value(low)) low = end;
-                    if (value(end) > value(high)) high = end;
-                }
-                auto inOrder = {it, std::min(low, high), std::max(low, high), end - 1};
-                auto previous = last;
-                for (auto p : inOrder)
-                    if (p != previous) add(previous = p);
-                it = end;
-            }
-        }
-        m_runGraphs[i]->data()->set(data, true);
+    for (std::size_t i = 0; i < m_runs.size() && i < m_runGraphs.size(); ++i)
+        m_runGraphs[i]->data()->set(onScreen(m_runs[i], 0), true);
+    for (const auto& [flag, graph] : m_flagGraphs) {
+        QVector<QCPGraphData> marks;
+        for (const Run& run : m_runs)
+            if (run.shown) marks += onScreen(run, flag);
+        graph->data()->set(marks, false);
     }
 }
 

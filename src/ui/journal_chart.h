@@ -32,10 +32,11 @@ public:
     QCPAxis* valueAxis() const { return yAxis; }
 
     /// One graph per run, in run order: its points (kept by the caller while shown), colour,
-    /// name, and the same points in sunlight terms (empty, or as many as the points).
+    /// name, and the day's sunlight terms with the run's number in them (none: millivolts only).
     struct Run {
         std::span<const record::TracePoint> points;
-        std::span<const record::SunlitReading> sunlit;
+        const record::DaySunlight* sunlight = nullptr;
+        std::size_t number = 0;
         QColor colour;
         QString name;
         bool shown = true;
@@ -79,8 +80,9 @@ public:
     }
 
 private:
+    /// The plot's data for `run` on screen: its readings, or those carrying `flag` (not 0).
+    QVector<QCPGraphData> onScreen(const Run& run, std::uint8_t flag) const;
     void reduceToScreen();
-    void markFlags();
     double valueOf(const Run& run, std::size_t index) const;
 
     QTimeZone m_zone;

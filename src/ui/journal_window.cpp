@@ -67,7 +67,7 @@ QString offsetText(minutes offset)
 }
 
 /// « · 812,4 W/m² · G/G_cs 0,931 · rare », or « · sans étalonnage (mV) ».
-QString irradianceText(const record::SunlitReading* reading)
+QString irradianceText(const std::optional<record::SunlitReading>& reading)
 {
     if (!reading) return {};
     const QLocale locale;
@@ -322,7 +322,7 @@ std::vector<JournalChart::Run> JournalWindow::chartRuns() const
     const auto& runs = m_record->runs();
     std::vector<JournalChart::Run> out;
     for (std::size_t i = 0; i < runs.size(); ++i)
-        out.push_back({runs[i]->trace.points(), m_sunlight->runs()[i], runColour(i + 1),
+        out.push_back({runs[i]->trace.points(), m_sunlight.get(), i, runColour(i + 1),
                        QString::fromUtf8("Série %1").arg(i + 1), m_runShown[i]});
     return out;
 }
@@ -537,7 +537,7 @@ void JournalWindow::pointAt(int x)
 {
     const sys_seconds at = JournalChart::instantOf(m_chart->xAxis->pixelToCoord(x));
     const TracePoint* nearest = nullptr;  // the nearest reading of a shown run
-    const record::SunlitReading* sunlit = nullptr;
+    std::optional<record::SunlitReading> sunlit;
     for (std::size_t i = 0; i < m_runShown.size(); ++i) {
         if (!m_runShown[i]) continue;
         const auto& points = m_record->runs()[i]->trace.points();
@@ -546,9 +546,7 @@ void JournalWindow::pointAt(int x)
         for (auto candidate : {it, it == points.begin() ? it : it - 1})
             if (candidate != points.end() && (!nearest || abs(candidate->instant - at) < abs(nearest->instant - at))) {
                 nearest = &*candidate;
-                const auto& readings = m_sunlight->runs()[i];
-                const auto index = std::size_t(candidate - points.begin());
-                sunlit = index < readings.size() ? &readings[index] : nullptr;
+                sunlit = m_sunlight->reading(i, std::size_t(candidate - points.begin()));
             }
     }
     const QLocale locale;
@@ -618,20 +616,19 @@ void JournalWindow::say(const QString& text)
 std::pair<std::vector<TracePoint>, std::vector<record::SunlitReading>> JournalWindow::pointsToExport(bool wholeDay) const
 {
     const auto [from, to] = visibleRange();
-    std::vector<std::pair<TracePoint, const record::SunlitReading*>> both;
+    std::vector<std::pair<TracePoint, record::SunlitReading>> both;
     for (std::size_t i = 0; i < m_runShown.size(); ++i) {
         const auto& trace = m_record->runs()[i]->trace.points();
-        const auto& sunlit = m_sunlight->runs()[i];
         if (!wholeDay && !m_runShown[i]) continue;
         const auto within = wholeDay ? std::span<const TracePoint>(trace) : record::pointsWithin(trace, from, to);
         const std::size_t first = std::size_t(within.data() - trace.data());
-        for (std::size_t k = 0; k < within.size(); ++k) both.emplace_back(within[k], &sunlit[first + k]);
+        for (std::size_t k = 0; k < within.size(); ++k) both.emplace_back(within[k], m_sunlight->reading(i, first + k));
     }
     std::stable_sort(both.begin(), both.end(), [](const auto& a, const auto& b) { return a.first.instant < b.first.instant; });
     std::pair<std::vector<TracePoint>, std::vector<record::SunlitReading>> out;
     for (const auto& [point, reading] : both) {
         out.first.push_back(point);
-        out.second.push_back(*reading);
+        out.second.push_back(reading);
     }
     return out;
 }

@@ -2,6 +2,7 @@
 // raises, and a whole day through to its résumé.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <functional>
 #include <string>
 #include <vector>
@@ -108,6 +109,29 @@ TEST(DayFigures, LeaveOutImpossibleAndSaturatedReadingsAndSayHowMany)
     EXPECT_EQ(f.meanMillivolts, 300);
 }
 
+// Four night readings at 01:00 (10, 40, 20, 30 mV: « nuit » is 25) and 425 mV a minute from 10:00
+// to 12:00; the sensor changes at 11:00, the companion names Nîmes from 11:30.
+TEST(DaySunlight, WorksEachReadingOutWithTheNightTheRowAndTheSiteInForce)
+{
+    const CalibrationHistory capteur = parseCalibration(
+        "depuis;capteur;sensibilite_mV_par_W_m2;decalage_mV;A;B\r\n"
+        "2026-06-01T00:00:00+02:00;A;1;nuit;;\r\n"
+        "2026-06-21T11:00:00+02:00;B;2;5;;\r\n", "capteur.csv");
+    std::vector<TracePoint> points = readings(1h, 1h + 3min, 60s, [](seconds t) { return std::array{10, 40, 20, 30}[(t - 1h) / 1min]; });
+    for (const TracePoint& p : readings(10h, 12h, 60s, kConstant)) points.emplace_back(p.instant, kSummer, std::int64_t(points.size()) + 2, 425);
+    const std::int64_t halfPastEleven = points[4 + 90].number;
+    const ObservingSite nimes = *siteNamed("Nîmes");
+    const std::vector<acquisition::RunEvent> companion{{{}, {}, kSummer, 0, "Chelles", kChelles.latitude, kChelles.longitudeEast, 60, "", ""},
+                                                       {{}, {}, kSummer, halfPastEleven, "Nîmes", nimes.latitude, nimes.longitudeEast, 60, "", ""}};
+    const RunReadings run{points, companion};
+    const DaySunlight day(kDay, {&run, 1}, capteur.rows, kChelles);
+    const auto at = [&](std::size_t index) { return std::pair(day.reading(0, index), points[index].instant); };
+    EXPECT_EQ(at(4 + 59).first.irradiance, 400);  // 10:59: (425 − 25) / 1
+    EXPECT_EQ(at(4 + 60).first.irradiance, 210);  // 11:00: (425 − 5) / 2
+    for (const auto& [index, site] : {std::pair(4 + 89, kChelles), std::pair(4 + 90, nimes)})
+        EXPECT_DOUBLE_EQ(at(index).first.altitude, sunAltitude(site, at(index).second, kSummer)) << site.name;
+}
+
 // A summer day at Chelles as capteur.csv describes it: 2 mV per W/m² over a dark offset read at
 // night (20 mV), a reading a minute. 800 and 801 W/m² in turn from 10:00 to 16:00, 0 or −0.5
 // from the end of the night to then and after (never the same value long in daylight).
@@ -138,8 +162,8 @@ TEST(DayFigures, OfASunnyDayAreItsResume)
     EXPECT_EQ(f.flags.impossible + f.flags.rare + f.flags.saturated + f.flags.stuck, 0u);
     EXPECT_LT(f.irradiation, f.clearSkyIrradiation);
     // On the minute, each reading has the tracking's altitude and Haurwitz's sky.
-    const SunlitReading& noon = day.runs()[0][12 * 60];
-    EXPECT_DOUBLE_EQ(noon.altitude, sunAltitude(kChelles, noon.instant, kSummer));
+    const SunlitReading noon = day.reading(0, 12 * 60);
+    EXPECT_DOUBLE_EQ(noon.altitude, sunAltitude(kChelles, points[12 * 60].instant, kSummer));
     EXPECT_DOUBLE_EQ(noon.clearSky, haurwitzClearSky(noon.altitude));
 
     // The visible range 10:00 to 11:00: an hour of sunshine in the sun's hour.
@@ -148,6 +172,8 @@ TEST(DayFigures, OfASunnyDayAreItsResume)
     EXPECT_NEAR(hour.irradiation, 800.5, 1e-9);
     EXPECT_EQ(hour.daylight, 1h);
     EXPECT_DOUBLE_EQ(*hour.sunshineFraction(), 1);
+    // From before the first reading to 11:00: the morning's half-minute edge and that hour.
+    EXPECT_NEAR(day.figures(ten - 11h, ten + 1h).irradiation, 800.5 + 800.0 / 2 / 60, 1e-9);
 }
 
 }  // namespace

@@ -8,6 +8,8 @@
 #include <QTableWidget>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <fstream>
 
 #include "acquisition/measurement_file.h"
@@ -26,11 +28,12 @@ using std::filesystem::path;
 void write(const path& file, const std::string& bytes) { std::ofstream(file, std::ios::binary) << bytes; }
 
 // Every minute from 10:00 to 14:00 local, 1000 mV and 1002 mV in turn (never the same value
-// twice, so never « figé »).
+// twice, so never « figé »), but 4095 mV (« saturé ») at 10:30.
 std::string fourHours()
 {
     std::string out;
-    for (int i = 0; i <= 240; ++i) out += acquisition::dataLine(i + 2, i % 2 ? 1002 : 1000, hh_mm_ss<seconds>{10h + i * 1min});
+    for (int i = 0; i <= 240; ++i)
+        out += acquisition::dataLine(i + 2, i == 30 ? 4095 : i % 2 ? 1002 : 1000, hh_mm_ss<seconds>{10h + i * 1min});
     return out;
 }
 
@@ -62,10 +65,31 @@ TEST_F(SunlightWindow, ACalibratedAfternoonIsInWattsPerSquareMetreAndTheMorningS
     EXPECT_EQ(view->summary().value("day", "irradiationKwh"), QString::fromUtf8("1,001 kWh/m²"));
     EXPECT_EQ(view->summary().value("day", "peak"), QString::fromUtf8("501 W/m²"));
     EXPECT_EQ(view->summary().value("day", "stuck"), "0");
-    EXPECT_EQ(view->summary().value("day", "excluded"), "0");
+    EXPECT_EQ(view->summary().value("day", "saturated"), "1");
+    EXPECT_EQ(view->summary().value("day", "excluded"), "1");
     // 10:00 to 11:59: 120 readings without a row in force.
     EXPECT_TRUE(view->findChild<QLabel*>("journalMessage")->text().contains(
         QString::fromUtf8("120 mesures sans étalonnage en vigueur restent en mV")));
+    // Drawn: the afternoon only, in W/m².
+    const auto drawn = view->chart()->runGraph(0)->data();
+    EXPECT_EQ(std::count_if(drawn->begin(), drawn->end(), [](const QCPGraphData& d) { return !std::isnan(d.value); }), 121);
+    EXPECT_EQ(std::count_if(drawn->begin(), drawn->end(), [](const QCPGraphData& d) { return d.value == 500; }), 61);
+
+    // The CSV says each reading's irradiance, clear-sky index and flag.
+    ASSERT_EQ(view->exportCsv(dir.path() / "jour.csv", true), QString());
+    const std::string csv = TempDir::read(dir.path() / "jour.csv");
+    EXPECT_NE(csv.find("2026-06-21T10:30:00+02:00;32;4095;"), std::string::npos);
+    EXPECT_NE(csv.find(";;;sature\r\n2026-06-21T10:31:00"), std::string::npos);
+    EXPECT_NE(csv.find(";500,0;0,"), std::string::npos);
+
+    // Back in millivolts: the morning is drawn too, and the saturated reading marked at 4095 mV.
+    emit view->findChild<QComboBox*>("unit")->activated(0);
+    EXPECT_EQ(view->chart()->valueAxis()->label(), QString::fromUtf8("Tension (mV)"));
+    EXPECT_EQ(view->chart()->runGraph(0)->data()->size(), 241);
+    const auto saturated = view->chart()->flagGraph(record::kSaturated)->data();
+    ASSERT_EQ(saturated->size(), 1);
+    EXPECT_EQ(saturated->begin()->value, 4095);
+    EXPECT_EQ(JournalChart::instantOf(saturated->begin()->key), sys_days{2026y / June / 21} + 8h + 30min);
 }
 
 TEST_F(SunlightWindow, TheSensorDialogNamesAMalformedRowRefusesAMalformedEntryAndAddsExactlyOneRow)
