@@ -11,7 +11,8 @@ constexpr int kUsageError = 2;
 
 const char* const kUsage =
     "Utilisation : velmorixon [--port PÉRIPHÉRIQUE | --simulate] [--help] [--version]\n"
-    "              velmorixon --journal [FICHIER]\n";
+    "              velmorixon --journal [FICHIER]\n"
+    "              velmorixon --bilan [DOSSIER] [--mois AAAA-MM]\n";
 
 const char* const kHelp =
     "\n"

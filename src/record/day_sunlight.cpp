@@ -242,7 +242,7 @@ DaySunlight::DaySunlight(local_days day, std::span<const RunReadings> runs,
             m_last = std::max(m_last, run.points.back().instant);
         }
     }
-    m_day = compute(sys_seconds::min(), sys_seconds::max());
+    m_day = compute(sys_seconds::min(), sys_seconds::max(), {});
 }
 
 SunlitReading DaySunlight::reading(std::size_t run, std::size_t index) const
@@ -268,23 +268,26 @@ double DaySunlight::irradiance(std::size_t run, std::size_t index) const
     return stretch.calibrated ? stretch.irradiance(int(r.points[index].millivolts)) : std::nan("");
 }
 
-SunlightFigures DaySunlight::figures(sys_seconds from, sys_seconds to) const
+SunlightFigures DaySunlight::figures(sys_seconds from, sys_seconds to, const std::vector<bool>& shown) const
 {
-    if (from <= m_first && to >= m_last) {  // every reading: the day's, over this range's daylight
+    const bool everyRun = std::find(shown.begin(), shown.end(), false) == shown.end();
+    if (everyRun && from <= m_first && to >= m_last) {  // every reading: the day's, over this range's daylight
         SunlightFigures f = m_day;
         f.daylight = to < from ? seconds{0} : overlap(from, to, m_sun.sunriseInstant, m_sun.sunsetInstant);
         return f;
     }
-    return compute(from, to);
+    return compute(from, to, shown);
 }
 
-SunlightFigures DaySunlight::compute(sys_seconds from, sys_seconds to) const
+SunlightFigures DaySunlight::compute(sys_seconds from, sys_seconds to, const std::vector<bool>& shown) const
 {
     SunlightFigures f;
     f.daylight = to < from ? seconds{0} : overlap(from, to, m_sun.sunriseInstant, m_sun.sunsetInstant);
     std::int64_t millivoltSum = 0;
     std::size_t kept = 0;
-    for (const Run& run : m_runs) {
+    for (std::size_t number = 0; number < m_runs.size(); ++number) {
+        if (number < shown.size() && !shown[number]) continue;
+        const Run& run = m_runs[number];
         const auto& points = run.points;
         std::size_t i = std::size_t(std::lower_bound(points.begin(), points.end(), from,
                                                      [](const TracePoint& p, sys_seconds t) { return p.instant < t; }) -

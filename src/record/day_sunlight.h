@@ -84,8 +84,10 @@ public:
     /// The first companion's site, else the one given; sunrise and sunset are its.
     const ObservingSite& site() const { return m_site; }
     const SunMarkers& sun() const { return m_sun; }
-    /// The readings with from <= instant <= to, and sunrise to sunset within that range.
-    SunlightFigures figures(std::chrono::sys_seconds from, std::chrono::sys_seconds to) const;
+    /// The readings with from <= instant <= to, of the runs `shown` marks (every run when it is
+    /// empty), and sunrise to sunset within that range.
+    SunlightFigures figures(std::chrono::sys_seconds from, std::chrono::sys_seconds to,
+                            const std::vector<bool>& shown = {}) const;
     SunlightFigures dayFigures() const;
 
 private:
@@ -119,7 +121,7 @@ private:
         std::vector<Stretch> stretches;
         const Stretch& stretchOf(std::size_t index) const;
     };
-    SunlightFigures compute(std::chrono::sys_seconds from, std::chrono::sys_seconds to) const;
+    SunlightFigures compute(std::chrono::sys_seconds from, std::chrono::sys_seconds to, const std::vector<bool>& shown) const;
 
     std::vector<Run> m_runs;
     std::vector<SunCurve> m_curves;

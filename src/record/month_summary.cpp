@@ -128,14 +128,7 @@ std::string monthCsvLine(const DaySummary& day)
     line += ';';
     if (f.peak) appendFixed(line, *f.peak, 1);
     line += ';';
-    if (f.peak) {
-        const hh_mm_ss<seconds> time{f.peakTime - floor<days>(f.peakTime)};
-        appendTwoDigits(line, time.hours().count());
-        line += ':';
-        appendTwoDigits(line, time.minutes().count());
-        line += ':';
-        appendTwoDigits(line, time.seconds().count());
-    }
+    if (f.peak) appendFixed(line, double((f.peakTime - floor<days>(f.peakTime)).count()) / 3600, 3);
     for (const std::size_t count : {f.flags.impossible, f.flags.rare, f.flags.saturated, f.flags.stuck})
         line += ';' + std::to_string(count);
     line += "\r\n";

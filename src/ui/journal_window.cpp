@@ -140,6 +140,7 @@ JournalWindow::JournalWindow(JournalSetup setup, QWidget* parent)
     }
     statusBar()->addWidget(m_figures, 2);
     statusBar()->addWidget(m_cursor, 1);
+    m_cursor->hide();
     m_flagCounts = new QLabel(this);
     m_flagCounts->setObjectName("flagCounts");
     statusBar()->addPermanentWidget(m_flagCounts);
@@ -473,7 +474,7 @@ void JournalWindow::fitY()
 {
     if (m_chart->irradiance()) {
         const auto [from, to] = visibleRange();
-        const record::SunlightFigures figures = m_sunlight->figures(from, to);
+        const record::SunlightFigures figures = m_sunlight->figures(from, to, m_runShown);
         m_chart->setValueAxis(QString::fromUtf8("Éclairement (W/m²)"), -20, std::max(100.0, figures.peak.value_or(0) * 1.08));
         return;
     }
@@ -513,7 +514,8 @@ void JournalWindow::updateFigures()
     const record::RangeFigures all = visibleFigures();
     const QLocale locale;
     const auto [from, to] = visibleRange();
-    const record::SunlightFigures range = m_sunlight->figures(from, to), day = m_sunlight->dayFigures();
+    // The day is every run's; the range, like the chart, the shown runs'.
+    const record::SunlightFigures range = m_sunlight->figures(from, to, m_runShown), day = m_sunlight->dayFigures();
     m_summary->setFigures(day, range);
     m_flagCounts->setText(sunlight_text::flagCounts(day.flags) +
                           (day.excluded ? plural(day.excluded, " · %1 écartée", " · %1 écartées") : QString()));
@@ -555,7 +557,7 @@ void JournalWindow::pointAt(int x)
     };
     const double pixelsPerSecond = m_chart->axisRect()->width() / m_chart->xAxis->range().size();
     if (nearest && double(abs(nearest->instant - at).count()) * pixelsPerSecond <= 8) {
-        setElided(m_cursor, QString::fromUtf8("%1 (%2) · n° %3 · %4 mV · soleil %5°")
+        showReadout(QString::fromUtf8("%1 (%2) · n° %3 · %4 mV · soleil %5°")
                               .arg(localText(nearest->instant), offsetText(nearest->utcOffset()),
                                    locale.toString(qlonglong(nearest->number)), locale.toString(int(nearest->millivolts)),
                                    locale.toString(record::sunAltitude(m_site, nearest->instant, nearest->utcOffset()), 'f', 2)) +
@@ -563,7 +565,7 @@ void JournalWindow::pointAt(int x)
         return;
     }
     const minutes offset = m_offsetAt ? m_offsetAt(at) : minutes(0);
-    setElided(m_cursor, QString::fromUtf8("%1 · soleil %2°")
+    showReadout(QString::fromUtf8("%1 · soleil %2°")
                           .arg(localText(at), locale.toString(record::sunAltitude(m_site, at, offset), 'f', 2)));
 }
 
@@ -693,12 +695,20 @@ void JournalWindow::setElided(QLabel* label, const QString& text)
     label->setText(label->fontMetrics().elidedText(text, Qt::ElideRight, label->contentsRect().width()));
 }
 
+void JournalWindow::showReadout(const QString& text)
+{
+    // The readout takes room from the figures only while the pointer is on the chart.
+    m_cursor->setVisible(!text.isEmpty());
+    setElided(m_cursor, text);
+}
+
 bool JournalWindow::eventFilter(QObject* watched, QEvent* event)
 {
     if ((watched == m_figures || watched == m_cursor) && event->type() == QEvent::Resize) {
         auto* label = static_cast<QLabel*>(watched);
         setElided(label, label->toolTip());
     }
+    if (watched == m_chart && event->type() == QEvent::Leave) showReadout(QString());
     if (watched == m_chart && event->type() == QEvent::KeyPress) {
         const QCPRange range = m_chart->xAxis->range();
         const double step = range.size() / 10, centre = range.center();

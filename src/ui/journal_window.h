@@ -120,6 +120,8 @@ private:
     void chooseCsv(bool wholeDay);
     void say(const QString& text);
     static void setElided(QLabel* label, const QString& text);
+    /// The pointer's readout on the status bar; empty: none, the figures take the room.
+    void showReadout(const QString& text);
 
     JournalSetup m_setup;
     record::UtcOffsetAt m_offsetAt;

@@ -24,6 +24,20 @@ using namespace std::chrono;
 
 namespace {
 
+constexpr int kColumns = 15, kSiteColumn = 1, kFlagColumn = 12;
+
+/// « 2 rare · 1 figé »: the kinds raised that day, « aucun » when none.
+QString raisedFlags(const record::FlagCounts& flags)
+{
+    const QLocale locale;
+    QStringList raised;
+    const std::pair<std::size_t, const char*> kinds[] = {
+        {flags.impossible, "impossible"}, {flags.rare, "rare"}, {flags.saturated, "saturé"}, {flags.stuck, "figé"}};
+    for (const auto& [count, name] : kinds)
+        if (count) raised << locale.toString(qulonglong(count)) + ' ' + QString::fromUtf8(name);
+    return raised.isEmpty() ? QString::fromUtf8("aucun") : raised.join(QString::fromUtf8(" · "));
+}
+
 QString monthTitle(year_month month)
 {
     return QLocale(QLocale::French, QLocale::France)
@@ -71,13 +85,15 @@ MonthWindow::MonthWindow(std::filesystem::path folder, QTimeZone zone, year_mont
     column->addWidget(m_errors);
 
     auto* split = new QSplitter(Qt::Vertical, this);
-    m_table = new QTableWidget(0, 18, split);
+    m_table = new QTableWidget(0, kColumns, split);
     m_table->setObjectName("monthTable");
     m_table->setHorizontalHeaderLabels(
         {"Date", "Site", QString::fromUtf8("Séries"), "Couverture", "Irradiation\n(kWh/m²)", "Ciel clair\n(kWh/m²)",
-         "Rapport", "Ensoleillement", QString::fromUtf8("Durée\ndu jour"), "Fraction", QString::fromUtf8("Pic\n(W/m²)"),
-         "Heure\ndu pic", "impossible", "rare", QString::fromUtf8("saturé"), QString::fromUtf8("figé"),
-         "Moyenne\n(mV)", "Pic\n(mV)"});
+         "Rapport", "Ensoleil-\nlement", QString::fromUtf8("Durée\ndu jour"), "Fraction", QString::fromUtf8("Pic\n(W/m²)"),
+         "Heure\ndu pic", "Drapeaux", "Moyenne\n(mV)", "Pic\n(mV)"});
+    // Every column in sight on a 1024-pixel screen: the site's names take what is left.
+    m_table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    m_table->horizontalHeader()->setSectionResizeMode(kSiteColumn, QHeaderView::Stretch);
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_table->verticalHeader()->hide();
@@ -137,6 +153,7 @@ void MonthWindow::setMonth(year_month month)
     const QString none;
     m_table->setRowCount(int(m_days.size()));
     QVector<double> keys, irradiation, clearSky;
+    bool allCalibrated = true;
     for (std::size_t r = 0; r < m_days.size(); ++r) {
         const record::DaySummary& day = m_days[r];
         const record::SunlightFigures& f = day.figures;
@@ -150,20 +167,22 @@ void MonthWindow::setMonth(year_month month)
             calibrated ? hours(f.sunshineSeconds) : none, hours(double(f.daylight.count())),
             calibrated && f.sunshineFraction() ? percent(*f.sunshineFraction()) : none,
             f.peak ? locale.toString(*f.peak, 'f', 0) : none, f.peak ? clock(f.peakTime) : none,
-            locale.toString(qulonglong(f.flags.impossible)), locale.toString(qulonglong(f.flags.rare)),
-            locale.toString(qulonglong(f.flags.saturated)), locale.toString(qulonglong(f.flags.stuck)),
-            f.readings ? locale.toString(f.meanMillivolts, 'f', 1) : none,
+            raisedFlags(f.flags), f.readings ? locale.toString(f.meanMillivolts, 'f', 1) : none,
             f.readings ? locale.toString(f.peakMillivolts) : none};
-        for (int c = 0; c < 18; ++c) {
+        for (int c = 0; c < kColumns; ++c) {
             auto* item = new QTableWidgetItem(cells[c]);
-            if (c != 1) item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            if (c != kSiteColumn) item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            if (c == kSiteColumn) item->setToolTip(cells[c]);
+            if (c == kFlagColumn) item->setToolTip(flagCounts(f.flags));
             m_table->setItem(int(r), c, item);
         }
+        allCalibrated = allCalibrated && calibrated;
         keys.push_back(double(unsigned(day.date.day())));
         irradiation.push_back(calibrated ? f.irradiation / 1000 : 0);
         clearSky.push_back(calibrated ? f.clearSkyIrradiation / 1000 : 0);
     }
-    m_table->resizeColumnsToContents();
+    // The millivolts only for a day that stays in them.
+    for (const int c : {kColumns - 2, kColumns - 1}) m_table->setColumnHidden(c, allCalibrated);
     m_clearSkyBars->setData(keys, clearSky, true);
     m_irradiationBars->setData(keys, irradiation, true);
     const double lastDay = double(unsigned((month / last).day()));

@@ -10,7 +10,8 @@ namespace {
 
 const std::string kUsage =
     "Utilisation : velmorixon [--port PÉRIPHÉRIQUE | --simulate] [--help] [--version]\n"
-    "              velmorixon --journal [FICHIER]\n";
+    "              velmorixon --journal [FICHIER]\n"
+    "              velmorixon --bilan [DOSSIER] [--mois AAAA-MM]\n";
 
 struct Row {
     const char* name;

@@ -50,7 +50,7 @@ TEST(MonthReport, ReadsEachDayWithAFileUnderTheCalibrationInForce)
                                  std::regex("2026-06-02;Chelles;1;[0-9]+,[0-9];;;;;1[56],[0-9]{2};;;;0;0;0;0\r\n")));
     EXPECT_TRUE(std::regex_match(record::monthCsvLine(report.days[1]),
                                  std::regex("2026-06-21;Chelles;1;[0-9]+,[0-9];0,301;0,[0-9]{3};0,[0-9]{3};0,00;"
-                                            "16,[0-9]{2};0,000;302,0;12:01:00;0;0;0;0\r\n")));
+                                            "16,[0-9]{2};0,000;302,0;12,017;0;0;0;0\r\n")));
 }
 
 TEST(MonthReport, SaysInFrenchThatAFolderDoesNotRead)

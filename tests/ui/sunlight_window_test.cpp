@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QScrollBar>
 #include <QTableWidget>
 #include <gtest/gtest.h>
 
@@ -27,15 +28,16 @@ using std::filesystem::path;
 
 void write(const path& file, const std::string& bytes) { std::ofstream(file, std::ios::binary) << bytes; }
 
-// Every minute from 10:00 to 14:00 local, 1000 mV and 1002 mV in turn (never the same value
-// twice, so never « figé »), but 4095 mV (« saturé ») at 10:30.
-std::string fourHours()
+// Every minute from `first` for `count` minutes local, 1000 mV and 1002 mV in turn (never the
+// same value twice, so never « figé »), but 4095 mV (« saturé ») at `saturated`.
+std::string everyMinute(minutes first, int count, minutes saturated = 0min)
 {
     std::string out;
-    for (int i = 0; i <= 240; ++i)
-        out += acquisition::dataLine(i + 2, i == 30 ? 4095 : i % 2 ? 1002 : 1000, hh_mm_ss<seconds>{10h + i * 1min});
+    for (int i = 0; i <= count; ++i)
+        out += acquisition::dataLine(i + 2, first + i * 1min == saturated ? 4095 : i % 2 ? 1002 : 1000, hh_mm_ss<seconds>{first + i * 1min});
     return out;
 }
+std::string fourHours() { return everyMinute(10h, 240, 10h + 30min); }
 
 const std::string kHeader = "depuis;capteur;sensibilite_mV_par_W_m2;decalage_mV;A;B\r\n";
 
@@ -70,6 +72,12 @@ TEST_F(SunlightWindow, ACalibratedAfternoonIsInWattsPerSquareMetreAndTheMorningS
     // 10:00 to 11:59: 120 readings without a row in force.
     EXPECT_TRUE(view->findChild<QLabel*>("journalMessage")->text().contains(
         QString::fromUtf8("120 mesures sans étalonnage en vigueur restent en mV")));
+    // At its size with the résumé open, the status bar's figures are whole while the pointer is off the chart.
+    view->show();
+    const auto* figures = view->findChild<QLabel*>("figures");
+    EXPECT_EQ(figures->text(), figures->toolTip());
+    EXPECT_TRUE(figures->text().contains(QString::fromUtf8("ensoleillement")));
+    EXPECT_FALSE(view->findChild<QLabel*>("cursorReadout")->isVisible());
     // Drawn: the afternoon only, in W/m².
     const auto drawn = view->chart()->runGraph(0)->data();
     EXPECT_EQ(std::count_if(drawn->begin(), drawn->end(), [](const QCPGraphData& d) { return !std::isnan(d.value); }), 121);
@@ -90,6 +98,21 @@ TEST_F(SunlightWindow, ACalibratedAfternoonIsInWattsPerSquareMetreAndTheMorningS
     ASSERT_EQ(saturated->size(), 1);
     EXPECT_EQ(saturated->begin()->value, 4095);
     EXPECT_EQ(JournalChart::instantOf(saturated->begin()->key), sys_days{2026y / June / 21} + 8h + 30min);
+}
+
+TEST_F(SunlightWindow, AHiddenRunLeavesTheVisibleRangesFiguresAndStaysInTheDays)
+{
+    write(folder / "data06-21-2026.val.1", fourHours());
+    write(folder / "data06-21-2026.val", everyMinute(15h, 60));
+    write(folder / "capteur.csv", kHeader + "2026-06-01T00:00:00+02:00;essai;2;0;0,73;0,06\r\n");
+    auto view = open(folder / "data06-21-2026.val");
+    // 240 minutes at 500,5 W/m² with 10:30 bridged at 501, then 60 minutes at 500,5.
+    const QLocale locale;
+    const QString both = locale.toString(2502.52, 'f', 0) + QString::fromUtf8(" Wh/m²");
+    EXPECT_EQ(view->summary().value("range", "irradiation"), both);
+    view->setRunShown(1, false);
+    EXPECT_EQ(view->summary().value("range", "irradiation"), locale.toString(2002.0, 'f', 0) + QString::fromUtf8(" Wh/m²"));
+    EXPECT_EQ(view->summary().value("day", "irradiation"), both);
 }
 
 TEST_F(SunlightWindow, TheSensorDialogNamesAMalformedRowRefusesAMalformedEntryAndAddsExactlyOneRow)
@@ -125,6 +148,11 @@ TEST_F(SunlightWindow, TheMonthListsTheFoldersDaysOfThatMonthAndADoubleClickOpen
     ASSERT_EQ(table->rowCount(), 2);
     EXPECT_EQ(table->item(0, 0)->text(), "03/06/2026");
     EXPECT_EQ(table->item(1, 0)->text(), "21/06/2026");
+    EXPECT_EQ(table->item(0, 12)->text(), QString::fromUtf8("1 saturé"));
+    // Every column in sight, the millivolts of these uncalibrated days included.
+    month->show();
+    EXPECT_FALSE(table->horizontalScrollBar()->isVisible());
+    EXPECT_FALSE(table->isColumnHidden(14));
     emit table->cellDoubleClicked(1, 0);
     EXPECT_EQ(view->windowTitle(), QString::fromUtf8("Journal des mesures — 21 juin 2026"));
     EXPECT_EQ(view->record().runs().size(), 1u);
