@@ -8,9 +8,14 @@
 //   journal_view_bench --huge FILE   a day of 23 M lines (581 MB), written to FILE if it is not
 //                                    there: open to the chart drawn, and the peak memory; in W/m²
 //                                    when a capteur.csv beside FILE calibrates it
+//   journal_view_bench --month FOLDER AAAA-MM   « Bilan du mois » on FOLDER (bilan_year writes
+//                                    one), its files first dropped from the page cache: to the
+//                                    window painted
 #include <QApplication>
 #include <QPixmap>
+#include <fcntl.h>
 #include <sys/resource.h>
+#include <unistd.h>
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -24,6 +29,7 @@
 #include "support/temp_dir.h"
 #include "ui/journal_chart.h"
 #include "ui/journal_window.h"
+#include "ui/month_window.h"
 
 using namespace std::chrono;
 
@@ -81,11 +87,33 @@ int hugeDay(const std::filesystem::path& file)
     return 0;
 }
 
+/// The month window as the observer opens it after a reboot: nothing of the folder in memory.
+int monthWindow(const std::filesystem::path& folder, const std::string& month)
+{
+    std::uintmax_t bytes = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        const int fd = ::open(entry.path().c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0) continue;
+        bytes += entry.file_size();
+        ::posix_fadvise(fd, 0, 0, POSIX_FADV_DONTNEED);
+        ::close(fd);
+    }
+    const year_month chosen{year{std::stoi(month.substr(0, 4))}, std::chrono::month{unsigned(std::stoi(month.substr(5, 2)))}};
+    const auto t0 = steady_clock::now();
+    MonthWindow window(folder, QTimeZone("Europe/Paris"), chosen);
+    window.show();
+    window.grab();
+    std::printf("journal_view_bench --month: %zu days (folder of %.0f MB, out of the page cache) shown in %.0f ms\n",
+                window.days().size(), double(bytes) / 1e6, ms(steady_clock::now() - t0));
+    return 0;
+}
+
 int main(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     if (argc == 3 && std::string(argv[1]) == "--huge") return hugeDay(argv[2]);
+    if (argc == 4 && std::string(argv[1]) == "--month") return monthWindow(argv[2], argv[3]);
     TempDir dir;
     const auto file = dir.path() / "data06-21-2026.val";
     {
