@@ -1,11 +1,12 @@
 // How long a program takes to put its window on the screen, as the X server sees it:
 //
-//   first_paint [--runs N] BARE_WINDOW PROGRAM [ARGUMENT...]
+//   first_paint [--runs N] [--bare-text TEXT] BARE_WINDOW PROGRAM [ARGUMENT...]
 //
 // Each run starts PROGRAM and times, from just before the fork, the first damage the X server
 // reports on the screen after the program's first top-level window is mapped (its first
 // paint); the window's size is noted, and BARE_WINDOW (bench/tools/bare_window.cpp, a plain
-// QWidget) is then started and timed the same way at that size, "BARE_WINDOW WIDTH HEIGHT".
+// QWidget) is then started and timed the same way at that size, "BARE_WINDOW WIDTH HEIGHT"
+// (with --bare-text, one label showing TEXT: the yardstick then pays for fonts too).
 // One warm-up run of each is not counted. Both run with HOME set to a fresh temporary folder,
 // so nothing lands in the user's data folder, and are stopped with SIGTERM after their paint.
 // The report gives the mean, median and extremes of each in ms, the mean time the program's
@@ -175,8 +176,13 @@ int main(int argc, char** argv)
         runs = std::max(1, std::atoi(arguments[1].c_str()));
         arguments.erase(arguments.begin(), arguments.begin() + 2);
     }
+    std::string bareText;
+    if (arguments.size() >= 2 && arguments[0] == "--bare-text") {
+        bareText = arguments[1];
+        arguments.erase(arguments.begin(), arguments.begin() + 2);
+    }
     if (arguments.size() < 2) {
-        std::fputs("usage: first_paint [--runs N] BARE_WINDOW PROGRAM [ARGUMENT...]\n", stderr);
+        std::fputs("usage: first_paint [--runs N] [--bare-text TEXT] BARE_WINDOW PROGRAM [ARGUMENT...]\n", stderr);
         return 2;
     }
     const std::string bare = arguments[0];
@@ -209,7 +215,8 @@ int main(int argc, char** argv)
     for (int run = 0; ok && run <= runs; ++run) {
         const Paint mine = timeFirstPaint(server, program, home, ok);
         if (!ok) break;
-        const std::vector<std::string> plain{bare, std::to_string(mine.width), std::to_string(mine.height)};
+        std::vector<std::string> plain{bare, std::to_string(mine.width), std::to_string(mine.height)};
+        if (!bareText.empty()) plain.push_back(bareText);
         const Paint theirs = timeFirstPaint(server, plain, home, ok);
         if (run == 0) continue;  // the warm-up: files and fonts into the caches
         programPaints.push_back(mine);
