@@ -5,9 +5,10 @@
 // memory the day takes above the empty view.
 //
 //   journal_view_bench   (run it on a Release build; the figures are printed, never judged)
-//   journal_view_bench --huge FILE   a day of 23 M lines (581 MB), written to FILE if it is not
+//   journal_view_bench --huge FILE [CSV]   a day of 23 M lines (581 MB), written to FILE if it is not
 //                                    there: open to the chart drawn, and the peak memory; in W/m²
-//                                    when a capteur.csv beside FILE calibrates it
+//                                    when a capteur.csv beside FILE calibrates it; with CSV, the
+//                                    whole day then exported there
 //   journal_view_bench --month FOLDER AAAA-MM   « Bilan du mois » on FOLDER (bilan_year writes
 //                                    one), its files first dropped from the page cache: to the
 //                                    window painted
@@ -54,7 +55,7 @@ double percentile(std::vector<double> values, double p)
 }  // namespace
 
 /// 23,000,000 lines numbered from 2, 256 a second from 00:00:00 (25 bytes or so each).
-int hugeDay(const std::filesystem::path& file)
+int hugeDay(const std::filesystem::path& file, const std::filesystem::path& exportTo)
 {
     if (!std::filesystem::exists(file)) {
         std::ofstream out(file, std::ios::binary);
@@ -84,6 +85,13 @@ int hugeDay(const std::filesystem::path& file)
                 view.sunlight().dayFigures().calibrated > 0 ? "calibrated (W/m², flags)" : "not calibrated (mV)");
     std::printf("  open to the chart drawn: %.2f s; peak resident memory %.0f MB; now %.0f MB\n", open / 1000,
                 double(usage.ru_maxrss) / 1024, double(residentKiB()) / 1024);
+    if (exportTo.empty()) return 0;
+    const auto t1 = steady_clock::now();
+    const QString failure = view.exportCsv(exportTo, true);
+    getrusage(RUSAGE_SELF, &usage);
+    std::printf("  the whole day as CSV: %.1f s, %.0f MB written%s; peak resident memory %.0f MB\n",
+                ms(steady_clock::now() - t1) / 1000, double(std::filesystem::file_size(exportTo)) / 1e6,
+                failure.isEmpty() ? "" : qPrintable(" (" + failure + ")"), double(usage.ru_maxrss) / 1024);
     return 0;
 }
 
@@ -112,7 +120,7 @@ int main(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    if (argc == 3 && std::string(argv[1]) == "--huge") return hugeDay(argv[2]);
+    if ((argc == 3 || argc == 4) && std::string(argv[1]) == "--huge") return hugeDay(argv[2], argc == 4 ? argv[3] : "");
     if (argc == 4 && std::string(argv[1]) == "--month") return monthWindow(argv[2], argv[3]);
     TempDir dir;
     const auto file = dir.path() / "data06-21-2026.val";

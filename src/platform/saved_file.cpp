@@ -8,6 +8,7 @@
 
 #include <cerrno>
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -27,7 +28,13 @@ int followLinks(std::filesystem::path& path)
 
 }  // namespace
 
-int saveWholeFile(const std::filesystem::path& given, std::string_view bytes)
+int saveWholeFile(const std::filesystem::path& path, std::string_view bytes)
+{
+    bool given = false;
+    return saveFileInPieces(path, [&] { return std::exchange(given, true) ? std::string_view{} : bytes; });
+}
+
+int saveFileInPieces(const std::filesystem::path& given, const std::function<std::string_view()>& nextPiece)
 {
     std::filesystem::path path = given;
     if (const int error = followLinks(path)) return error;
@@ -45,10 +52,12 @@ int saveWholeFile(const std::filesystem::path& given, std::string_view bytes)
             // another owner or group is not ours to give: the permissions still hold
         }
     }
-    for (std::size_t done = 0; done < bytes.size() && error == 0;) {
-        const ssize_t wrote = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (wrote < 0 && errno != EINTR) error = errno;
-        if (wrote > 0) done += static_cast<std::size_t>(wrote);
+    for (std::string_view bytes = nextPiece(); !bytes.empty() && error == 0; bytes = nextPiece()) {
+        for (std::size_t done = 0; done < bytes.size() && error == 0;) {
+            const ssize_t wrote = ::write(fd, bytes.data() + done, bytes.size() - done);
+            if (wrote < 0 && errno != EINTR) error = errno;
+            if (wrote > 0) done += static_cast<std::size_t>(wrote);
+        }
     }
     if (error == 0 && ::fsync(fd) != 0) error = errno;
     if (::close(fd) != 0 && error == 0) error = errno;

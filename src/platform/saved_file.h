@@ -3,6 +3,7 @@
 #pragma once
 // Exported files (images, CSV) written whole or not at all.
 #include <filesystem>
+#include <functional>
 #include <string_view>
 
 /// Writes `bytes` as the whole content of `path`: into a temporary file beside it, flushed to
@@ -12,3 +13,7 @@
 /// where the user may keep it); a new one gets the usual ones less the umask. Returns 0, or the
 /// errno of the step that failed (the temporary file is then removed).
 int saveWholeFile(const std::filesystem::path& path, std::string_view bytes);
+
+/// The same, the content given in pieces: `nextPiece` is called until it gives an empty one, so
+/// that a file of any size is written with one piece in memory at a time.
+int saveFileInPieces(const std::filesystem::path& path, const std::function<std::string_view()>& nextPiece);

@@ -86,14 +86,4 @@ std::string sunlitCsvLine(const TracePoint& point, double sunAltitudeDegrees, co
     return line;
 }
 
-std::string sunlitCsvExport(std::span<const TracePoint> points, std::span<const SunlitReading> readings,
-                            const ObservingSite& site)
-{
-    std::string csv = sunlitCsvHeader();
-    csv.reserve(csv.size() + points.size() * 64);
-    for (std::size_t i = 0; i < points.size() && i < readings.size(); ++i)
-        csv += sunlitCsvLine(points[i], sunAltitude(site, points[i].instant, points[i].utcOffset()), readings[i]);
-    return csv;
-}
-
 }  // namespace record

@@ -45,8 +45,4 @@ std::string sunlitCsvLine(const TracePoint& point, double sunAltitudeDegrees, co
 /// The flags as the CSV writes them, "+" between kinds; empty for none.
 std::string flagNames(std::uint8_t flags);
 
-/// Header, then one row per point with its sunlit reading (same order, same count).
-std::string sunlitCsvExport(std::span<const TracePoint> points, std::span<const SunlitReading> readings,
-                            const ObservingSite& site);
-
 }  // namespace record

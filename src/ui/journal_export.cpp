@@ -82,10 +82,8 @@ QString saveChart(JournalChart& chart, const std::filesystem::path& path, QSize 
     return {};
 }
 
-QString saveCsv(const std::vector<record::TracePoint>& points, const std::vector<record::SunlitReading>& readings,
-                const record::ObservingSite& site, const std::filesystem::path& path)
+QString saveCsv(const std::filesystem::path& path, const std::function<std::string_view()>& nextPiece)
 {
-    if (const int error = saveWholeFile(path, record::sunlitCsvExport(points, readings, site)))
-        return writeFailure(path, error);
+    if (const int error = saveFileInPieces(path, nextPiece)) return writeFailure(path, error);
     return {};
 }

@@ -7,6 +7,8 @@
 #include <QString>
 #include <chrono>
 #include <filesystem>
+#include <functional>
+#include <string_view>
 #include <vector>
 
 #include "record/day_sun.h"
@@ -37,7 +39,5 @@ QString refusalOverRecord(const DayRecord& record, const std::filesystem::path& 
 /// failure, or nothing.
 QString saveChart(JournalChart& chart, const std::filesystem::path& path, QSize size, const QString& title);
 
-/// The points as CSV (record::sunlitCsvExport) with the site's sun altitudes and each point's
-/// irradiance, clear-sky index and flags. The French message of a failure, or nothing.
-QString saveCsv(const std::vector<record::TracePoint>& points, const std::vector<record::SunlitReading>& readings,
-                const record::ObservingSite& site, const std::filesystem::path& path);
+/// A CSV export written piece by piece (saveFileInPieces). The French message of a failure, or nothing.
+QString saveCsv(const std::filesystem::path& path, const std::function<std::string_view()>& nextPiece);

@@ -14,6 +14,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "acquisition/measurement_file.h"
 #include "platform/month_report.h"
@@ -615,26 +616,6 @@ void JournalWindow::say(const QString& text)
     updateMessages();
 }
 
-std::pair<std::vector<TracePoint>, std::vector<record::SunlitReading>> JournalWindow::pointsToExport(bool wholeDay) const
-{
-    const auto [from, to] = visibleRange();
-    std::vector<std::pair<TracePoint, record::SunlitReading>> both;
-    for (std::size_t i = 0; i < m_runShown.size(); ++i) {
-        const auto& trace = m_record->runs()[i]->trace.points();
-        if (!wholeDay && !m_runShown[i]) continue;
-        const auto within = wholeDay ? std::span<const TracePoint>(trace) : record::pointsWithin(trace, from, to);
-        const std::size_t first = std::size_t(within.data() - trace.data());
-        for (std::size_t k = 0; k < within.size(); ++k) both.emplace_back(within[k], m_sunlight->reading(i, first + k));
-    }
-    std::stable_sort(both.begin(), both.end(), [](const auto& a, const auto& b) { return a.first.instant < b.first.instant; });
-    std::pair<std::vector<TracePoint>, std::vector<record::SunlitReading>> out;
-    for (const auto& [point, reading] : both) {
-        out.first.push_back(point);
-        out.second.push_back(reading);
-    }
-    return out;
-}
-
 QString JournalWindow::exportTitle() const
 {
     return QString::fromUtf8("Journal des mesures — %1 — %2")
@@ -644,8 +625,39 @@ QString JournalWindow::exportTitle() const
 QString JournalWindow::exportCsv(const std::filesystem::path& path, bool wholeDay)
 {
     if (QString refused = refusalOverRecord(*m_record, path); !refused.isEmpty()) return refused;
-    const auto [points, readings] = pointsToExport(wholeDay);
-    return saveCsv(points, readings, m_site, path);
+    // The runs' rows merged in time order (a run before a later one on equal instants), written
+    // a megabyte at a time: a day of any size is exported without being copied.
+    struct Rows {
+        std::size_t run;
+        std::span<const TracePoint> points;
+        std::size_t next, end;
+    };
+    std::vector<Rows> runs;
+    const auto [from, to] = visibleRange();
+    for (std::size_t i = 0; i < m_runShown.size(); ++i) {
+        if (!wholeDay && !m_runShown[i]) continue;
+        const auto& points = m_record->runs()[i]->trace.points();
+        const auto within = wholeDay ? std::span<const TracePoint>(points) : record::pointsWithin(points, from, to);
+        const auto first = std::size_t(within.data() - points.data());
+        runs.push_back({i, points, first, first + within.size()});
+    }
+    std::string piece = record::sunlitCsvHeader();
+    bool started = false;
+    return saveCsv(path, [&]() -> std::string_view {
+        if (std::exchange(started, true)) piece.clear();
+        while (piece.size() < (1u << 20)) {
+            Rows* earliest = nullptr;
+            for (Rows& rows : runs)
+                if (rows.next < rows.end && (!earliest || rows.points[rows.next].instant < earliest->points[earliest->next].instant))
+                    earliest = &rows;
+            if (!earliest) break;
+            const TracePoint& p = earliest->points[earliest->next];
+            piece += record::sunlitCsvLine(p, record::sunAltitude(m_site, p.instant, p.utcOffset()),
+                                           m_sunlight->reading(earliest->run, earliest->next));
+            ++earliest->next;
+        }
+        return piece;
+    });
 }
 
 QString JournalWindow::exportImage(const std::filesystem::path& path, QSize size)

@@ -114,7 +114,6 @@ private:
     void updateMessages();
     void fitY();
     record::RangeFigures visibleFigures() const;
-    std::pair<std::vector<record::TracePoint>, std::vector<record::SunlitReading>> pointsToExport(bool wholeDay) const;
     void chooseFile();
     void chooseImage();
     void chooseCsv(bool wholeDay);
