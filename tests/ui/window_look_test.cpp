@@ -79,13 +79,14 @@ bool blueText(const QColor& c) { return c.blue() > c.red() + 80 && c.blue() > c.
 bool redText(const QColor& c) { return c.red() > c.green() + 80 && c.red() > c.blue() + 80; }
 bool darkText(const QColor& c) { return qGray(c.rgb()) < 100; }
 
-TEST(ValueBox, HasANeutralDarkBorderAroundItsBlueText)
+TEST(ValueBox, HasANeutralDarkBorderAroundItsBlueTextOnWhite)
 {
     WindowBench bench;
     const QImage box = bench.window->LVitesse->grab().toImage();
     for (const QPoint corner : {QPoint(0, 0), QPoint(box.width() - 1, box.height() - 1), QPoint(box.width() / 2, 0),
                                 QPoint(0, box.height() / 2)})
         EXPECT_EQ(box.pixelColor(corner), QColor(64, 64, 64)) << corner.x() << "," << corner.y();
+    EXPECT_EQ(box.pixelColor(1, 1), QColor(Qt::white)) << "on white";
     const auto text = inkBox(box, blueText);
     ASSERT_TRUE(text.has_value()) << "the value \"1\" is drawn in blue";
     EXPECT_TRUE(box.rect().adjusted(1, 1, -1, -1).contains(*text)) << "no blue on the border";
