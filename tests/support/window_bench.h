@@ -19,22 +19,28 @@
 #include "ui/velmorixon.h"
 
 #include <QLabel>
+#include <QMessageBox>
 
 /// What a label shows, for comparisons that print it.
 inline std::string text(const QLabel* label) { return label->text().toStdString(); }
+/// The text of the window's message box of that name while it is shown; "" otherwise.
+inline std::string shownMessage(const QWidget& w, const char* name)
+{
+    auto* box = w.findChild<QMessageBox*>(QString::fromLatin1(name));
+    return box != nullptr && box->isVisible() ? box->text().toStdString() : std::string();
+}
 
 class BenchWindow final : public Velmorixon {
 public:
     using Velmorixon::Velmorixon;
     std::optional<std::size_t> asked;  // the count quit() asked about, if it asked
-    bool discard = false;              // the answer to give
-    bool askInADialog = false;         // true: the window's own question box asks instead
+    bool askInADialog = false;         // true: the window's own question box asks instead; false: « Non »
 
 protected:
     bool confirmDiscard(std::size_t waiting) override
     {
         asked = waiting;
-        return askInADialog ? Velmorixon::confirmDiscard(waiting) : discard;
+        return askInADialog && Velmorixon::confirmDiscard(waiting);
     }
 };
 
