@@ -1,6 +1,7 @@
 #pragma once
 // A main window on a bench: a fake clock, the simulated converter behind the port, a file system
-// that fails on request over a fresh folder. quit() asks its question here, not in a dialog.
+// that fails on request over a fresh folder, a day view that is only noted. quit() asks its
+// question here, not in a dialog.
 // Tests that use it link velmorixon_ui.
 #include <cerrno>
 #include <chrono>
@@ -11,6 +12,7 @@
 #include <optional>
 #include <string>
 #include <system_error>
+#include <vector>
 
 #include "acquisition/simulated_max187.h"
 #include "support/fake_clock.h"
@@ -78,6 +80,7 @@ struct WindowBench {
         services.queryZone = std::move(zone);
         services.dataRoot = dir.path();
         services.files = &files;
+        services.openJournal = [this](const std::string& file) { return opened.push_back(file), journalStarts; };
         return services;
     }
 
@@ -97,5 +100,7 @@ struct WindowBench {
     int openErrno = 0;                 // the next openPort fails with it when not 0
     std::uint16_t counts = 2048;       // what a newly opened converter reads
     acquisition::SimulatedMax187* sim = nullptr;    // the port of the latest run (gone after a stop)
+    std::vector<std::string> opened;   // the files the day view was started on, in order
+    bool journalStarts = true;         // whether the day view starts when asked
     std::unique_ptr<BenchWindow> window;
 };

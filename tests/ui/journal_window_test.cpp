@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 Velmorixon developers
 // The day view on real files, as the user sees it: runs, sun, axis, range, following, labels,
-// exports and what cannot be read; and the main window's file label that opens it.
+// exports and what cannot be read (the main window's file label that opens it: window_look_test).
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -11,15 +11,14 @@
 #include <QComboBox>
 #include <QImage>
 #include <QLabel>
-#include <QMessageBox>
 #include <QTest>
 #include <gtest/gtest.h>
 
 
+#include "acquisition/measurement_file.h"
 #include "acquisition/run_companion.h"
 #include "record/journal_csv.h"
 #include "support/temp_dir.h"
-#include "support/window_bench.h"
 #include "ui/journal_chart.h"
 #include "ui/journal_export.h"
 #include "ui/journal_window.h"
@@ -332,29 +331,5 @@ INSTANTIATE_TEST_SUITE_P(
         FileRow{"APipe", [](const path& f) { ::mkfifo(dayAfter(f).c_str(), 0600); return dayAfter(f); },
                 "%1 n'est pas un fichier ordinaire (un tube, un périphérique) : le journal ne le lit pas."}),
     [](const auto& info) { return std::string(info.param.name); });
-
-TEST(FileLabel, ADoubleClickOpensTheDayViewOnTheDaysFileOrSaysItCouldNot)
-{
-    std::vector<std::string> opened;
-    bool starts = true;
-    WindowBench bench;
-    Platform services = bench.platform([] { return ZoneInfo{ZoneState::Standard, hours{1}}; });
-    services.openJournal = [&](const std::string& file) {
-        opened.push_back(file);
-        return starts;
-    };
-    Velmorixon w(std::move(services));
-    w.show();
-    EXPECT_TRUE(w.LfileName->toolTip().endsWith("Double-cliquer pour ouvrir le journal des mesures."));
-    QTest::mouseDClick(w.LfileName, Qt::LeftButton);
-    EXPECT_EQ(opened, std::vector<std::string>{w.FullFile});
-    EXPECT_EQ(w.findChild<QMessageBox*>("journalOpenMessage"), nullptr);
-    starts = false;
-    QTest::mouseDClick(w.LfileName, Qt::LeftButton);
-    auto* message = w.findChild<QMessageBox*>("journalOpenMessage");
-    ASSERT_NE(message, nullptr);
-    EXPECT_FALSE(message->isModal());
-    EXPECT_EQ(message->text().toStdString(), "Le journal des mesures de " + w.FullFile + " n'a pas pu être ouvert.");
-}
 
 }  // namespace
