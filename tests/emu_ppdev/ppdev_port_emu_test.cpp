@@ -105,13 +105,13 @@ TEST_F(EmulatedPortTest, ReadCutShortByEioGivesNoReadingAndTheNextReadIsWhole)
 {
     m_port.setInputMillivolts(3000);
     PpdevPort port(kDevice);
-    m_port.failWithEioAfter(20);  // chip select is low when the port fails
+    m_port.failWithEioAfter(19);  // a clock write, chip select low
     try {
         acquisition::readConversion(port);
         ADD_FAILURE() << "a read cut short gave a reading";
     } catch (const std::system_error& e) {
         EXPECT_EQ(e.code(), std::errc::io_error);
-        EXPECT_EQ(std::string(e.what()).rfind("PP", 0), 0u) << e.what();
+        EXPECT_EQ(std::string(e.what()).rfind(std::string("PPWDATA ") + kDevice, 0), 0u) << e.what();
     }
     m_port.failWithEioAfter(-1);
     m_port.setInputMillivolts(1234);
