@@ -1,11 +1,10 @@
-// The converter read against the wire-level converter model, with its clock real or in hand.
+// The converter read against the wire-level converter model, with its clock real or in hand (a
+// read cut short by the port: tests/emu_ppdev/ppdev_port_emu_test.cpp).
 #include "acquisition/simulated_max187.h"
 
 #include <gtest/gtest.h>
 
-#include <cerrno>
 #include <chrono>
-#include <system_error>
 #include <vector>
 
 #include "acquisition/max187.h"
@@ -71,22 +70,3 @@ INSTANTIATE_TEST_SUITE_P(Waits, ReadThatSkips,
                                          SkippedWaitRow{"TheConversion", kConversionWait},
                                          SkippedWaitRow{"TheClockPhases", kClockPhase}),
                          [](const auto& info) { return std::string(info.param.name); });
-
-TEST(SimulatedMax187, PortFailuresPropagateAndNeverGiveAReading)
-{
-    SimulatedMax187 sim;
-    sim.setSource([&] {
-        sim.failNextOperation(EIO);  // the clock write right after chip select falls
-        return std::uint16_t{0xA5C};
-    });
-    try {
-        readConversion(sim);
-        ADD_FAILURE() << "a failed port operation gave a reading";
-    } catch (const std::system_error& e) {
-        EXPECT_EQ(e.code(), std::errc::io_error);
-    }
-    sim.setCounts(0x123);
-    EXPECT_EQ(readConversion(sim), 0x123);  // the next read brings the lines to a known state
-    sim.failFromNow(ENODEV);  // the device is gone
-    EXPECT_THROW(readConversion(sim), std::system_error);
-}

@@ -186,13 +186,11 @@ TEST_F(SiteSelectionTest, NumbersBeyondThe32BitRangeFailBeforeAnythingChanges)
     EXPECT_EQ(linkCalls, 1);
 }
 
-TEST(SiteTableTest, TwelveNamedSitesAndErrorOutside)
+// The twelve names themselves: the main window's list (velmorixon_sun_test) shows them.
+TEST(SiteTableTest, NamesNoSiteOutsideItsTwelve)
 {
     const clsSunrise calc{kStart};
-    EXPECT_EQ(calc.CityCount(), 12);
-    const std::pair<int, const char*> names[] = {
-        {0, "Paris, Butte aux cailles"}, {5, "Paris, Sacr\u00E9 Coeur"}, {11, "N\u00EEmes"}, {12, "(Error)"}, {-1, "(Error)"}};
-    for (const auto& [index, name] : names) EXPECT_EQ(calc.CityName(index), name) << index;
+    for (const int index : {12, -1}) EXPECT_EQ(calc.CityName(index), "(Error)") << index;
 }
 
 }  // namespace

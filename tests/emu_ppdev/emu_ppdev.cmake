@@ -40,7 +40,7 @@ if(VELMORIXON_SANITIZE)
 endif()
 
 add_executable(emu_program_tests ${EMU_DIR}/program_x_test.cpp ${EMU_DIR}/x_session.cpp)
-target_link_libraries(emu_program_tests PRIVATE emu_ppdev_control velmorixon_test_support Qt6::Core GTest::gtest)
+target_link_libraries(emu_program_tests PRIVATE emu_ppdev_control velmorixon_core velmorixon_test_support Qt6::Core GTest::gtest)
 target_compile_definitions(emu_program_tests PRIVATE
   VELMORIXON_PROGRAM="$<TARGET_FILE:velmorixon>"
   EMU_SHIM="$<TARGET_FILE:emu_ppdev>"

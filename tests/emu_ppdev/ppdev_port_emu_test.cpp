@@ -13,7 +13,6 @@
 #include "acquisition/max187.h"
 #include "emu_port.h"
 #include "platform/ppdev_port.h"
-#include "platform/system_message.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -50,12 +49,16 @@ protected:
     emu::EmulatedPort m_port;
 };
 
-TEST_F(EmulatedPortTest, PortIsClaimedAlonePutAtRestAndReleasedBeforeTheClose)
+TEST_F(EmulatedPortTest, PortIsClaimedAloneReadsWhatTheWireCarriesAndIsReleasedBeforeTheClose)
 {
     {
         PpdevPort port(kDevice);
         EXPECT_TRUE(m_port.claimed());
-        acquisition::readConversion(port);
+        for (const int mv : {0, 1, 0xA5C, 1234, 4095}) {  // the first read on the port afresh, the others in a row
+            m_port.setInputMillivolts(mv);
+            EXPECT_EQ(acquisition::readConversion(port), mv);
+            EXPECT_EQ(emu::splitReads(m_port.events()).back().code, mv) << "what the wire carried";
+        }
     }
     EXPECT_FALSE(m_port.claimed());
     const auto events = m_port.events();
@@ -66,31 +69,9 @@ TEST_F(EmulatedPortTest, PortIsClaimedAlonePutAtRestAndReleasedBeforeTheClose)
     EXPECT_EQ(events.back().value, 0u) << "the close had to release a port still claimed";
 }
 
-TEST_F(EmulatedPortTest, ConverterReadsGiveEveryInputAsTheWireCarriedIt)
-{
-    for (const int mv : {0, 1, 0xA5C, 1234, 4095}) {
-        m_port.setInputMillivolts(mv);
-        PpdevPort port(kDevice);  // on a port opened afresh, then a second read in a row
-        EXPECT_EQ(acquisition::readConversion(port), mv);
-        EXPECT_EQ(acquisition::readConversion(port), mv);
-        const auto reads = emu::splitReads(m_port.events());
-        ASSERT_GE(reads.size(), 2u);
-        const std::vector<int> wire{reads.end()[-2].code, reads.end()[-1].code};
-        EXPECT_EQ(wire, std::vector<int>(2, mv)) << "what the wire carried";
-    }
-}
-
-TEST_F(EmulatedPortTest, SecondClaimantIsToldThePortIsBusyWhileTheFirstReadsOn)
-{
-    PpdevPort first(kDevice);
-    expectOpenFails(kDevice, "PPCLAIM", EBUSY);
-    EXPECT_NE(frenchReason(EBUSY).find("occupé"), std::string::npos);
-    m_port.setInputMillivolts(1234);
-    EXPECT_EQ(acquisition::readConversion(first), 1234);
-}
-
 struct RefusalRow {
     const char* name;
+    const char* path;  ///< in the test's folder, where "not-a-port" is a plain file; nullptr: the emulated device
     int openError, claimError, eioAfter;
     const char* step;
     int error;
@@ -101,39 +82,36 @@ class RefusedPort : public EmulatedPortTest, public testing::WithParamInterface<
 TEST_P(RefusedPort, NamesTheStepKeepsTheReasonAndLeavesNothingOpenOrHeld)
 {
     const RefusalRow& r = GetParam();
+    std::ofstream(m_dir.path() / "not-a-port") << "x";
     m_port.failOpen(r.openError);
     m_port.failClaim(r.claimError);
     m_port.failWithEioAfter(r.eioAfter);
-    expectOpenFails(kDevice, r.step, r.error);
+    expectOpenFails(r.path ? (m_dir.path() / r.path).string() : kDevice, r.step, r.error);
 }
 
-// ppdev's ENXIO for a claim means another device holds the port: busy for the user.
+// ppdev's ENXIO for a claim means another device holds the port: busy for the user (two instances
+// of the program on one port: program_x_test.cpp).
 INSTANTIATE_TEST_SUITE_P(
     Refusals, RefusedPort,
-    testing::Values(RefusalRow{"OpenDenied", EACCES, 0, -1, "open", EACCES},
-                    RefusalRow{"ClaimDenied", 0, EACCES, -1, "PPCLAIM", EACCES},
-                    RefusalRow{"ClaimOfAPortAnotherDriverHolds", 0, ENXIO, -1, "PPCLAIM", EBUSY},
-                    RefusalRow{"LinesCannotBePutAtRest", 0, 0, 0, "PPWDATA", EIO}),
+    testing::Values(RefusalRow{"OpenDenied", nullptr, EACCES, 0, -1, "open", EACCES},
+                    RefusalRow{"ClaimDenied", nullptr, 0, EACCES, -1, "PPCLAIM", EACCES},
+                    RefusalRow{"ClaimOfAPortAnotherDriverHolds", nullptr, 0, ENXIO, -1, "PPCLAIM", EBUSY},
+                    RefusalRow{"LinesCannotBePutAtRest", nullptr, 0, 0, 0, "PPWDATA", EIO},
+                    RefusalRow{"APathThatIsNoPortAtItsFirstIoctl", "not-a-port", 0, 0, -1, "PPEXCL", ENOTTY},
+                    RefusalRow{"AMissingPathAtOpen", "parport0", 0, 0, -1, "open", ENOENT}),
     [](const auto& info) { return std::string(info.param.name); });
-
-TEST_F(EmulatedPortTest, PathThatIsNoPortFailsAtItsFirstIoctlAndAMissingOneAtOpen)
-{
-    std::ofstream(m_dir.path() / "not-a-port") << "x";
-    expectOpenFails((m_dir.path() / "not-a-port").string(), "PPEXCL", ENOTTY);
-    expectOpenFails((m_dir.path() / "parport0").string(), "open", ENOENT);
-}
 
 TEST_F(EmulatedPortTest, ReadCutShortByEioGivesNoReadingAndTheNextReadIsWhole)
 {
     m_port.setInputMillivolts(3000);
     PpdevPort port(kDevice);
-    m_port.failWithEioAfter(20);  // chip select is low when the port fails
+    m_port.failWithEioAfter(19);  // a clock write, chip select low
     try {
         acquisition::readConversion(port);
         ADD_FAILURE() << "a read cut short gave a reading";
     } catch (const std::system_error& e) {
         EXPECT_EQ(e.code(), std::errc::io_error);
-        EXPECT_EQ(std::string(e.what()).rfind("PP", 0), 0u) << e.what();
+        EXPECT_EQ(std::string(e.what()).rfind(std::string("PPWDATA ") + kDevice, 0), 0u) << e.what();
     }
     m_port.failWithEioAfter(-1);
     m_port.setInputMillivolts(1234);

@@ -5,13 +5,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <filesystem>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "emu_port.h"
+#include "record/measurement_reader.h"
 #include "support/temp_dir.h"
 #include "x_session.h"
 
@@ -31,22 +30,19 @@ struct Control {
 constexpr Control kStart{0, 4320, 1575, 495}, kStop{1800, 4320, 1575, 495}, kQuit{3720, 4320, 1575, 495},
     kFileSwitch{3720, 240, 1695, 255};
 
-// The millivolts of the measurement file's lines " N, mV,HH:MM:SS" CR LF, numbered from 2 on;
-// a line of another form or number fails the test.
+// The millivolts of the measurement file's lines, as the day view reads them; a line it cannot
+// read, a number out of turn (from 2 on) or a last line cut short fails the test.
 std::vector<int> millivoltsOf(const std::string& bytes)
 {
+    record::MeasurementReader reader;
+    std::vector<record::Reading> lines;
+    reader.feed(bytes, lines);
+    EXPECT_EQ(reader.malformedLines() + reader.pendingBytes(), 0u) << "a line the instrument never writes";
     std::vector<int> values;
-    std::istringstream lines(bytes);
-    for (std::string line; std::getline(lines, line);) {
-        int number = 0, mv = 0, h = 0, m = 0, s = 0;
-        std::sscanf(line.c_str(), "%d,%d,%d:%d:%d", &number, &mv, &h, &m, &s);
-        char form[64];
-        std::snprintf(form, sizeof form, " %d, %d,%02d:%02d:%02d\r", number, mv, h, m, s);
-        EXPECT_EQ(line, form);
-        EXPECT_EQ(number, static_cast<int>(values.size()) + 2) << "a line lost or repeated";
-        values.push_back(mv);
+    for (const record::Reading& line : lines) {
+        EXPECT_EQ(line.number, std::int64_t(values.size()) + 2) << "a line lost or repeated";
+        values.push_back(line.millivolts);
     }
-    EXPECT_TRUE(bytes.empty() || bytes.back() == '\n') << "the last line is whole";
     return values;
 }
 

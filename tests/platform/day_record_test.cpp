@@ -9,7 +9,6 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
 
 #include "platform/day_record.h"
 #include "support/temp_dir.h"
@@ -21,8 +20,6 @@ using std::filesystem::path;
 
 const local_days kDay{2026y / June / 21};
 const record::UtcOffsetAt kSummer = [](sys_seconds) { return minutes{120}; };
-
-void append(const path& file, const std::string& bytes) { std::ofstream(file, std::ios::binary | std::ios::app) << bytes; }
 
 std::vector<int> millivolts(const DayRecord& record, std::size_t run)
 {
@@ -39,14 +36,14 @@ protected:
 
 TEST_F(DayRecordTest, ReadsWhatWasAppendedInBoundedStepsAndWaitsForAWholeLastLine)
 {
-    append(dayFile, " 2, 100,10:00:00\r\n 3, 101,10:00:01\r\n 4, 1");
+    TempDir::append(dayFile, " 2, 100,10:00:00\r\n 3, 101,10:00:01\r\n 4, 1");
     DayRecord record(dayFile, kSummer, kDay);
     const DayRecord::Change first = record.refresh(20);  // a step of 20 bytes: one line
     EXPECT_TRUE(first.runsChanged);
     EXPECT_EQ(first.unread, 41u - 20u);
     EXPECT_EQ(millivolts(record, 0), std::vector{100});
     EXPECT_EQ(record.refresh(20).newPoints, 1u);
-    append(dayFile, "02,10:00:02\r\n");
+    TempDir::append(dayFile, "02,10:00:02\r\n");
     EXPECT_EQ(record.refresh().newPoints, 1u);
     EXPECT_EQ(millivolts(record, 0), (std::vector{100, 101, 102}));
     EXPECT_EQ(record.runs()[0]->trace.points()[0].instant, sys_days{2026y / June / 21} + 8h);
@@ -56,12 +53,12 @@ TEST_F(DayRecordTest, ReadsWhatWasAppendedInBoundedStepsAndWaitsForAWholeLastLin
 
 TEST_F(DayRecordTest, ARunRenamedAsideKeepsItsReadingsAndOneBegunAfreshIsReadAgain)
 {
-    append(dayFile, " 2, 100,10:00:00\r\n 3, 101,10:00:01\r\n");
+    TempDir::append(dayFile, " 2, 100,10:00:00\r\n 3, 101,10:00:01\r\n");
     DayRecord record(dayFile, kSummer, kDay);
     record.refresh();
     const auto* firstRun = record.runs()[0].get();
     std::filesystem::rename(dayFile, dir.path() / "data06-21-2026.val.1");
-    append(dayFile, " 2, 500,09:59:00\r\n 3, 501,09:59:01\r\n");
+    TempDir::append(dayFile, " 2, 500,09:59:00\r\n 3, 501,09:59:01\r\n");
     EXPECT_TRUE(record.refresh().runsChanged);
     ASSERT_EQ(record.runs().size(), 2u);
     EXPECT_EQ(record.runs()[0].get(), firstRun) << "the earlier run was read again";
@@ -70,7 +67,7 @@ TEST_F(DayRecordTest, ARunRenamedAsideKeepsItsReadingsAndOneBegunAfreshIsReadAga
     EXPECT_GT(record.runs()[1]->trace.points()[0].instant, record.runs()[0]->trace.points().back().instant);
 
     ::truncate(dayFile.c_str(), 0);
-    append(dayFile, " 2, 700,11:00:00\r\n");
+    TempDir::append(dayFile, " 2, 700,11:00:00\r\n");
     EXPECT_TRUE(record.refresh().runsChanged);
     EXPECT_EQ(millivolts(record, 1), std::vector{700});
 }
@@ -100,17 +97,17 @@ TEST_P(DayRecordProblems, AreSaidNeverFatalAndCostNoMemory)
 INSTANTIATE_TEST_SUITE_P(
     Files, DayRecordProblems,
     ::testing::Values(
-        ProblemRow{"Unreadable", [](const path& f) { append(f, " 2, 1,10:00:00\r\n"); ::chmod(f.c_str(), 0); }, "Permission non accordée"},
+        ProblemRow{"Unreadable", [](const path& f) { TempDir::append(f, " 2, 1,10:00:00\r\n"); ::chmod(f.c_str(), 0); }, "Permission non accordée"},
         ProblemRow{"AFolder", [](const path& f) { std::filesystem::create_directory(f); }, "Est un dossier"},
         ProblemRow{"ADevice", [](const path& f) { std::filesystem::create_symlink("/dev/zero", f); }, "", true},
-        ProblemRow{"Binary", [](const path& f) { append(f, std::string("\x7f" "ELF\x02\0\0garbage\nmore garbage\r\n", 30)); }, "", false, 2},
-        ProblemRow{"SparseTerabyte", [](const path& f) { append(f, "x"); ::truncate(f.c_str(), off_t{1} << 40); }, "", false, 1}),
+        ProblemRow{"Binary", [](const path& f) { TempDir::append(f, std::string("\x7f" "ELF\x02\0\0garbage\nmore garbage\r\n", 30)); }, "", false, 2},
+        ProblemRow{"SparseTerabyte", [](const path& f) { TempDir::append(f, "x"); ::truncate(f.c_str(), off_t{1} << 40); }, "", false, 1}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(DayRecordTest, AFileWhoseNameCarriesNoDateIsItsOwnRunOnTheGivenDate)
 {
-    append(dir.path() / "releve.txt", " 2, 100,10:00:00\r\n");
-    append(dayFile, " 2, 200,10:00:00\r\n");
+    TempDir::append(dir.path() / "releve.txt", " 2, 100,10:00:00\r\n");
+    TempDir::append(dayFile, " 2, 200,10:00:00\r\n");
     DayRecord record(dir.path() / "releve.txt", kSummer, kDay);
     record.refresh();
     EXPECT_FALSE(record.dateFromName());

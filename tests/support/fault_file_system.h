@@ -1,10 +1,9 @@
 #pragma once
-// A real file system (PosixFileSystem underneath) whose writes or renames fail on request, the
-// next N of them or all until heal(), with a chosen errno, as a full disk, a read-only mount or a
+// A real file system (PosixFileSystem underneath) whose writes or renames fail on request, all
+// of them until heal(), with a chosen errno, as a full disk, a read-only mount or a
 // missing permission would. A failed operation touches nothing on disk.
 // Tests that use it link velmorixon_platform (tests/platform, tests/ui).
 #include <cstddef>
-#include <limits>
 #include <string>
 #include <system_error>
 
@@ -12,16 +11,10 @@
 
 class FaultFileSystem final : public FileSystem {
 public:
-    static constexpr std::size_t kForever = std::numeric_limits<std::size_t>::max();
-    struct Fault {
-        int errnoValue = 0;
-        std::size_t remaining = 0;
-    };
-
-    void failWrites(int errnoValue, std::size_t times = kForever) { m_write = {errnoValue, times}; }
-    void failRenames(int errnoValue, std::size_t times = kForever) { m_rename = {errnoValue, times}; }
+    void failWrites(int errnoValue) { m_writeErrno = errnoValue; }
+    void failRenames(int errnoValue) { m_renameErrno = errnoValue; }
     /// Every operation works again.
-    void heal() { m_write = m_rename = {}; }
+    void heal() { m_writeErrno = m_renameErrno = 0; }
     /// Renames tried so far, failed ones included.
     std::size_t renames() const { return m_renames; }
 
@@ -31,12 +24,12 @@ public:
     void rename(const std::filesystem::path& from, const std::filesystem::path& to) override
     {
         ++m_renames;
-        enter(m_rename, "rename", from);
+        enter(m_renameErrno, "rename", from);
         m_real.rename(from, to);
     }
     void writeDurably(const std::filesystem::path& file, std::string_view bytes, bool truncate) override
     {
-        enter(m_write, "write", file);
+        enter(m_writeErrno, "write", file);
         m_real.writeDurably(file, bytes, truncate);
     }
     std::string readHead(const std::filesystem::path& file, std::size_t maxBytes) override
@@ -49,14 +42,12 @@ public:
     }
 
 private:
-    static void enter(Fault& fault, const char* what, const std::filesystem::path& path)
+    static void enter(int errnoValue, const char* what, const std::filesystem::path& path)
     {
-        if (fault.remaining == 0) return;
-        if (fault.remaining != kForever) --fault.remaining;
-        throw std::system_error(fault.errnoValue, std::generic_category(), what + (" " + path.string()));
+        if (errnoValue != 0) throw std::system_error(errnoValue, std::generic_category(), what + (" " + path.string()));
     }
 
     PosixFileSystem m_real;
-    Fault m_write, m_rename;
+    int m_writeErrno = 0, m_renameErrno = 0;
     std::size_t m_renames = 0;
 };

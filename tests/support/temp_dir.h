@@ -1,6 +1,7 @@
 #pragma once
 // A fresh folder under the system's temporary directory, removed with everything in it when
-// the test ends. read() gives a file's bytes ("" when it is missing).
+// the test ends. read() gives a file's bytes ("" when it is missing), append() adds bytes to a
+// file, making it when it is missing.
 #include <stdlib.h>
 
 #include <filesystem>
@@ -32,6 +33,10 @@ public:
     {
         std::ifstream in(file, std::ios::binary);
         return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+    static void append(const std::filesystem::path& file, const std::string& bytes)
+    {
+        std::ofstream(file, std::ios::binary | std::ios::app) << bytes;
     }
 
 private:

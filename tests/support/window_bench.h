@@ -1,6 +1,7 @@
 #pragma once
 // A main window on a bench: a fake clock, the simulated converter behind the port, a file system
-// that fails on request over a fresh folder. quit() asks its question here, not in a dialog.
+// that fails on request over a fresh folder, a day view that is only noted. quit() asks its
+// question here, not in a dialog.
 // Tests that use it link velmorixon_ui.
 #include <cerrno>
 #include <chrono>
@@ -11,6 +12,7 @@
 #include <optional>
 #include <string>
 #include <system_error>
+#include <vector>
 
 #include "acquisition/simulated_max187.h"
 #include "support/fake_clock.h"
@@ -19,22 +21,28 @@
 #include "ui/velmorixon.h"
 
 #include <QLabel>
+#include <QMessageBox>
 
 /// What a label shows, for comparisons that print it.
 inline std::string text(const QLabel* label) { return label->text().toStdString(); }
+/// The text of the window's message box of that name while it is shown; "" otherwise.
+inline std::string shownMessage(const QWidget& w, const char* name)
+{
+    auto* box = w.findChild<QMessageBox*>(QString::fromLatin1(name));
+    return box != nullptr && box->isVisible() ? box->text().toStdString() : std::string();
+}
 
 class BenchWindow final : public Velmorixon {
 public:
     using Velmorixon::Velmorixon;
     std::optional<std::size_t> asked;  // the count quit() asked about, if it asked
-    bool discard = false;              // the answer to give
-    bool askInADialog = false;         // true: the window's own question box asks instead
+    bool askInADialog = false;         // true: the window's own question box asks instead; false: « Non »
 
 protected:
     bool confirmDiscard(std::size_t waiting) override
     {
         asked = waiting;
-        return askInADialog ? Velmorixon::confirmDiscard(waiting) : discard;
+        return askInADialog && Velmorixon::confirmDiscard(waiting);
     }
 };
 
@@ -72,6 +80,7 @@ struct WindowBench {
         services.queryZone = std::move(zone);
         services.dataRoot = dir.path();
         services.files = &files;
+        services.openJournal = [this](const std::string& file) { return opened.push_back(file), journalStarts; };
         return services;
     }
 
@@ -91,5 +100,7 @@ struct WindowBench {
     int openErrno = 0;                 // the next openPort fails with it when not 0
     std::uint16_t counts = 2048;       // what a newly opened converter reads
     acquisition::SimulatedMax187* sim = nullptr;    // the port of the latest run (gone after a stop)
+    std::vector<std::string> opened;   // the files the day view was started on, in order
+    bool journalStarts = true;         // whether the day view starts when asked
     std::unique_ptr<BenchWindow> window;
 };

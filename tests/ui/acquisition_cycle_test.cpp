@@ -18,13 +18,6 @@ namespace {
 
 using namespace std::chrono;
 
-
-std::string messageText(const QWidget& w, const char* name)
-{
-    auto* box = w.findChild<QMessageBox*>(QString::fromLatin1(name));
-    return box != nullptr && box->isVisible() ? box->text().toStdString() : std::string();
-}
-
 void forgetClosedWindows() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
 
 class AcquisitionCycle : public testing::Test {
@@ -105,7 +98,7 @@ TEST_F(AcquisitionCycle, APortThatFailsLeavesTheWindowIdleAndKeepsTheLines)
 {
     bench.openErrno = EACCES;
     start(true);
-    EXPECT_EQ(messageText(w, "portMessage"), "Port parallèle /dev/parport0 inaccessible : Permission non accordée");
+    EXPECT_EQ(shownMessage(w, "portMessage"), "Port parallèle /dev/parport0 inaccessible : Permission non accordée");
     EXPECT_FALSE(w.TimeAquis->isActive());
     delete w.findChild<QMessageBox*>("portMessage");
     bench.openErrno = 0;
@@ -113,7 +106,7 @@ TEST_F(AcquisitionCycle, APortThatFailsLeavesTheWindowIdleAndKeepsTheLines)
     bench.tick();
     bench.sim->failFromNow(EIO);
     bench.tick();
-    EXPECT_EQ(messageText(w, "portMessage"),
+    EXPECT_EQ(shownMessage(w, "portMessage"),
               "Lecture arrêtée : port parallèle /dev/parport0 inaccessible : Erreur d'entrée/sortie");
     EXPECT_FALSE(w.TimeAquis->isActive());
     EXPECT_FALSE(w.BtnStop->isEnabled());
@@ -128,7 +121,7 @@ TEST_F(AcquisitionCycle, AFullDiskHoldsLinesBackAndQuitAsksBeforeDroppingThem)
     bench.files.failWrites(ENOSPC);
     bench.tick();
     bench.tick();
-    EXPECT_EQ(messageText(w, "fileMessage"), "Écriture impossible dans " + bench.dataFile().string() +
+    EXPECT_EQ(shownMessage(w, "fileMessage"), "Écriture impossible dans " + bench.dataFile().string() +
                                                  " : Aucun espace disponible sur le périphérique. 2 lignes "
                                                  "en attente, elles seront écrites dès que possible.");
     w.BtnQuit->click();
@@ -137,7 +130,7 @@ TEST_F(AcquisitionCycle, AFullDiskHoldsLinesBackAndQuitAsksBeforeDroppingThem)
     bench.files.heal();
     w.OKfile->click();  // switched off: the run's ticks still retry
     bench.tick();
-    EXPECT_EQ(messageText(w, "fileMessage"), "") << "space is back";
+    EXPECT_EQ(shownMessage(w, "fileMessage"), "") << "space is back";
     EXPECT_EQ(bench.fileText(), " 2, 2048,14:03:28\r\n 3, 2048,14:03:29\r\n 4, 2048,14:03:30\r\n");
     w.asked.reset();
     w.BtnQuit->click();
@@ -157,7 +150,7 @@ TEST_F(AcquisitionCycle, ASecondWindowOnTheDaysFileIsToldWhichProcessWritesItAnd
     second.BtnMax187->click();
     bench.tick();
     second.acquisitionTick();
-    EXPECT_EQ(messageText(second, "fileMessage"),
+    EXPECT_EQ(shownMessage(second, "fileMessage"),
               "Écriture impossible dans " + bench.dataFile().string() + " : un autre programme l'écrit déjà (processus " +
                   std::to_string(::getpid()) + "). 1 ligne en attente, elle sera écrite dès que possible.");
     second.BtnStop->click();
@@ -172,8 +165,8 @@ TEST_F(AcquisitionCycle, ACompanionThatCannotBeWrittenIsSaidWhileTheLinesGoOn)
     bench.tick();
     bench.tick();
     EXPECT_EQ(bench.fileText(), " 2, 2048,14:03:28\r\n 3, 2048,14:03:29\r\n");
-    EXPECT_EQ(messageText(w, "fileMessage"), "");
-    EXPECT_EQ(messageText(w, "companionMessage"),
+    EXPECT_EQ(shownMessage(w, "fileMessage"), "");
+    EXPECT_EQ(shownMessage(w, "companionMessage"),
               "Écriture impossible dans " + companion.string() +
                   " : Est un dossier. Le journal de la série attend ; les mesures, elles, sont enregistrées.");
     w.BtnStop->click();  // the stop row cannot be written either: said, never thrown

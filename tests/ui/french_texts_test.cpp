@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 Velmorixon developers
-// What the user reads when lines wait: Qt's own buttons in French, the singular for one line,
-// and a home folder that is not there.
+// What the user reads when lines wait: Qt's own buttons in French and the singular for one line
+// (a missing home is said as every write failure is: measurement_file_disk_test.cpp names it).
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
@@ -14,12 +14,6 @@
 #include "ui/qt_french.h"
 
 namespace {
-
-std::string shownMessage(const QWidget& w, const char* name)
-{
-    auto* box = w.findChild<QMessageBox*>(QString::fromLatin1(name));
-    return box != nullptr && box->isVisible() ? box->text().toStdString() : std::string();
-}
 
 // The modal question on screen, answered with "No": its text and its two buttons' captions.
 std::string answerNo()
@@ -56,27 +50,6 @@ TEST(QuitWhileOneLineWaits, AsksInTheSingularWithQtsButtonsReadingOuiAndNon)
     EXPECT_EQ(seen, "1 ligne de mesure n'a pas pu être écrite dans " + bench.dataFile().string() +
                         ". Quitter quand même et la perdre ? | Oui | Non");
     EXPECT_TRUE(w.TimeAquis->isActive()) << "« Non » keeps the line and the run";
-}
-
-TEST(MissingHome, TheFirstLineSaysWhichFolderIsMissingAndTheLineWaitsForIt)
-{
-    WindowBench bench(false, WindowBench::kStart, "observatoire-chelles");
-    BenchWindow& w = *bench.window;
-    w.OKfile->click();
-    w.BtnMax187->click();
-    bench.tick();
-
-    const std::filesystem::path home = bench.dir.path() / "observatoire-chelles";
-    EXPECT_EQ(shownMessage(w, "fileMessage"),
-              "Écriture impossible dans " + home.string() +
-                  " : Aucun fichier ou dossier de ce type. 1 ligne en attente, elle sera écrite dès que possible.");
-    EXPECT_TRUE(std::filesystem::is_empty(bench.dir.path())) << "nothing is made while the home is missing";
-
-    std::filesystem::create_directory(home);
-    bench.tick();
-    EXPECT_EQ(shownMessage(w, "fileMessage"), "");
-    EXPECT_EQ(TempDir::read(home / "velmorixon" / "data12-05-2026.val"),
-              " 2, 2048,14:03:28\r\n 3, 2048,14:03:29\r\n");
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 Velmorixon developers
 // The day view on real files, as the user sees it: runs, sun, axis, range, following, labels,
-// exports and what cannot be read; and the main window's file label that opens it.
+// exports and what cannot be read (the main window's file label that opens it: window_look_test).
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -11,16 +11,14 @@
 #include <QComboBox>
 #include <QImage>
 #include <QLabel>
-#include <QMessageBox>
 #include <QTest>
 #include <gtest/gtest.h>
 
-#include <fstream>
 
+#include "acquisition/measurement_file.h"
 #include "acquisition/run_companion.h"
 #include "record/journal_csv.h"
 #include "support/temp_dir.h"
-#include "support/window_bench.h"
 #include "ui/journal_chart.h"
 #include "ui/journal_export.h"
 #include "ui/journal_window.h"
@@ -31,8 +29,6 @@ namespace {
 using namespace std::chrono;
 using std::filesystem::path;
 using Kind = acquisition::RunEvent::Kind;
-
-void append(const path& file, const std::string& bytes) { std::ofstream(file, std::ios::binary | std::ios::app) << bytes; }
 
 std::string lines(int first, int count, seconds from, int millivolts, seconds step = 1s)
 {
@@ -54,10 +50,10 @@ protected:
     JournalTest()
     {
         std::filesystem::create_directory(folder);
-        append(folder / "data06-21-2026.val.1", lines(2, 100, 9h, 1000));
-        append(folder / "data06-21-2026.run.1", acquisition::companionHeader() + row(Kind::Start, kDay + 9h, "Chelles", 2));
-        append(dayFile, lines(2, 50, 14h, 3000));
-        append(companion, acquisition::companionHeader() + row(Kind::Start, kDay + 14h, "Nîmes", 2));
+        TempDir::append(folder / "data06-21-2026.val.1", lines(2, 100, 9h, 1000));
+        TempDir::append(folder / "data06-21-2026.run.1", acquisition::companionHeader() + row(Kind::Start, kDay + 9h, "Chelles", 2));
+        TempDir::append(dayFile, lines(2, 50, 14h, 3000));
+        TempDir::append(companion, acquisition::companionHeader() + row(Kind::Start, kDay + 14h, "Nîmes", 2));
         written(kMidnight + 14h + 49s);
     }
     void written(sys_seconds at)
@@ -122,7 +118,7 @@ TEST_P(JournalTicks, FallOnLocalWholeHours)
 {
     const TicksRow& r = GetParam();
     const path file = folder / acquisition::dataFileName(r.day);
-    append(file, lines(100, 3, 15h, 100));
+    TempDir::append(file, lines(100, 3, 15h, 100));
     auto view = open(file, {760, 560});
     if (r.toHour != 0) showRange(*view, sys_days{r.day} + hours(r.fromHour), sys_days{r.day} + hours(r.toHour));
     const auto labels = view->chart()->xAxis->tickVectorLabels();
@@ -149,7 +145,7 @@ class JournalDefaultRange : public JournalTest, public ::testing::WithParamInter
 
 TEST_P(JournalDefaultRange, IsTheFilesLocalDayOrOnToARunsLastLine)
 {
-    append(dayFile, GetParam().lastLines);
+    TempDir::append(dayFile, GetParam().lastLines);
     auto view = open(dayFile);
     EXPECT_EQ(view->visibleRange(), std::pair(kMidnight, kMidnight + GetParam().end));
     EXPECT_TRUE(view->runLabel(1).startsWith(QString::fromUtf8(GetParam().label))) << view->runLabel(1).toStdString();
@@ -190,7 +186,7 @@ TEST_F(JournalTest, FollowingKeepsTheNewestReadingAtTheRightEdgeUntilTheWholeDay
     auto view = open(dayFile);
     view->setFollowing(true);
     for (int step = 0; step < 2; ++step) {
-        append(dayFile, lines(52 + 600 * step, 600, 14h + 50s + step * 600s, 3050));
+        TempDir::append(dayFile, lines(52 + 600 * step, 600, 14h + 50s + step * 600s, 3050));
         view->refresh();
         const double newest = JournalChart::axisOf(view->record().runs()[1]->trace.points().back().instant);
         const auto range = view->chart()->xAxis->range();
@@ -198,7 +194,7 @@ TEST_F(JournalTest, FollowingKeepsTheNewestReadingAtTheRightEdgeUntilTheWholeDay
         EXPECT_GT(newest - range.lower, 0.8 * range.size()) << "step " << step;
     }
     view->findChild<QAction*>("wholeDay")->trigger();
-    append(dayFile, lines(1252, 5, 14h + 20min + 50s, 3050));
+    TempDir::append(dayFile, lines(1252, 5, 14h + 20min + 50s, 3050));
     view->refresh();
     EXPECT_EQ(view->visibleRange(), std::pair(kMidnight, kMidnight + 24h));
     view->setFollowing(true);
@@ -209,21 +205,21 @@ TEST_F(JournalTest, FollowingKeepsTheNewestReadingAtTheRightEdgeUntilTheWholeDay
 TEST_F(JournalTest, RunLabelsFollowTheFileItsCompanionAndTheTimeAndRunsKeepTheirColour)
 {
     auto view = open(dayFile);
-    append(dayFile, lines(52, 10, 14h + 50s, 3050));
+    TempDir::append(dayFile, lines(52, 10, 14h + 50s, 3050));
     written(kMidnight + 14h + 59s);
     view->refresh();
     EXPECT_EQ(view->runLabel(1).toStdString(), "Série 2 : 14:00:00 – 14:00:59, en cours");
     now += 10min;  // nothing written since: the program is gone
     view->refresh();
     EXPECT_EQ(view->runLabel(1).toStdString(), "Série 2 : 14:00:00 – 14:00:59, interrompue");
-    append(companion, row(Kind::Stop, kDay + 14h + 1min, "Nîmes", 62) + "garbage\r\n");  // the companion read again as it grows
+    TempDir::append(companion, row(Kind::Stop, kDay + 14h + 1min, "Nîmes", 62) + "garbage\r\n");  // the companion read again as it grows
     view->refresh();
     EXPECT_EQ(view->runLabel(1).toStdString(), "Série 2 : 14:00:00 – 14:00:59, arrêtée");
     EXPECT_EQ(view->record().malformedCompanionRows(), 1u);
 
     const QColor second = view->chart()->runGraph(1)->pen().color();
     std::filesystem::rename(dayFile, folder / "data06-21-2026.val.2");
-    append(dayFile, lines(2, 3, 15h, 2000));
+    TempDir::append(dayFile, lines(2, 3, 15h, 2000));
     view->refresh();
     EXPECT_EQ(view->chart()->runGraph(1)->pen().color(), second);
     for (std::size_t run = 1; run <= 8; ++run) {  // far from the sun's orange, none like the next
@@ -285,7 +281,7 @@ TEST_F(JournalTest, AnExportNeverReplacesARecordAndKeepsAReplacedFilesModeAndLin
         EXPECT_EQ(TempDir::read(record), before) << record;
     }
     const path kept = dir.path() / "gardé.csv", link = dir.path() / "vers-gardé.csv";
-    append(kept, "ancien");
+    TempDir::append(kept, "ancien");
     ::chmod(kept.c_str(), 0600);
     std::filesystem::create_symlink(kept.filename(), link);
     EXPECT_EQ(view->exportCsv(link, true), QString());
@@ -323,11 +319,11 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         FileRow{"ReadableOnAPathThatIsNotUtf8", [](const path& f) {
                     std::filesystem::create_directory(f / "\xe9t\xe9");
-                    append(f / "\xe9t\xe9" / "data06-21-2026.val", lines(2, 5, 10h, 700));
+                    TempDir::append(f / "\xe9t\xe9" / "data06-21-2026.val", lines(2, 5, 10h, 700));
                     return f / "\xe9t\xe9" / "data06-21-2026.val"; }, ""},
         FileRow{"Missing", dayAfter, "Lecture impossible de %1 : Aucun fichier ou dossier de ce type. Le journal le relira dès qu'il le pourra."},
-        FileRow{"Empty", [](const path& f) { append(dayAfter(f), ""); return dayAfter(f); }, "%1 ne contient aucune ligne de mesure lisible."},
-        FileRow{"OfNuls", [](const path& f) { append(dayAfter(f), std::string(100000, '\0')); return dayAfter(f); },
+        FileRow{"Empty", [](const path& f) { TempDir::append(dayAfter(f), ""); return dayAfter(f); }, "%1 ne contient aucune ligne de mesure lisible."},
+        FileRow{"OfNuls", [](const path& f) { TempDir::append(dayAfter(f), std::string(100000, '\0')); return dayAfter(f); },
                 "%1 ne contient aucune ligne de mesure lisible."},
         FileRow{"ALoopOfLinksWithoutADate", [](const path& f) { std::filesystem::create_symlink("boucle", f / "boucle"); return f / "boucle"; },
                 "Lecture impossible de %1 : Boucle de liens symboliques (trop de niveaux de liens). Le journal le relira dès qu'il le pourra.\n"
@@ -335,29 +331,5 @@ INSTANTIATE_TEST_SUITE_P(
         FileRow{"APipe", [](const path& f) { ::mkfifo(dayAfter(f).c_str(), 0600); return dayAfter(f); },
                 "%1 n'est pas un fichier ordinaire (un tube, un périphérique) : le journal ne le lit pas."}),
     [](const auto& info) { return std::string(info.param.name); });
-
-TEST(FileLabel, ADoubleClickOpensTheDayViewOnTheDaysFileOrSaysItCouldNot)
-{
-    std::vector<std::string> opened;
-    bool starts = true;
-    WindowBench bench;
-    Platform services = bench.platform([] { return ZoneInfo{ZoneState::Standard, hours{1}}; });
-    services.openJournal = [&](const std::string& file) {
-        opened.push_back(file);
-        return starts;
-    };
-    Velmorixon w(std::move(services));
-    w.show();
-    EXPECT_TRUE(w.LfileName->toolTip().endsWith("Double-cliquer pour ouvrir le journal des mesures."));
-    QTest::mouseDClick(w.LfileName, Qt::LeftButton);
-    EXPECT_EQ(opened, std::vector<std::string>{w.FullFile});
-    EXPECT_EQ(w.findChild<QMessageBox*>("journalOpenMessage"), nullptr);
-    starts = false;
-    QTest::mouseDClick(w.LfileName, Qt::LeftButton);
-    auto* message = w.findChild<QMessageBox*>("journalOpenMessage");
-    ASSERT_NE(message, nullptr);
-    EXPECT_FALSE(message->isModal());
-    EXPECT_EQ(message->text().toStdString(), "Le journal des mesures de " + w.FullFile + " n'a pas pu être ouvert.");
-}
 
 }  // namespace

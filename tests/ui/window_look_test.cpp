@@ -1,13 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 Velmorixon developers
-// Details of both windows' look that a user sees at once: the file label inside its frame, the
-// value boxes' border, the reading on its unit's baseline, captions clear of their buttons'
-// frames and a plot frame that the scale marks leave whole at every scale factor.
+// Details of both windows' look that a user sees at once: the file label inside its frame (and
+// the day view it opens), the value boxes' border, the reading on its unit's baseline, captions
+// clear of their buttons' frames and a plot frame that the scale marks leave whole at every
+// scale factor.
 #include <QCheckBox>
 #include <QImage>
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
+#include <QTest>
 #include <gtest/gtest.h>
 
 #include <optional>
@@ -51,16 +53,26 @@ TEST(FileLabel, APathTooWideIsShortenedInItsMiddleKeepingItsStartAndTheFileName)
     EXPECT_TRUE(shown.endsWith(QStringLiteral("data12-05-2026.val"))) << shown.toStdString();
 }
 
-TEST(FileLabel, ALongHomeShowsAsTildeInsideTheFrameWithTheFullPathAsTooltip)
+TEST(FileLabel, ALongHomeShowsAsTildeInsideTheFrameAndADoubleClickOpensTheDayViewOrSaysItCouldNot)
 {
     WindowBench bench(false, WindowBench::kStart, "observatoire-chelles-station-solaire-nord-et-sud");
     std::filesystem::create_directory(bench.dir.path() / "observatoire-chelles-station-solaire-nord-et-sud");
     Velmorixon& w = *bench.window;
     const std::string full = (bench.dir.path() / "observatoire-chelles-station-solaire-nord-et-sud/velmorixon/data12-05-2026.val").string();
     EXPECT_EQ(w.LfileName->text().toStdString(), "~/velmorixon/data12-05-2026.val");
-    EXPECT_EQ(w.LfileName->toolTip().toStdString(), full);
+    EXPECT_EQ(w.LfileName->toolTip().toStdString(), full + "\nDouble-cliquer pour ouvrir le journal des mesures.");
     EXPECT_EQ(w.FullFile, full);
     EXPECT_LT(w.LfileName->geometry().right(), toPixels(5520)) << "the label ends inside the frame";
+    w.show();
+    QTest::mouseDClick(w.LfileName, Qt::LeftButton);
+    EXPECT_EQ(bench.opened, std::vector<std::string>{full});
+    EXPECT_EQ(w.findChild<QMessageBox*>("journalOpenMessage"), nullptr);
+    bench.journalStarts = false;
+    QTest::mouseDClick(w.LfileName, Qt::LeftButton);
+    auto* message = w.findChild<QMessageBox*>("journalOpenMessage");
+    ASSERT_NE(message, nullptr);
+    EXPECT_FALSE(message->isModal());
+    EXPECT_EQ(message->text().toStdString(), "Le journal des mesures de " + full + " n'a pas pu être ouvert.");
 }
 
 // The bounding box of the pixels that `ink` picks, in `image`.
@@ -79,13 +91,14 @@ bool blueText(const QColor& c) { return c.blue() > c.red() + 80 && c.blue() > c.
 bool redText(const QColor& c) { return c.red() > c.green() + 80 && c.red() > c.blue() + 80; }
 bool darkText(const QColor& c) { return qGray(c.rgb()) < 100; }
 
-TEST(ValueBox, HasANeutralDarkBorderAroundItsBlueText)
+TEST(ValueBox, HasANeutralDarkBorderAroundItsBlueTextOnWhite)
 {
     WindowBench bench;
     const QImage box = bench.window->LVitesse->grab().toImage();
     for (const QPoint corner : {QPoint(0, 0), QPoint(box.width() - 1, box.height() - 1), QPoint(box.width() / 2, 0),
                                 QPoint(0, box.height() / 2)})
         EXPECT_EQ(box.pixelColor(corner), QColor(64, 64, 64)) << corner.x() << "," << corner.y();
+    EXPECT_EQ(box.pixelColor(1, 1), QColor(Qt::white)) << "on white";
     const auto text = inkBox(box, blueText);
     ASSERT_TRUE(text.has_value()) << "the value \"1\" is drawn in blue";
     EXPECT_TRUE(box.rect().adjusted(1, 1, -1, -1).contains(*text)) << "no blue on the border";
