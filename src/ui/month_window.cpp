@@ -24,7 +24,7 @@ using namespace std::chrono;
 
 namespace {
 
-constexpr int kColumns = 15, kSiteColumn = 1, kFlagColumn = 12;
+constexpr int kMonthColumns = 15, kSiteColumn = 1, kFlagColumn = 12;
 
 /// « 2 rare · 1 figé »: the kinds raised that day, « aucun » when none.
 QString raisedFlags(const record::FlagCounts& flags)
@@ -85,7 +85,7 @@ MonthWindow::MonthWindow(std::filesystem::path folder, QTimeZone zone, year_mont
     column->addWidget(m_errors);
 
     auto* split = new QSplitter(Qt::Vertical, this);
-    m_table = new QTableWidget(0, kColumns, split);
+    m_table = new QTableWidget(0, kMonthColumns, split);
     m_table->setObjectName("monthTable");
     m_table->setHorizontalHeaderLabels(
         {"Date", "Site", QString::fromUtf8("Séries"), "Couverture", "Irradiation\n(kWh/m²)", "Ciel clair\n(kWh/m²)",
@@ -169,7 +169,7 @@ void MonthWindow::setMonth(year_month month)
             f.peak ? locale.toString(*f.peak, 'f', 0) : none, f.peak ? clock(f.peakTime) : none,
             raisedFlags(f.flags), f.readings ? locale.toString(f.meanMillivolts, 'f', 1) : none,
             f.readings ? locale.toString(f.peakMillivolts) : none};
-        for (int c = 0; c < kColumns; ++c) {
+        for (int c = 0; c < kMonthColumns; ++c) {
             auto* item = new QTableWidgetItem(cells[c]);
             if (c != kSiteColumn) item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
             if (c == kSiteColumn) item->setToolTip(cells[c]);
@@ -182,7 +182,7 @@ void MonthWindow::setMonth(year_month month)
         clearSky.push_back(calibrated ? f.clearSkyIrradiation / 1000 : 0);
     }
     // The millivolts only for a day that stays in them.
-    for (const int c : {kColumns - 2, kColumns - 1}) m_table->setColumnHidden(c, allCalibrated);
+    for (const int c : {kMonthColumns - 2, kMonthColumns - 1}) m_table->setColumnHidden(c, allCalibrated);
     m_clearSkyBars->setData(keys, clearSky, true);
     m_irradiationBars->setData(keys, irradiation, true);
     const double lastDay = double(unsigned((month / last).day()));
