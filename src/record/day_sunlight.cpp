@@ -104,17 +104,29 @@ std::optional<double> SunlightFigures::sunshineFraction() const
     return sunshineSeconds / double(daylight.count());
 }
 
+std::pair<std::size_t, double> DaySunlight::SunCurve::place(sys_seconds t) const
+{
+    const sys_seconds minute = floor<std::chrono::minutes>(t);
+    const auto k = std::size_t(std::clamp<std::int64_t>((minute - first) / 1min, 0, std::int64_t(minutes.size()) - 2));
+    return {k, double((t - (first + k * 1min)).count()) / 60.0};
+}
+
 DaySunlight::SunTerms DaySunlight::SunCurve::at(sys_seconds t) const
 {
-    return {at(&SunTerms::altitude, t), at(&SunTerms::clearSky, t), at(&SunTerms::bsrn, t), at(&SunTerms::sunshine, t)};
+    const auto [k, w] = place(t);
+    const auto mix = [&, k = k, w = w](double SunTerms::*term) { return interpolate(k, w, term); };
+    return {mix(&SunTerms::altitude), mix(&SunTerms::clearSky), mix(&SunTerms::bsrn), mix(&SunTerms::sunshine)};
 }
 
 double DaySunlight::SunCurve::at(double SunTerms::*term, sys_seconds t) const
 {
-    const sys_seconds minute = floor<std::chrono::minutes>(t);
-    const auto k = std::size_t(std::clamp<std::int64_t>((minute - first) / 1min, 0, std::int64_t(minutes.size()) - 2));
+    const auto [k, w] = place(t);
+    return interpolate(k, w, term);
+}
+
+double DaySunlight::SunCurve::interpolate(std::size_t k, double w, double SunTerms::*term) const
+{
     const double before = minutes[k].*term;
-    const double w = double((t - (first + k * 1min)).count()) / 60.0;
     return w == 0 ? before : before + (minutes[k + 1].*term - before) * w;
 }
 

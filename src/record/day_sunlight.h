@@ -8,6 +8,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "acquisition/run_companion.h"
@@ -105,6 +106,9 @@ private:
         std::vector<SunTerms> minutes;
         SunTerms at(std::chrono::sys_seconds t) const;
         double at(double SunTerms::*term, std::chrono::sys_seconds t) const;
+        /// The minute before `t` (index) and how far `t` is past it (0 to 1).
+        std::pair<std::size_t, double> place(std::chrono::sys_seconds t) const;
+        double interpolate(std::size_t k, double w, double SunTerms::*term) const;
     };
     /// Readings from `first` to the next stretch's share a site, a bridge and a calibration.
     struct Stretch {
