@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QLocale>
 #include <QPdfWriter>
+#include <utility>
 
 #include "platform/day_record.h"
 #include "platform/saved_file.h"
@@ -82,8 +83,26 @@ QString saveChart(JournalChart& chart, const std::filesystem::path& path, QSize 
     return {};
 }
 
-QString saveCsv(const std::filesystem::path& path, const std::function<std::string_view()>& nextPiece)
+QString saveCsv(const std::filesystem::path& path, std::vector<CsvRows> runs, const record::DaySunlight& sunlight,
+                const record::ObservingSite& site)
 {
-    if (const int error = saveFileInPieces(path, nextPiece)) return writeFailure(path, error);
+    std::string piece = record::sunlitCsvHeader();
+    bool started = false;
+    const int error = saveFileInPieces(path, [&]() -> std::string_view {
+        if (std::exchange(started, true)) piece.clear();
+        while (piece.size() < (1u << 20)) {
+            CsvRows* earliest = nullptr;
+            for (CsvRows& rows : runs)
+                if (rows.first < rows.end && (!earliest || rows.points[rows.first].instant < earliest->points[earliest->first].instant))
+                    earliest = &rows;
+            if (!earliest) break;
+            const record::TracePoint& p = earliest->points[earliest->first];
+            piece += record::sunlitCsvLine(p, record::sunAltitude(site, p.instant, p.utcOffset()),
+                                           sunlight.reading(earliest->run, earliest->first));
+            ++earliest->first;
+        }
+        return piece;
+    });
+    if (error) return writeFailure(path, error);
     return {};
 }

@@ -7,8 +7,7 @@
 #include <QString>
 #include <chrono>
 #include <filesystem>
-#include <functional>
-#include <string_view>
+#include <span>
 #include <vector>
 
 #include "record/day_sun.h"
@@ -39,5 +38,16 @@ QString refusalOverRecord(const DayRecord& record, const std::filesystem::path& 
 /// failure, or nothing.
 QString saveChart(JournalChart& chart, const std::filesystem::path& path, QSize size, const QString& title);
 
-/// A CSV export written piece by piece (saveFileInPieces). The French message of a failure, or nothing.
-QString saveCsv(const std::filesystem::path& path, const std::function<std::string_view()>& nextPiece);
+/// The readings `first` to `end` of run number `run` (its points), for a CSV export.
+struct CsvRows {
+    std::size_t run;
+    std::span<const record::TracePoint> points;
+    std::size_t first, end;
+};
+
+/// The rows as CSV with the site's sun altitudes and each reading's irradiance, clear-sky index
+/// and flags: the runs merged in time order (an earlier run first on equal instants), written a
+/// megabyte at a time, so that a day of any size is exported without being copied. The French
+/// message of a failure, or nothing.
+QString saveCsv(const std::filesystem::path& path, std::vector<CsvRows> runs, const record::DaySunlight& sunlight,
+                const record::ObservingSite& site);

@@ -625,14 +625,7 @@ QString JournalWindow::exportTitle() const
 QString JournalWindow::exportCsv(const std::filesystem::path& path, bool wholeDay)
 {
     if (QString refused = refusalOverRecord(*m_record, path); !refused.isEmpty()) return refused;
-    // The runs' rows merged in time order (a run before a later one on equal instants), written
-    // a megabyte at a time: a day of any size is exported without being copied.
-    struct Rows {
-        std::size_t run;
-        std::span<const TracePoint> points;
-        std::size_t next, end;
-    };
-    std::vector<Rows> runs;
+    std::vector<CsvRows> runs;
     const auto [from, to] = visibleRange();
     for (std::size_t i = 0; i < m_runShown.size(); ++i) {
         if (!wholeDay && !m_runShown[i]) continue;
@@ -641,23 +634,7 @@ QString JournalWindow::exportCsv(const std::filesystem::path& path, bool wholeDa
         const auto first = std::size_t(within.data() - points.data());
         runs.push_back({i, points, first, first + within.size()});
     }
-    std::string piece = record::sunlitCsvHeader();
-    bool started = false;
-    return saveCsv(path, [&]() -> std::string_view {
-        if (std::exchange(started, true)) piece.clear();
-        while (piece.size() < (1u << 20)) {
-            Rows* earliest = nullptr;
-            for (Rows& rows : runs)
-                if (rows.next < rows.end && (!earliest || rows.points[rows.next].instant < earliest->points[earliest->next].instant))
-                    earliest = &rows;
-            if (!earliest) break;
-            const TracePoint& p = earliest->points[earliest->next];
-            piece += record::sunlitCsvLine(p, record::sunAltitude(m_site, p.instant, p.utcOffset()),
-                                           m_sunlight->reading(earliest->run, earliest->next));
-            ++earliest->next;
-        }
-        return piece;
-    });
+    return saveCsv(path, std::move(runs), *m_sunlight, m_site);
 }
 
 QString JournalWindow::exportImage(const std::filesystem::path& path, QSize size)
