@@ -85,6 +85,18 @@ QString irradianceText(const std::optional<record::SunlitReading>& reading)
     return text;
 }
 
+/// The day's runs as the chart draws them, « Série 1 » first.
+std::vector<JournalChart::Run> chartRuns(const DayRecord& record, const record::DaySunlight* sunlight,
+                                         const std::vector<bool>& shown)
+{
+    const auto& runs = record.runs();
+    std::vector<JournalChart::Run> out;
+    for (std::size_t i = 0; i < runs.size(); ++i)
+        out.push_back({runs[i]->trace.points(), sunlight, i, runColour(i + 1),
+                       QString::fromUtf8("Série %1").arg(i + 1), shown[i]});
+    return out;
+}
+
 QString plural(std::size_t count, const char* one, const char* many)
 {
     return QString::fromUtf8(count == 1 ? one : many).arg(QLocale().toString(qulonglong(count)));
@@ -296,7 +308,7 @@ void JournalWindow::showRuns(bool rebuilt)
     const auto& runs = m_record->runs();
     m_runShown.resize(runs.size(), true);
     updateSunlight();
-    const std::vector<JournalChart::Run> chartRuns = this->chartRuns();
+    const std::vector<JournalChart::Run> chartRuns = ::chartRuns(*m_record, m_sunlight.get(), m_runShown);
     if (rebuilt) {
         m_chart->setRuns(chartRuns);
         m_runList->setRuns(runLabels(), m_runShown);
@@ -319,15 +331,6 @@ void JournalWindow::showRuns(bool rebuilt)
     m_chart->replot(QCustomPlot::rpQueuedReplot);
 }
 
-std::vector<JournalChart::Run> JournalWindow::chartRuns() const
-{
-    const auto& runs = m_record->runs();
-    std::vector<JournalChart::Run> out;
-    for (std::size_t i = 0; i < runs.size(); ++i)
-        out.push_back({runs[i]->trace.points(), m_sunlight.get(), i, runColour(i + 1),
-                       QString::fromUtf8("Série %1").arg(i + 1), m_runShown[i]});
-    return out;
-}
 
 void JournalWindow::updateSunlight()
 {
@@ -494,7 +497,7 @@ void JournalWindow::setSite(int index)
     m_siteBox->setCurrentIndex(index);
     m_chart->drawSun(m_site, m_extentFrom, m_extentTo);
     updateSunlight();  // the site of readings whose run names none
-    m_chart->updateRuns(chartRuns());
+    m_chart->updateRuns(::chartRuns(*m_record, m_sunlight.get(), m_runShown));
     updateFigures();
 }
 

@@ -16,13 +16,13 @@
 #include <vector>
 
 #include "platform/day_record.h"
-#include "ui/journal_chart.h"
 #include "record/calibration.h"
 #include "record/day_sunlight.h"
 #include "record/day_sun.h"
 #include "record/run_trace.h"
 
 class QAction;
+class JournalChart;
 class QComboBox;
 class QLabel;
 class QProgressBar;
@@ -103,7 +103,6 @@ private:
     void readStep();
     void showRuns(bool rebuilt);
     void updateSunlight();
-    std::vector<JournalChart::Run> chartRuns() const;
     void openDay(std::chrono::year_month_day date);
     std::vector<QString> runLabels() const;
     void updateExtent();

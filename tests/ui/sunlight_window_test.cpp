@@ -16,6 +16,7 @@
 #include "acquisition/measurement_file.h"
 #include "platform/month_report.h"
 #include "support/temp_dir.h"
+#include "ui/journal_chart.h"
 #include "ui/journal_window.h"
 #include "ui/month_window.h"
 #include "ui/sensor_dialog.h"
