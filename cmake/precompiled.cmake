@@ -1,15 +1,15 @@
 # The test build made cheap. scripts/test builds in unity mode (a batch of files compiled as
 # one, so each header is parsed once per batch); a developer's tree instead precompiles
-# GoogleTest, GoogleMock and Qt Widgets' headers once per executable and library, which keeps
+# GoogleTest and Qt Widgets' headers once per executable and library, which keeps
 # rebuilding one touched file cheap. The test files themselves are compiled without
 # optimisation (a fifth less to compile than -O1): the code under test keeps its own in the
 # libraries.
 set(VELMORIXON_QT_PCH <QApplication> <QCheckBox> <QLabel> <QPushButton> <QString> <QTimer>
     <QWidget>)
-set(pch_core_tests <gtest/gtest.h> <gmock/gmock.h>)
-set(pch_platform_tests <gtest/gtest.h> <gmock/gmock.h> <QString>)
+set(pch_core_tests <gtest/gtest.h>)
+set(pch_platform_tests <gtest/gtest.h> <QString>)
 set(pch_emu_port_tests <gtest/gtest.h>)
-set(pch_ui_tests <gtest/gtest.h> <gmock/gmock.h> ${VELMORIXON_QT_PCH} <QTest>)
+set(pch_ui_tests <gtest/gtest.h> ${VELMORIXON_QT_PCH} <QTest>)
 set(pch_velmorixon_ui ${VELMORIXON_QT_PCH} <QColor> <QLocale> <QPainter>)
 set(pch_velmorixon_journal_ui ${pch_velmorixon_ui})
 foreach(target core_tests platform_tests ui_tests emu_port_tests velmorixon_ui velmorixon_journal_ui)
