@@ -91,12 +91,7 @@ bool EmulatedPort::waitForReads(std::uint64_t count) const
 
 bool EmulatedPort::waitForEvents(EventKind kind, std::size_t count) const
 {
-    return waitUntil([&](const State& s) {
-        std::size_t seen = 0;
-        for (std::uint64_t n = 0; n < s.eventCount && n < kTraceCapacity; ++n)
-            seen += s.trace[n].kind == kind && s.trace[n].error == 0;
-        return seen >= count;
-    });
+    return waitUntil([&](const State& s) { return s.succeeded[static_cast<int>(kind)] >= count; });
 }
 
 std::vector<WireRead> splitReads(const std::vector<Event>& events)

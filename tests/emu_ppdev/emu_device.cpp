@@ -64,6 +64,7 @@ int record(emu::State& s, EventKind kind, std::uint8_t value, int error)
 {
     s.trace[s.eventCount++ % emu::kTraceCapacity] =
         emu::Event{monotonicNs(), static_cast<std::int32_t>(::getpid()), kind, value, static_cast<std::uint16_t>(error)};
+    s.succeeded[static_cast<int>(kind)] += error == 0;
     pthread_cond_broadcast(&s.changed);
     return error == 0 ? 0 : -error;
 }

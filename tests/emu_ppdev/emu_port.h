@@ -47,6 +47,7 @@ struct State {
     std::uint8_t data;           // the data register as last written
     std::uint64_t conversions;   // chip-select falls
     std::uint64_t eventCount;
+    std::uint64_t succeeded[int(EventKind::ReadStatus) + 1];  // events that worked, by kind, all kept
     Event trace[kTraceCapacity];  // event n at trace[n % kTraceCapacity]
 };
 
