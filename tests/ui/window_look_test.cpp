@@ -84,7 +84,7 @@ TEST(HomeAsTilde, ReplacesTheHomeFolderOnlyWhenTheFileLiesUnderIt)
     const struct { const char *name, *file, *home, *shown; } rows[] = {
         {"under the home", "/home/obs/velmorixon/data12-05-2026.val", "/home/obs", "~/velmorixon/data12-05-2026.val"},
         {"home with a trailing slash", "/home/obs/velmorixon/d.val", "/home/obs/", "~/velmorixon/d.val"},
-        {"a sibling whose name starts the same", "/home/obs2/velmorixon/d.val", "/home/obs", "/home/obs2/velmorixon/d.val"},
+        {"a sibling named alike", "/home/obs2/velmorixon/d.val", "/home/obs", "/home/obs2/velmorixon/d.val"},
         {"the root is no home", "/velmorixon/d.val", "/", "/velmorixon/d.val"},
         {"no home", "/home/obs/velmorixon/d.val", "", "/home/obs/velmorixon/d.val"}};
     for (const auto& row : rows)
