@@ -35,7 +35,7 @@ add_dependencies(velmorixon velmorixon-journal)
 
 if(VELMORIXON_TESTS)
   target_sources(platform_tests PRIVATE tests/platform/day_record_test.cpp tests/platform/month_report_test.cpp)
-  target_sources(ui_tests PRIVATE tests/ui/journal_window_test.cpp tests/ui/sunlight_window_test.cpp)
+  target_sources(ui_tests PRIVATE tests/ui/journal_window_test.cpp)
   target_link_libraries(ui_tests PRIVATE velmorixon_journal_ui)
 endif()
 

@@ -13,7 +13,7 @@ target_sources(velmorixon_ui PRIVATE
 
 if(VELMORIXON_TESTS)
   if(TARGET ui_tests)
-    target_sources(ui_tests PRIVATE tests/ui/french_texts_test.cpp tests/ui/window_look_test.cpp)
+    target_sources(ui_tests PRIVATE tests/ui/window_look_test.cpp)
   endif()
   if(TARGET platform_tests)
     target_sources(platform_tests PRIVATE tests/platform/home_folder_test.cpp)

@@ -20,8 +20,14 @@
 #include "support/temp_dir.h"
 #include "ui/velmorixon.h"
 
+// The window's controls, whole, for the tests that drive them.
+#include <QCheckBox>
 #include <QLabel>
+#include <QListWidget>
 #include <QMessageBox>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTimer>
 
 /// What a label shows, for comparisons that print it.
 inline std::string text(const QLabel* label) { return label->text().toStdString(); }
@@ -53,11 +59,13 @@ struct WindowBench {
                                                          std::chrono::seconds{27};
 
     /// `home`: the home folder's place inside the bench's folder; empty: the folder itself.
+    /// `zone`: what the time-zone question answers.
     explicit WindowBench(bool simulated = false, std::chrono::local_seconds start = kStart,
-                         const std::filesystem::path& home = {})
+                         const std::filesystem::path& home = {},
+                         ZoneInfo zone = {ZoneState::Standard, std::chrono::hours{1}})
         : clock(start)
     {
-        Platform services = platform([] { return ZoneInfo{ZoneState::Standard, std::chrono::hours{1}}; });
+        Platform services = platform([zone] { return zone; });
         services.simulated = simulated;
         if (!home.empty())
             services.dataRoot = dir.path() / home;

@@ -1,19 +1,25 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 Velmorixon developers
 // The day view on real files, as the user sees it: runs, sun, axis, range, following, labels,
-// exports and what cannot be read (the main window's file label that opens it: window_look_test).
+// exports and what cannot be read (the main window's file label that opens it: window_look_test);
+// then in sunlight terms: a calibrated day in W/m² and its résumé, « Capteur… » adding a row,
+// « Bilan du mois » listing a folder's days and opening one.
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QImage>
 #include <QLabel>
+#include <QLineEdit>
+#include <QScrollBar>
+#include <QTableWidget>
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 
 #include "acquisition/measurement_file.h"
 #include "acquisition/run_companion.h"
@@ -22,7 +28,10 @@
 #include "ui/journal_chart.h"
 #include "ui/journal_export.h"
 #include "ui/journal_window.h"
+#include "ui/month_window.h"
 #include "ui/run_list.h"
+#include "ui/sensor_dialog.h"
+#include "ui/summary_panel.h"
 
 namespace {
 
@@ -88,12 +97,16 @@ protected:
     sys_seconds now;
 };
 
-TEST_F(JournalTest, ShowsEachRunOnTheDaysLocalAxisWithTheNewestRunsSiteAndItsSun)
+// That day's file open at its usual size.
+class JournalView : public JournalTest {
+protected:
+    std::unique_ptr<JournalWindow> view = open(dayFile);
+};
+
+TEST_F(JournalView, ShowsEachRunOnTheDaysLocalAxisWithTheNewestRunsSiteAndItsSun)
 {
-    auto view = open(dayFile);
     EXPECT_EQ(view->windowTitle().toStdString(), "Journal des mesures — 21 juin 2026");
     ASSERT_EQ(view->record().runs().size(), 2u);
-    EXPECT_EQ(view->record().runs()[0]->trace.points().front().instant, kMidnight + 9h);
     EXPECT_EQ(view->runLabel(0).toStdString(), "Série 1 : 09:00:00 – 09:01:39, interrompue");
     EXPECT_EQ(view->runLabel(1).toStdString(), "Série 2 : 14:00:00 – 14:00:49, en cours");
     EXPECT_EQ(view->findChild<QComboBox*>("site")->currentText().toStdString(), "Nîmes");
@@ -134,32 +147,23 @@ INSTANTIATE_TEST_SUITE_P(
                       TicksRow{"TwoDays", 2026y / December / 7, 12, 36, {"18:00\n7 déc.", "00:00\n8 déc.", "06:00", "12:00"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
-struct RangeRow {
-    const char* name;
-    std::string lastLines;
-    seconds end;  ///< after 00:00 local of the file's day
-    const char* label;  ///< the run's times as its label gives them
-};
-
-class JournalDefaultRange : public JournalTest, public ::testing::WithParamInterface<RangeRow> {};
-
-TEST_P(JournalDefaultRange, IsTheFilesLocalDayOrOnToARunsLastLine)
+TEST_F(JournalTest, DefaultRangeIsTheFilesLocalDayOrOnToARunsLastLine)
 {
-    TempDir::append(dayFile, GetParam().lastLines);
-    auto view = open(dayFile);
-    EXPECT_EQ(view->visibleRange(), std::pair(kMidnight, kMidnight + GetParam().end));
-    EXPECT_TRUE(view->runLabel(1).startsWith(QString::fromUtf8(GetParam().label))) << view->runLabel(1).toStdString();
+    const struct { const char* name; std::string lastLines; seconds end; const char* runEnd; } rows[] = {
+        {"a line at midnight next day", lines(52, 3, 23h + 59min + 58s, 9), 24h, "00:00:00 (+1 j), "},
+        {"then a run on past midnight", lines(55, 1, 30min, 9), 24h + 30min, "00:30:00 (+1 j), "}};
+    for (const auto& row : rows) {  // each row's lines added to those before
+        SCOPED_TRACE(row.name);
+        TempDir::append(dayFile, row.lastLines);
+        auto view = open(dayFile);
+        EXPECT_EQ(view->visibleRange(), std::pair(kMidnight, kMidnight + row.end));
+        const QString label = view->runLabel(1);
+        EXPECT_TRUE(label.startsWith(QString::fromUtf8("Série 2 : 14:00:00 – ") + row.runEnd)) << label.toStdString();
+    }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Days, JournalDefaultRange,
-    ::testing::Values(RangeRow{"WithALineAtMidnightNextDay", lines(52, 3, 23h + 59min + 58s, 9), 24h, "Série 2 : 14:00:00 – 00:00:00 (+1 j), "},
-                      RangeRow{"WithARunPastMidnight", lines(52, 2, 23h + 59min + 59s, 9, 30min + 1s), 24h + 30min, "Série 2 : 14:00:00 – 00:30:00 (+1 j), "}),
-    [](const auto& info) { return std::string(info.param.name); });
-
-TEST_F(JournalTest, FiguresAndTheCursorReadTheVisibleRangeFollowingZoomAndHiddenRuns)
+TEST_F(JournalView, FiguresAndTheCursorReadTheVisibleRangeFollowingZoomAndHiddenRuns)
 {
-    auto view = open(dayFile);
     EXPECT_TRUE(text(*view, "figures").startsWith("150 mesures"));
     view->findChild<QCheckBox*>("run1")->click();
     EXPECT_TRUE(text(*view, "figures").startsWith("50 mesures"));
@@ -181,9 +185,8 @@ TEST_F(JournalTest, FiguresAndTheCursorReadTheVisibleRangeFollowingZoomAndHidden
                                  QString::fromUtf8("° · sans étalonnage (mV)")));
 }
 
-TEST_F(JournalTest, FollowingKeepsTheNewestReadingAtTheRightEdgeUntilTheWholeDayIsAsked)
+TEST_F(JournalView, FollowingKeepsTheNewestReadingAtTheRightEdgeUntilTheWholeDayIsAsked)
 {
-    auto view = open(dayFile);
     view->setFollowing(true);
     for (int step = 0; step < 2; ++step) {
         TempDir::append(dayFile, lines(52 + 600 * step, 600, 14h + 50s + step * 600s, 3050));
@@ -202,9 +205,8 @@ TEST_F(JournalTest, FollowingKeepsTheNewestReadingAtTheRightEdgeUntilTheWholeDay
     EXPECT_FALSE(view->findChild<QAction*>("follow")->isChecked());
 }
 
-TEST_F(JournalTest, RunLabelsFollowTheFileItsCompanionAndTheTimeAndRunsKeepTheirColour)
+TEST_F(JournalView, RunLabelsFollowTheFileItsCompanionAndTheTimeAndRunsKeepTheirColour)
 {
-    auto view = open(dayFile);
     TempDir::append(dayFile, lines(52, 10, 14h + 50s, 3050));
     written(kMidnight + 14h + 59s);
     view->refresh();
@@ -229,9 +231,8 @@ TEST_F(JournalTest, RunLabelsFollowTheFileItsCompanionAndTheTimeAndRunsKeepTheir
     }
 }
 
-TEST_F(JournalTest, FitsA1024By768ScreenAndElidesRunLabelsAtItsSmallestSize)
+TEST_F(JournalView, FitsA1024By768ScreenAndElidesRunLabelsAtItsSmallestSize)
 {
-    auto view = open(dayFile);
     EXPECT_LE(view->frameGeometry().width(), 1024);
     EXPECT_LE(view->frameGeometry().height(), 768 - 30);
     view->resize(view->minimumSizeHint());
@@ -245,9 +246,8 @@ TEST_F(JournalTest, FitsA1024By768ScreenAndElidesRunLabelsAtItsSmallestSize)
     EXPECT_LE(figures->fontMetrics().horizontalAdvance(figures->text()), figures->contentsRect().width()) << figures->toolTip().toStdString();
 }
 
-TEST_F(JournalTest, ExportsTheDayOrTheRangeAsCsvAndTheChartWithItsTitle)
+TEST_F(JournalView, ExportsTheDayOrTheRangeAsCsvAndTheChartWithItsTitle)
 {
-    auto view = open(dayFile);
     const path csv = dir.path() / "jour.csv";
     EXPECT_EQ(view->exportCsv(csv, true), QString());
     std::vector<record::TracePoint> all;
@@ -270,9 +270,8 @@ TEST_F(JournalTest, ExportsTheDayOrTheRangeAsCsvAndTheChartWithItsTitle)
     EXPECT_NE(proposedExport(dayFile, ExportKind::VisibleCsv), proposedExport(dayFile, ExportKind::DayCsv));
 }
 
-TEST_F(JournalTest, AnExportNeverReplacesARecordAndKeepsAReplacedFilesModeAndLink)
+TEST_F(JournalView, AnExportNeverReplacesARecordAndKeepsAReplacedFilesModeAndLink)
 {
-    auto view = open(dayFile);
     std::filesystem::create_symlink(dayFile, dir.path() / "lien.csv");
     for (const path& record : {dayFile, folder / "data06-21-2026.val.1", companion, dir.path() / "lien.csv",
                                dir.path() / "data12-07-2026.val", dir.path() / "data12-07-2026.run.3"}) {
@@ -331,5 +330,133 @@ INSTANTIATE_TEST_SUITE_P(
         FileRow{"APipe", [](const path& f) { ::mkfifo(dayAfter(f).c_str(), 0600); return dayAfter(f); },
                 "%1 n'est pas un fichier ordinaire (un tube, un périphérique) : le journal ne le lit pas."}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// Every minute from `first` for `count` minutes local, 1000 mV and 1002 mV in turn (never the
+// same value twice, so never « figé »), but 4095 mV (« saturé ») at `saturated`.
+std::string everyMinute(minutes first, int count, minutes saturated = 0min)
+{
+    std::string out;
+    for (int i = 0; i <= count; ++i)
+        out += acquisition::dataLine(i + 2, first + i * 1min == saturated ? 4095 : i % 2 ? 1002 : 1000, hh_mm_ss<seconds>{first + i * 1min});
+    return out;
+}
+std::string fourHours() { return everyMinute(10h, 240, 10h + 30min); }
+
+const std::string kHeader = "depuis;capteur;sensibilite_mV_par_W_m2;decalage_mV;A;B\r\n";
+
+class SunlightWindow : public ::testing::Test {
+protected:
+    SunlightWindow() { std::filesystem::create_directory(folder); }
+    std::unique_ptr<JournalWindow> open(const path& file)
+    {
+        return std::make_unique<JournalWindow>(
+            JournalSetup{file, QTimeZone("Europe/Paris"), local_days{2026y / June / 21}, 500, [] { return sys_days{2026y / June / 22} + 8h; }, 32 << 20});
+    }
+    TempDir dir;
+    path folder = dir.path() / "velmorixon";
+};
+
+TEST_F(SunlightWindow, ACalibratedAfternoonIsInWattsPerSquareMetreAndTheMorningStaysInMillivolts)
+{
+    TempDir::append(folder / "data06-21-2026.val", fourHours());
+    // From noon on: 2 mV per W/m², no offset, so 1000 and 1002 mV are 500 and 501 W/m².
+    TempDir::append(folder / "capteur.csv", kHeader + "2026-06-21T12:00:00+02:00;essai;2;0;0,73;0,06\r\n");
+    auto view = open(folder / "data06-21-2026.val");
+
+    EXPECT_EQ(view->findChild<QComboBox*>("unit")->currentText(), QString::fromUtf8("W/m²"));
+    // 12:00 to 14:00: 120 one-minute trapezoids of 500,5 W/m² on average, 1001 Wh/m².
+    const std::pair<const char*, QString> summary[] = {
+        {"irradiation", QLocale().toString(1001.0, 'f', 0) + QString::fromUtf8(" Wh/m²")},
+        {"irradiationKwh", "1,001 kWh/m²"}, {"peak", "501 W/m²"}, {"stuck", "0"}, {"saturated", "1"}, {"excluded", "1"}};
+    for (const auto& [key, shown] : summary)
+        EXPECT_EQ(view->summary().value("day", key), shown) << key;
+    // 10:00 to 11:59: 120 readings without a row in force.
+    EXPECT_TRUE(view->findChild<QLabel*>("journalMessage")->text().contains(
+        QString::fromUtf8("120 mesures sans étalonnage en vigueur restent en mV")));
+    // At its size with the résumé open, the status bar's figures are whole while the pointer is off the chart.
+    view->show();
+    const auto* figures = view->findChild<QLabel*>("figures");
+    EXPECT_EQ(figures->text(), figures->toolTip());
+    EXPECT_TRUE(figures->text().contains(QString::fromUtf8("ensoleillement")));
+    EXPECT_FALSE(view->findChild<QLabel*>("cursorReadout")->isVisible());
+    // Drawn: the afternoon only, in W/m².
+    const auto drawn = view->chart()->runGraph(0)->data();
+    EXPECT_EQ(std::count_if(drawn->begin(), drawn->end(), [](const QCPGraphData& d) { return !std::isnan(d.value); }), 121);
+    EXPECT_EQ(std::count_if(drawn->begin(), drawn->end(), [](const QCPGraphData& d) { return d.value == 500; }), 61);
+
+    // The CSV says each reading's irradiance, clear-sky index and flag.
+    ASSERT_EQ(view->exportCsv(dir.path() / "jour.csv", true), QString());
+    const std::string csv = TempDir::read(dir.path() / "jour.csv");
+    EXPECT_NE(csv.find("2026-06-21T10:30:00+02:00;32;4095;"), std::string::npos);
+    EXPECT_NE(csv.find(";;;sature\r\n2026-06-21T10:31:00"), std::string::npos);
+    EXPECT_NE(csv.find(";500,0;0,"), std::string::npos);
+
+    // Back in millivolts: the morning is drawn too, and the saturated reading marked at 4095 mV.
+    emit view->findChild<QComboBox*>("unit")->activated(0);
+    EXPECT_EQ(view->chart()->valueAxis()->label(), QString::fromUtf8("Tension (mV)"));
+    EXPECT_EQ(view->chart()->runGraph(0)->data()->size(), 241);
+    const auto saturated = view->chart()->flagGraph(record::kSaturated)->data();
+    ASSERT_EQ(saturated->size(), 1);
+    EXPECT_EQ(saturated->begin()->value, 4095);
+    EXPECT_EQ(JournalChart::instantOf(saturated->begin()->key), sys_days{2026y / June / 21} + 8h + 30min);
+}
+
+TEST_F(SunlightWindow, AHiddenRunLeavesTheVisibleRangesFiguresAndStaysInTheDays)
+{
+    TempDir::append(folder / "data06-21-2026.val.1", fourHours());
+    TempDir::append(folder / "data06-21-2026.val", everyMinute(15h, 60));
+    TempDir::append(folder / "capteur.csv", kHeader + "2026-06-01T00:00:00+02:00;essai;2;0;0,73;0,06\r\n");
+    auto view = open(folder / "data06-21-2026.val");
+    // 240 minutes at 500,5 W/m² with 10:30 bridged at 501, then 60 minutes at 500,5.
+    const QLocale locale;
+    const QString both = locale.toString(2502.52, 'f', 0) + QString::fromUtf8(" Wh/m²");
+    EXPECT_EQ(view->summary().value("range", "irradiation"), both);
+    view->setRunShown(1, false);
+    EXPECT_EQ(view->summary().value("range", "irradiation"), locale.toString(2002.0, 'f', 0) + QString::fromUtf8(" Wh/m²"));
+    EXPECT_EQ(view->summary().value("day", "irradiation"), both);
+}
+
+TEST_F(SunlightWindow, TheSensorDialogNamesAMalformedRowRefusesAMalformedEntryAndAddsExactlyOneRow)
+{
+    const std::string before = kHeader + "2026-06-01T00:00:00+02:00;ancien;3,1;nuit;0,73;0,06\r\n" + "hier;cassé\r\n";
+    TempDir::append(folder / "capteur.csv", before);
+    SensorDialog dialog(folder, QTimeZone("Europe/Paris"), [] { return sys_days{2026y / June / 22} + 8h; });
+    const QString problems = dialog.findChild<QLabel*>("historyProblems")->text();
+    EXPECT_TRUE(problems.contains("capteur.csv") && problems.contains("ligne 3")) << problems.toStdString();
+    EXPECT_EQ(dialog.findChild<QTableWidget*>("history")->rowCount(), 1);
+
+    dialog.findChild<QLineEdit*>("sensorName")->setText("SP-110");
+    dialog.findChild<QLineEdit*>("sensitivity")->setText("deux");
+    EXPECT_TRUE(dialog.addRow().startsWith(QString::fromUtf8("Sensibilité illisible : « deux »")));
+    dialog.findChild<QLineEdit*>("sensitivity")->setText("-1");
+    EXPECT_FALSE(dialog.addRow().isEmpty());
+    EXPECT_EQ(TempDir::read(folder / "capteur.csv"), before);
+
+    dialog.findChild<QLineEdit*>("sensitivity")->setText("0,2");
+    EXPECT_EQ(dialog.addRow(), QString());
+    EXPECT_EQ(TempDir::read(folder / "capteur.csv"), before + "2026-06-22T10:00:00+02:00;SP-110;0,2;nuit;0,73;0,06\r\n");
+    EXPECT_EQ(dialog.findChild<QTableWidget*>("history")->rowCount(), 2);
+}
+
+TEST_F(SunlightWindow, TheMonthListsTheFoldersDaysOfThatMonthAndADoubleClickOpensTheDay)
+{
+    for (const char* name : {"data06-03-2026.val", "data06-21-2026.val.1", "data07-01-2026.val"})
+        TempDir::append(folder / name, fourHours());
+    auto view = open(folder / "data07-01-2026.val");
+    MonthWindow* month = view->showMonth();
+    month->setMonth(2026y / June);
+    QTableWidget* table = month->table();
+    ASSERT_EQ(table->rowCount(), 2);
+    EXPECT_EQ(table->item(0, 0)->text(), "03/06/2026");
+    EXPECT_EQ(table->item(1, 0)->text(), "21/06/2026");
+    EXPECT_EQ(table->item(0, 12)->text(), QString::fromUtf8("1 saturé"));
+    // Every column in sight, the millivolts of these uncalibrated days included.
+    month->show();
+    EXPECT_FALSE(table->horizontalScrollBar()->isVisible());
+    EXPECT_FALSE(table->isColumnHidden(14));
+    emit table->cellDoubleClicked(1, 0);
+    EXPECT_EQ(view->windowTitle(), QString::fromUtf8("Journal des mesures — 21 juin 2026"));
+    EXPECT_EQ(view->record().runs().size(), 1u);
+}
 
 }  // namespace

@@ -1,14 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 Velmorixon developers
-// Details of both windows' look that a user sees at once: the file label inside its frame (and
+// The main window as the user meets it: every control inside it, timers, focus order and
+// caption, the close command that is gone, the clock label; the file label inside its frame (and
 // the day view it opens), the value boxes' border, the reading on its unit's baseline, captions
-// clear of their buttons' frames and a plot frame that the scale marks leave whole at every
-// scale factor.
-#include <QCheckBox>
+// clear of their buttons' frames and a plot frame that the scale marks leave whole at every scale
+// factor; Qt's own buttons in French and the singular when one line waits (a missing home is
+// said as every write failure is: measurement_file_disk_test.cpp names it).
+#include <QAbstractButton>
+#include <QApplication>
 #include <QImage>
-#include <QLabel>
-#include <QPainter>
-#include <QPushButton>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -18,29 +18,78 @@
 #include "ui/file_label.h"
 #include "ui/graph.h"
 #include "ui/layout.h"
+#include "ui/qt_french.h"
 
 namespace {
 
-struct TildeRow {
-    const char *name, *file, *home, *shown;
+using namespace std::chrono;
+
+class Window : public testing::Test {
+protected:
+    WindowBench bench;
+    BenchWindow& w = *bench.window;
 };
 
-class HomeAsTilde : public testing::TestWithParam<TildeRow> {};
-
-TEST_P(HomeAsTilde, ReplacesTheHomeFolderOnlyWhenTheFileLiesUnderIt)
+TEST_F(Window, EveryControlLiesInsideTheWindowAndNoneCoversAnother)
 {
-    EXPECT_EQ(withHomeAsTilde(GetParam().file, GetParam().home), GetParam().shown);
+    QList<QWidget*> all;  // every control of the window, by name
+    for (QWidget* child : w.findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
+        if (!child->objectName().isEmpty() && !child->isWindow()) all << child;
+    ASSERT_EQ(all.size(), 29);
+    for (QWidget* c : all) {
+        EXPECT_TRUE(w.rect().contains(c->geometry())) << c->objectName().toStdString() << " leaves the window";
+        for (QWidget* other : all)
+            if (c < other && c->geometry().intersects(other->geometry()))
+                ADD_FAILURE() << c->objectName().toStdString() << " covers " << other->objectName().toStdString();
+    }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Paths, HomeAsTilde,
-    testing::Values(
-        TildeRow{"UnderTheHome", "/home/obs/velmorixon/data12-05-2026.val", "/home/obs", "~/velmorixon/data12-05-2026.val"},
-        TildeRow{"HomeWithATrailingSlash", "/home/obs/velmorixon/d.val", "/home/obs/", "~/velmorixon/d.val"},
-        TildeRow{"ASiblingWhoseNameStartsTheSame", "/home/obs2/velmorixon/d.val", "/home/obs", "/home/obs2/velmorixon/d.val"},
-        TildeRow{"TheRootIsNoHome", "/velmorixon/d.val", "/", "/velmorixon/d.val"},
-        TildeRow{"NoHome", "/home/obs/velmorixon/d.val", "", "/home/obs/velmorixon/d.val"}),
-    [](const auto& info) { return std::string(info.param.name); });
+TEST_F(Window, TimersFocusCaptionNoReadingAndNoCloseCommand)
+{
+    EXPECT_EQ(w.HScroll1->maximum(), 60);
+    EXPECT_FALSE(w.Lmesure->isVisibleTo(&w) || w.Lvaleur->isVisibleTo(&w)) << "no reading before the first tick";
+    EXPECT_TRUE(w.Timer1->isActive());
+    EXPECT_FALSE(w.TCalcSun->isActive() || w.TimeAquis->isActive());
+
+    EXPECT_EQ(w.focusWidget(), static_cast<QWidget*>(w.OKgraphe));
+    QStringList order;  // disabled controls keep their place in the order
+    for (QWidget* next = w.OKgraphe; order.size() < 9; next = next->nextInFocusChain())
+        if (next->focusPolicy() & Qt::TabFocus) order << next->objectName();
+    EXPECT_EQ(order.join(' ').toStdString(), "OKgraphe OKfile HScroll1 BtnMax187 BtnStop BtnQuit Lville BtnCalc BtnStopCalc");
+
+    EXPECT_FALSE(std::filesystem::exists(bench.dataFile())) << "start-up opens no file";
+    EXPECT_EQ(w.windowTitle().toStdString(), "Acquisition donnée MAX187");
+    EXPECT_EQ(WindowBench(true).window->windowTitle().toStdString(), "Acquisition donnée MAX187 — simulation");
+
+    // No close command in the title bar and a close request is refused; only "Quitter" ends it.
+    w.show();
+    EXPECT_FALSE(w.windowFlags() & Qt::WindowCloseButtonHint);
+    EXPECT_FALSE(w.close());
+    w.BtnQuit->click();
+    EXPECT_FALSE(w.isVisible());
+}
+
+TEST(Clock, ShowsEachSecondAndWakesJustAfterTheNext)
+{
+    WindowBench bench(false, local_days{year{2026} / 12 / 31} + 23h + 59min + 58s);
+    EXPECT_EQ(bench.window->Lheure->text().toStdString(), "23:59:58");
+    bench.clock.advance(2405ms);
+    bench.window->clockTick();
+    EXPECT_EQ(bench.window->Lheure->text().toStdString(), "00:00:00");
+    EXPECT_EQ(bench.window->Timer1->interval(), 1000 - 405 + 5);
+}
+
+TEST(HomeAsTilde, ReplacesTheHomeFolderOnlyWhenTheFileLiesUnderIt)
+{
+    const struct { const char *name, *file, *home, *shown; } rows[] = {
+        {"under the home", "/home/obs/velmorixon/data12-05-2026.val", "/home/obs", "~/velmorixon/data12-05-2026.val"},
+        {"home with a trailing slash", "/home/obs/velmorixon/d.val", "/home/obs/", "~/velmorixon/d.val"},
+        {"a sibling named alike", "/home/obs2/velmorixon/d.val", "/home/obs", "/home/obs2/velmorixon/d.val"},
+        {"the root is no home", "/velmorixon/d.val", "/", "/velmorixon/d.val"},
+        {"no home", "/home/obs/velmorixon/d.val", "", "/home/obs/velmorixon/d.val"}};
+    for (const auto& row : rows)
+        EXPECT_EQ(withHomeAsTilde(row.file, row.home), row.shown) << row.name;
+}
 
 TEST(FileLabel, APathTooWideIsShortenedInItsMiddleKeepingItsStartAndTheFileName)
 {
@@ -61,7 +110,6 @@ TEST(FileLabel, ALongHomeShowsAsTildeInsideTheFrameAndADoubleClickOpensTheDayVie
     const std::string full = (bench.dir.path() / "observatoire-chelles-station-solaire-nord-et-sud/velmorixon/data12-05-2026.val").string();
     EXPECT_EQ(w.LfileName->text().toStdString(), "~/velmorixon/data12-05-2026.val");
     EXPECT_EQ(w.LfileName->toolTip().toStdString(), full + "\nDouble-cliquer pour ouvrir le journal des mesures.");
-    EXPECT_EQ(w.FullFile, full);
     EXPECT_LT(w.LfileName->geometry().right(), toPixels(5520)) << "the label ends inside the frame";
     w.show();
     QTest::mouseDClick(w.LfileName, Qt::LeftButton);
@@ -91,10 +139,9 @@ bool blueText(const QColor& c) { return c.blue() > c.red() + 80 && c.blue() > c.
 bool redText(const QColor& c) { return c.red() > c.green() + 80 && c.red() > c.blue() + 80; }
 bool darkText(const QColor& c) { return qGray(c.rgb()) < 100; }
 
-TEST(ValueBox, HasANeutralDarkBorderAroundItsBlueTextOnWhite)
+TEST_F(Window, AValueBoxHasANeutralDarkBorderAroundItsBlueTextOnWhite)
 {
-    WindowBench bench;
-    const QImage box = bench.window->LVitesse->grab().toImage();
+    const QImage box = w.LVitesse->grab().toImage();
     for (const QPoint corner : {QPoint(0, 0), QPoint(box.width() - 1, box.height() - 1), QPoint(box.width() / 2, 0),
                                 QPoint(0, box.height() / 2)})
         EXPECT_EQ(box.pixelColor(corner), QColor(64, 64, 64)) << corner.x() << "," << corner.y();
@@ -104,10 +151,8 @@ TEST(ValueBox, HasANeutralDarkBorderAroundItsBlueTextOnWhite)
     EXPECT_TRUE(box.rect().adjusted(1, 1, -1, -1).contains(*text)) << "no blue on the border";
 }
 
-TEST(Reading, SitsOnTheBaselineOfItsUnit)
+TEST_F(Window, TheReadingSitsOnTheBaselineOfItsUnit)
 {
-    WindowBench bench;
-    Velmorixon& w = *bench.window;
     w.BtnMax187->click();
     bench.tick();
     ASSERT_EQ(w.Lmesure->text().toStdString(), "2048");
@@ -119,28 +164,19 @@ TEST(Reading, SitsOnTheBaselineOfItsUnit)
     EXPECT_EQ(w.Lmesure->y() + reading->bottom(), w.Lvaleur->y() + unit->bottom());
 }
 
-// The caption's ink keeps this far from the left and right of its button.
-constexpr int kClearance = 4;
-
-void expectCaptionClearOfFrame(QPushButton* button)
+TEST_F(Window, ButtonCaptionsKeepClearOfTheirFramesInBothWindows)
 {
-    button->setEnabled(true);  // black text, so that the ink is found
-    const QImage image = button->grab().toImage();
-    const auto caption = inkBox(image, darkText);
-    SCOPED_TRACE(button->objectName().toStdString());
-    ASSERT_TRUE(caption.has_value());
-    EXPECT_GE(caption->left(), kClearance);
-    EXPECT_LE(caption->right(), image.width() - 1 - kClearance);
-}
-
-TEST(ButtonCaptions, KeepClearOfTheirFramesInBothWindows)
-{
-    WindowBench bench;
-    Velmorixon& w = *bench.window;
-    for (QPushButton* button : {w.BtnMax187, w.BtnStop, w.BtnQuit, w.BtnCalc, w.BtnStopCalc})
-        expectCaptionClearOfFrame(button);
+    constexpr int kClearance = 4;  // the caption's ink keeps this far from the left and right of its button
     Graph graph(bench.clock);
-    expectCaptionClearOfFrame(graph.BtnStop);
+    for (QPushButton* button : {w.BtnMax187, w.BtnStop, w.BtnQuit, w.BtnCalc, w.BtnStopCalc, graph.BtnStop}) {
+        SCOPED_TRACE(button->objectName().toStdString());
+        button->setEnabled(true);  // black text, so that the ink is found
+        const QImage image = button->grab().toImage();
+        const auto caption = inkBox(image, darkText);
+        ASSERT_TRUE(caption.has_value());
+        EXPECT_GE(caption->left(), kClearance);
+        EXPECT_LE(caption->right(), image.width() - 1 - kClearance);
+    }
 }
 
 QImage rendered(QWidget& widget, double scale)
@@ -152,9 +188,8 @@ QImage rendered(QWidget& widget, double scale)
     return image;
 }
 
-TEST(PlotFrame, StaysWholeUnderTheScaleMarksAtEveryScaleFactor)
+TEST_F(Window, TheGraphsPlotFrameStaysWholeUnderTheScaleMarksAtEveryScaleFactor)
 {
-    WindowBench bench;
     Graph graph(bench.clock);
     for (const double scale : {1.0, 1.5, 2.0}) {
         graph.Label2->hide();
@@ -173,6 +208,38 @@ TEST(PlotFrame, StaysWholeUnderTheScaleMarksAtEveryScaleFactor)
         EXPECT_GT(frame, 0) << "the frame is drawn at scale " << scale;
         EXPECT_EQ(covered, 0) << "frame pixels hidden by the 5V / 0V labels at scale " << scale;
     }
+}
+
+// The modal question on screen, answered with "No": its text and its two buttons' captions.
+std::string answerNo()
+{
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (box == nullptr) return {};
+    std::string seen = box->text().toStdString();
+    for (const auto button : {QMessageBox::Yes, QMessageBox::No})
+        seen += " | " + (box->button(button) ? box->button(button)->text().remove(QLatin1Char('&')).toStdString() : "");
+    box->done(QMessageBox::No);
+    return seen;
+}
+
+TEST_F(Window, QuitWhileOneLineWaitsAsksInTheSingularWithQtsButtonsReadingOuiAndNon)
+{
+    QString missing;
+    const std::unique_ptr<QTranslator> french = installQtFrench(missing);
+    ASSERT_NE(french, nullptr) << missing.toStdString() << " (scripts/deps installs qt6-translations-l10n)";
+
+    w.OKfile->click();
+    w.BtnMax187->click();
+    bench.files.failWrites(ENOSPC);
+    bench.tick();
+    w.askInADialog = true;
+    std::string seen;
+    QTimer::singleShot(0, [&seen] { seen = answerNo(); });  // runs inside the question's own loop
+    w.BtnQuit->click();
+
+    EXPECT_EQ(seen, "1 ligne de mesure n'a pas pu être écrite dans " + bench.dataFile().string() +
+                        ". Quitter quand même et la perdre ? | Oui | Non");
+    EXPECT_TRUE(w.TimeAquis->isActive()) << "« Non » keeps the line and the run";
 }
 
 }  // namespace
