@@ -7,12 +7,7 @@
 #include "acquisition/run_companion.h"
 
 using namespace std::chrono;
-using acquisition::companionHeader;
-using acquisition::companionLine;
-using acquisition::companionPath;
-using acquisition::parseCompanionLine;
-using acquisition::readCompanion;
-using acquisition::RunEvent;
+using namespace acquisition;
 
 namespace {
 

@@ -11,10 +11,7 @@
 #include "support/paris_zone.h"
 
 using namespace std::chrono;
-using record::ObservingSite;
-using record::sunCurve;
-using record::SunMarkers;
-using record::sunMarkers;
+using namespace record;
 
 namespace {
 

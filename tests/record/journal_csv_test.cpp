@@ -9,8 +9,7 @@
 #include "support/paris_zone.h"
 
 using namespace std::chrono;
-using record::csvLine;
-using record::TracePoint;
+using namespace record;
 
 namespace {
 
