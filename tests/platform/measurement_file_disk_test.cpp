@@ -9,14 +9,11 @@
 #include <sys/stat.h>
 
 #include <cerrno>
-#include <clocale>
-#include <locale>
 #include <fstream>
 #include <functional>
 #include <vector>
 
 #include "acquisition/measurement_file.h"
-#include "support/comma_decimal.h"
 #include "platform/posix_file_system.h"
 #include "support/fault_file_system.h"
 #include "support/temp_dir.h"
@@ -39,20 +36,6 @@ std::string lines(int first, int last, int run = 0)
     for (int n = first; n <= last; ++n)
         out += line(n, run);
     return out;
-}
-
-TEST(DataLine, AndTheDaysFileNameMatchByteForByteInAnyLocale)
-{
-    using namespace std::chrono;
-    std::locale::global(std::locale(std::locale::classic(), new CommaDecimal));
-    const bool french = std::setlocale(LC_ALL, "fr_FR.UTF-8") != nullptr;  // the C library's too
-    const std::string text = acquisition::dataLine(2, 2048, hh_mm_ss(14h + 3min + 27s)) +
-                             acquisition::dataLine(1234567, 4095, hh_mm_ss(8h + 9s)) +
-                             acquisition::dataFileName(year(2026) / December / 5);
-    std::locale::global(std::locale::classic());
-    std::setlocale(LC_ALL, "C");
-    EXPECT_EQ(text, " 2, 2048,14:03:27\r\n 1234567, 4095,08:00:09\r\ndata12-05-2026.val");
-    if (!french) GTEST_SKIP() << "fr_FR.UTF-8 is not installed: checked under the C++ locale only";
 }
 
 class MeasurementFileOnDisk : public ::testing::Test {
