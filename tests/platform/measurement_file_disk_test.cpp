@@ -1,4 +1,5 @@
 // The day's file on a real disk: runs, earlier runs kept aside, failures that lose nothing.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <signal.h>
@@ -215,13 +216,10 @@ TEST(DurableWrite, EveryLineIsFlushedToDiskAfterItsBytesAndANewFileAlsoInItsFold
                                                  "file " + std::to_string(lines(2, 3).size()), "folder"}));
 
     failWith = EIO;  // a flush that fails undoes the write and says so
-    try {
-        files.writeDurably(file.string() + ".1", line(4), false);
-        ADD_FAILURE() << "a failed flush was reported as written";
-    } catch (const std::system_error& e) {
-        EXPECT_EQ(e.code().value(), EIO);
-        EXPECT_EQ(std::string(e.what()).substr(0, 6), "fsync ");
-    }
+    EXPECT_THAT([&] { files.writeDurably(file.string() + ".1", line(4), false); },
+                testing::Throws<std::system_error>(testing::AllOf(
+                    testing::Property(&std::system_error::code, std::error_code(EIO, std::generic_category())),
+                    testing::Property(&std::system_error::what, testing::StartsWith("fsync ")))));
     EXPECT_EQ(TempDir::read(file.string() + ".1"), lines(2, 3));
 }
 
