@@ -3,7 +3,6 @@
 // A day's files read back in bounded pieces and followed as the instrument writes them:
 // appended lines, a run renamed aside or begun afresh, files that cannot be read (a missing file,
 // a pipe and a growing companion are read through the day view in journal_window_test).
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 

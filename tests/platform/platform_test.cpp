@@ -35,8 +35,8 @@ TEST(Platform, AMissingServiceIsNamedWhenTheServicesAreChecked)
     for (const auto& [name, makeHole] : holes) {
         Platform p = complete;
         makeHole(p);
-        EXPECT_THAT([&] { requireComplete(p); }, testing::ThrowsMessage<std::invalid_argument>(testing::HasSubstr(name)))
-            << name << " missing";
+        EXPECT_THAT([&] { requireComplete(p); },
+                    testing::ThrowsMessage<std::invalid_argument>(testing::HasSubstr(name))) << name << " missing";
     }
 }
 
