@@ -39,15 +39,17 @@ std::string lines(int first, int last, int run = 0)
     return out;
 }
 
+/// The last failure `measures` said: where, and the system's reason.
+void expectFailure(const MeasurementFile& measures, const path& where, int errnoValue)
+{
+    ASSERT_TRUE(measures.lastFailure().has_value());
+    EXPECT_EQ(measures.lastFailure()->path, where);
+    EXPECT_EQ(measures.lastFailure()->code, std::error_code(errnoValue, std::generic_category()));
+}
+
 class MeasurementFileOnDisk : public ::testing::Test {
 protected:
     std::string read(const char* suffix = "") const { return TempDir::read(file.string() + suffix); }
-    void expectFailure(const path& where, int errnoValue) const
-    {
-        ASSERT_TRUE(measures.lastFailure().has_value());
-        EXPECT_EQ(measures.lastFailure()->path, where);
-        EXPECT_EQ(measures.lastFailure()->code, std::error_code(errnoValue, std::generic_category()));
-    }
 
     TempDir dir;
     FaultFileSystem files;
@@ -64,7 +66,7 @@ TEST_F(MeasurementFileOnDisk, FullDiskKeepsLinesAndWritesThemInOrderAcrossARunBo
     EXPECT_FALSE(measures.append(line(3, 2), false));
     EXPECT_FALSE(measures.retry());
     EXPECT_EQ(measures.pendingLines(), 3u);
-    expectFailure(file, ENOSPC);
+    expectFailure(measures, file, ENOSPC);
     EXPECT_EQ(read(), line(2, 1));
 
     files.heal();
@@ -81,7 +83,7 @@ TEST_F(MeasurementFileOnDisk, FailedRotationKeepsTheEarlierRunAlsoWhenTheNewLine
     measures.append(line(3, 1), false);
     files.failRenames(EACCES);
     EXPECT_FALSE(measures.append(line(2, 2), true));
-    expectFailure(file, EACCES);
+    expectFailure(measures, file, EACCES);
     EXPECT_EQ(read(), lines(2, 3, 1));
 
     measures.discardPending();  // the user lets the waiting line go
@@ -112,7 +114,7 @@ TEST_P(SystemFailures, KeepTheLineUntilItGoesInWholeAndMakeNothing)
     const path said = GetParam().cause(file);
     const auto made = std::filesystem::status(said).type();
     EXPECT_FALSE(measures.append(line(2), true));
-    expectFailure(said, GetParam().errnoValue);
+    expectFailure(measures, said, GetParam().errnoValue);
     EXPECT_EQ(std::filesystem::status(said).type(), made) << "nothing made where it failed";
     EXPECT_EQ(std::filesystem::is_regular_file(file) ? read() : "", "") << "never part of a line";
     EXPECT_EQ(measures.pendingLines(), 1u);
@@ -158,9 +160,7 @@ TEST_F(MeasurementFileOnDisk, ARelativeHomeIsRefusedAndNothingIsWrittenInTheCurr
     const bool madeFolder = std::filesystem::exists("~/velmorixon");
     std::filesystem::current_path(before);
     EXPECT_FALSE(madeFolder);
-    ASSERT_TRUE(relative.lastFailure().has_value());
-    EXPECT_EQ(relative.lastFailure()->path, path("~"));
-    EXPECT_EQ(relative.lastFailure()->code, std::make_error_code(std::errc::no_such_file_or_directory));
+    expectFailure(relative, path("~"), ENOENT);
 }
 
 TEST_F(MeasurementFileOnDisk, KilledWriterLeavesOnlyWholeConsecutiveLines)
