@@ -59,11 +59,16 @@ struct Program {
         handOver();
         if (t->count()) t->writeLine();
     }
+    /// A run begun with a period of a second, and `ticks` ticks of it.
+    void run(int ticks)
+    {
+        cycle.start(1s);
+        for (int i = 0; i < ticks; ++i) tick();
+    }
     /// A whole run of one line, ended by « Quitter ».
     void runOnce()
     {
-        cycle.start(1s);
-        tick();
+        run(1);
         cycle.quit();
     }
 
@@ -95,8 +100,7 @@ protected:
 
 TEST_F(Cycle, ReadingsFallEveryPeriodAndAChangeFromOneToTenSecondsBringsTheNextTenSecondsLater)
 {
-    a.cycle.start(1s);
-    for (int i = 0; i < 3; ++i) a.tick();
+    a.run(3);
     clock.advance(500ms);
     a.cycle.setPeriod(10s);
     EXPECT_EQ(a.cycle.untilNextTick(), 10s);
@@ -112,9 +116,7 @@ TEST_F(Cycle, ReadingsFallEveryPeriodAndAChangeFromOneToTenSecondsBringsTheNextT
 
 TEST_F(Cycle, AStopOrAStopAndStartDuringTheReadsHandOverEndsThatTickWithNothingCountedOrWritten)
 {
-    a.cycle.start(1s);
-    a.tick();
-    a.tick();
+    a.run(2);
     const std::string run = lines();
     a.tick([&] { a.cycle.stop(); });
     EXPECT_EQ(a.cycle.number(), 1);
@@ -144,8 +146,7 @@ TEST_F(Cycle, ThePortIsHeldFromTheStartToEveryWayTheRunEnds)
     a.cycle.start(1s);
     a.cycle.quit();
     EXPECT_EQ(a.held, 0) << "quitting ends the run";
-    a.cycle.start(1s);
-    a.tick();
+    a.run(1);
     a.converter.failNextOperation(EIO);
     clock.advance(a.cycle.untilNextTick());
     auto t = a.cycle.beginTick();
@@ -157,10 +158,8 @@ TEST_F(Cycle, ThePortIsHeldFromTheStartToEveryWayTheRunEnds)
 
 TEST_F(Cycle, WaitingLinesAreRetriedByEveryTickAndByTheWindowOnlyWhenIdle)
 {
-    a.cycle.start(1s);
     files.failWrites(ENOSPC);
-    a.tick();
-    a.tick();
+    a.run(2);
     EXPECT_FALSE(a.cycle.needsIdleRetry()) << "the run's ticks retry";
     a.cycle.stop();
     EXPECT_TRUE(a.cycle.needsIdleRetry());
@@ -173,12 +172,10 @@ TEST_F(Cycle, WaitingLinesAreRetriedByEveryTickAndByTheWindowOnlyWhenIdle)
 
 TEST_F(Cycle, ASecondProgramOnTheDaysFileIsRefusedUntilTheFirstEndsItsRun)
 {
-    a.cycle.start(1s);
-    a.tick();
+    a.run(1);
     Program b{files, clock};
     b.converter.setCounts(7);
-    b.cycle.start(1s);
-    b.tick();
+    b.run(1);
     ASSERT_TRUE(b.file.lastFailure().has_value());
     EXPECT_EQ(b.file.lastFailure()->otherWriter, 4242) << "the first program's process";
     a.tick();
@@ -196,9 +193,7 @@ TEST_F(Cycle, ARunsCompanionHoldsItsStartItsChangesAndItsStopAndKeepsAStaleOneFo
     files.createDirectory(kFolder);
     files.writeDurably(kRun, stale, true);  // a run that wrote no line
     clock.setUtcOffset(120min);             // summer time, 14:03:27 becomes 15:03:27
-    a.cycle.start(1s);
-    a.tick();
-    a.tick();
+    a.run(2);
     a.cycle.setPeriod(10s);
     a.cycle.setSite("Paris", 48.8667, 2.3333);
     clock.setUtcOffset(60min);  // summer time ends during the run
@@ -227,10 +222,8 @@ TEST_F(Cycle, ARunsCompanionHoldsItsStartItsChangesAndItsStopAndKeepsAStaleOneFo
 
 TEST_F(Cycle, ACompanionThatCannotBeWrittenNeverHoldsBackAMeasurementLine)
 {
-    files.failWritesTo(".run", EACCES);
-    a.cycle.start(1s);
-    a.tick();
-    a.tick();
+    files.failWrites(EACCES, ".run");
+    a.run(2);
     EXPECT_EQ(lines(), " 2, 2048,14:03:28\r\n 3, 2048,14:03:29\r\n");
     EXPECT_EQ(a.file.pendingLines(), 0u);
     EXPECT_EQ(a.companion.lastFailure()->code.value(), EACCES);
@@ -243,8 +236,7 @@ TEST_F(Cycle, ACompanionThatCannotBeWrittenNeverHoldsBackAMeasurementLine)
 
 TEST_F(Cycle, AFolderRemovedDuringARunIsMadeAgainAtTheNextLineWithItsCompanionBegunAgain)
 {
-    a.cycle.start(1s);
-    a.tick();
+    a.run(1);
     files.removeFolder(kFolder);
     a.tick();
     a.cycle.stop();

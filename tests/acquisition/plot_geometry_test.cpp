@@ -19,11 +19,8 @@ TEST(PlotStep, RunsJoinPointsWithinAndAcrossAcquisitions)
 
     xline = 610;  // the next acquisition; OldY keeps 3436
     const auto next = plotStep(xline, oldY, 0.0);
-    EXPECT_EQ(next.x, 620.0f);
-    EXPECT_DOUBLE_EQ(next.runX, 617.5);
-    EXPECT_TRUE(next.hasRun);
-    EXPECT_EQ(next.runFrom, 3436);
-    EXPECT_EQ(next.runTo, 5160);
+    EXPECT_EQ(std::tuple(next.x, next.runX, next.hasRun, next.runFrom, next.runTo),
+              std::tuple(620.0f, 617.5, true, 3436, 5160));
 }
 
 TEST(PlotStep, ReadingToHeightFloorsAndClamps)

@@ -7,12 +7,7 @@
 #include "acquisition/run_companion.h"
 
 using namespace std::chrono;
-using acquisition::companionHeader;
-using acquisition::companionLine;
-using acquisition::companionPath;
-using acquisition::parseCompanionLine;
-using acquisition::readCompanion;
-using acquisition::RunEvent;
+using namespace acquisition;
 
 namespace {
 
@@ -44,9 +39,7 @@ TEST(CompanionRows, ReadBackAsTheEventsTheyWereWrittenFromAndTellTheirUniversalT
     for (const RunEvent& e : record.events) again += companionLine(e);
     EXPECT_EQ(again, kCompanionFile);
     const RunEvent& site = record.events[2];
-    EXPECT_EQ(site.kind, RunEvent::Kind::Site);
-    EXPECT_EQ(site.nextNumber, 105);
-    EXPECT_EQ(site.periodSeconds, 10);
+    EXPECT_EQ(std::tuple(site.kind, site.nextNumber, site.periodSeconds), std::tuple(RunEvent::Kind::Site, 105, 10));
     EXPECT_EQ(record.events[0].instant(), sys_days{2026y / December / 7} + 13h + 3min + 27s);
     EXPECT_EQ(record.events[4].instant(), sys_days{2027y / March / 14} + 8h);
     EXPECT_EQ(record.events[5].utcOffset, 330min);

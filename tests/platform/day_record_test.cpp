@@ -3,7 +3,6 @@
 // A day's files read back in bounded pieces and followed as the instrument writes them:
 // appended lines, a run renamed aside or begun afresh, files that cannot be read (a missing file,
 // a pipe and a growing companion are read through the day view in journal_window_test).
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -39,8 +38,7 @@ TEST_F(DayRecordTest, ReadsWhatWasAppendedInBoundedStepsAndWaitsForAWholeLastLin
     TempDir::append(dayFile, " 2, 100,10:00:00\r\n 3, 101,10:00:01\r\n 4, 1");
     DayRecord record(dayFile, kSummer, kDay);
     const DayRecord::Change first = record.refresh(20);  // a step of 20 bytes: one line
-    EXPECT_TRUE(first.runsChanged);
-    EXPECT_EQ(first.unread, 41u - 20u);
+    EXPECT_EQ(std::tuple(first.runsChanged, first.unread), std::tuple(true, 41u - 20u));
     EXPECT_EQ(millivolts(record, 0), std::vector{100});
     EXPECT_EQ(record.refresh(20).newPoints, 1u);
     TempDir::append(dayFile, "02,10:00:02\r\n");

@@ -17,37 +17,20 @@ namespace {
 
 using std::filesystem::path;
 
-// HOME as the test found it, put back afterwards.
-class HomeVariable : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        if (const char* home = ::getenv("HOME"))
-            m_saved = home;
-    }
-    void TearDown() override
-    {
-        if (m_saved)
-            ::setenv("HOME", m_saved->c_str(), 1);
-        else
-            ::unsetenv("HOME");
-    }
-
-    static std::string accountsHome()
-    {
-        const passwd* record = ::getpwuid(::getuid());
-        return record != nullptr && record->pw_dir != nullptr ? record->pw_dir : "";
-    }
-
-private:
-    std::optional<std::string> m_saved;
+// HOME as the test found it, put back when it ends.
+struct SavedHome {
+    const char* found = ::getenv("HOME");
+    std::optional<std::string> value = found ? std::optional<std::string>(found) : std::nullopt;
+    ~SavedHome() { value ? ::setenv("HOME", value->c_str(), 1) : ::unsetenv("HOME"); }
 };
 
-TEST_F(HomeVariable, IsTheHomeFolderAndUnsetOrEmptyLeavesTheAccountsRecordToSayWhereHomeIs)
+TEST(HomeVariable, IsTheHomeFolderAndUnsetOrEmptyLeavesTheAccountsRecordToSayWhereHomeIs)
 {
+    const SavedHome saved;
     ::setenv("HOME", "/home/observatoire-chelles", 1);
     EXPECT_EQ(homeFolder(), path("/home/observatoire-chelles"));
-    const std::string record = accountsHome();
+    const passwd* account = ::getpwuid(::getuid());
+    const std::string record = account != nullptr && account->pw_dir != nullptr ? account->pw_dir : "";
     if (record.empty() || record == "/")
         GTEST_SKIP() << "this account's record has no home folder other than /";
     ::unsetenv("HOME");

@@ -1,6 +1,7 @@
 // The window's services are checked where they are put together.
 #include "platform/platform.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <stdexcept>
@@ -34,12 +35,8 @@ TEST(Platform, AMissingServiceIsNamedWhenTheServicesAreChecked)
     for (const auto& [name, makeHole] : holes) {
         Platform p = complete;
         makeHole(p);
-        try {
-            requireComplete(p);
-            ADD_FAILURE() << name << " missing was not noticed";
-        } catch (const std::invalid_argument& e) {
-            EXPECT_NE(std::string(e.what()).find(name), std::string::npos) << e.what();
-        }
+        EXPECT_THAT([&] { requireComplete(p); },
+                    testing::ThrowsMessage<std::invalid_argument>(testing::HasSubstr(name))) << name << " missing";
     }
 }
 

@@ -31,8 +31,7 @@ constexpr const char* kSydney = "AEST-10AEDT,M10.1.0,M4.1.0/3";  // summer time 
 TEST(TimeZone, SummerTimeStandardTimeOrNoRuleAtAGivenInstant)
 {
     const struct {
-        const char* what;
-        const char* zone;
+        const char *what, *zone;
         sys_days day;
         ZoneState state;
         hours offset;

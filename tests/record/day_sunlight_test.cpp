@@ -102,21 +102,16 @@ TEST(DayFigures, LeaveOutImpossibleAndSaturatedReadingsAndSayHowMany)
 {
     // 300 W/m² from 12:00 to 12:02 with 12:01 saturated: bridged across it (2 periods).
     const SunlightFigures f = dayOf(readings(12h, 12h + 2min, 60s, kFirstThen(12h + 1min, 4095, 300)), sensor(1));
-    EXPECT_EQ(f.excluded, 1u);
-    EXPECT_EQ(f.peak, 300);
+    EXPECT_EQ(std::tuple(f.excluded, f.peak, f.peakMillivolts, f.meanMillivolts), std::tuple(1u, 300.0, 300, 300.0));
     EXPECT_NEAR(f.irradiation, 10, 1e-9);
-    EXPECT_EQ(f.peakMillivolts, 300);
-    EXPECT_EQ(f.meanMillivolts, 300);
 }
 
 // Four night readings at 01:00 (10, 40, 20, 30 mV: « nuit » is 25) and 425 mV a minute from 10:00
 // to 12:00; the sensor changes at 11:00, the companion names Nîmes from 11:30.
 TEST(DaySunlight, WorksEachReadingOutWithTheNightTheRowAndTheSiteInForce)
 {
-    const CalibrationHistory capteur = parseCalibration(
-        "depuis;capteur;sensibilite_mV_par_W_m2;decalage_mV;A;B\r\n"
-        "2026-06-01T00:00:00+02:00;A;1;nuit;;\r\n"
-        "2026-06-21T11:00:00+02:00;B;2;5;;\r\n", "capteur.csv");
+    const std::vector<CalibrationRow> capteur{{local_days{2026y / June / 1}, kSummer, "A", 1, {}, {}},
+                                              {local_days{kDay} + 11h, kSummer, "B", 2, 5.0, {}}};
     std::vector<TracePoint> points = readings(1h, 1h + 3min, 60s, [](seconds t) { return std::array{10, 40, 20, 30}[(t - 1h) / 1min]; });
     for (const TracePoint& p : readings(10h, 12h, 60s, kConstant)) points.emplace_back(p.instant, kSummer, std::int64_t(points.size()) + 2, 425);
     const std::int64_t halfPastEleven = points[4 + 90].number;
@@ -124,7 +119,7 @@ TEST(DaySunlight, WorksEachReadingOutWithTheNightTheRowAndTheSiteInForce)
     const std::vector<acquisition::RunEvent> companion{{{}, {}, kSummer, 0, "Chelles", kChelles.latitude, kChelles.longitudeEast, 60, "", ""},
                                                        {{}, {}, kSummer, halfPastEleven, "Nîmes", nimes.latitude, nimes.longitudeEast, 60, "", ""}};
     const RunReadings run{points, companion};
-    const DaySunlight day(kDay, {&run, 1}, capteur.rows, kChelles);
+    const DaySunlight day(kDay, {&run, 1}, capteur, kChelles);
     const auto at = [&](std::size_t index) { return std::pair(day.reading(0, index), points[index].instant); };
     EXPECT_EQ(at(4 + 59).first.irradiance, 400);  // 10:59: (425 − 25) / 1
     EXPECT_EQ(at(4 + 60).first.irradiance, 210);  // 11:00: (425 − 5) / 2
@@ -132,33 +127,29 @@ TEST(DaySunlight, WorksEachReadingOutWithTheNightTheRowAndTheSiteInForce)
         EXPECT_DOUBLE_EQ(at(index).first.altitude, sunAltitude(site, at(index).second, kSummer)) << site.name;
 }
 
-// A summer day at Chelles as capteur.csv describes it: 2 mV per W/m² over a dark offset read at
+// A summer day at Chelles under a capteur.csv row: 2 mV per W/m² over a dark offset read at
 // night (20 mV), a reading a minute. 800 and 801 W/m² in turn from 10:00 to 16:00, 0 or −0.5
 // from the end of the night to then and after (never the same value long in daylight).
 TEST(DayFigures, OfASunnyDayAreItsResume)
 {
-    const CalibrationHistory capteur = parseCalibration(
-        "depuis;capteur;sensibilite_mV_par_W_m2;decalage_mV;A;B\r\n"
-        "2026-06-01T00:00:00+02:00;SP-110;2;nuit;0,73;0,06\r\n", "capteur.csv");
+    const std::vector<CalibrationRow> capteur{{local_days{2026y / June / 1}, kSummer, "SP-110", 2, {}, {0.73, 0.06}}};
     const auto mv = [](seconds t) {
         const int odd = int((t / 1min) % 2);
         return t < 5h || t > 22h ? 20 : t < 10h || t > 16h ? 20 - odd : 20 + 2 * (800 + odd);
     };
     const std::vector<TracePoint> points = readings(0s, 24h - 1min, 60s, mv);
     const RunReadings run{points, {}};
-    const DaySunlight day(kDay, {&run, 1}, capteur.rows, kChelles);
+    const DaySunlight day(kDay, {&run, 1}, capteur, kChelles);
     const SunMarkers sun = sunMarkers(kChelles, kDay, true);
     const seconds dayLength = sun.sunsetInstant - sun.sunriseInstant;
 
     const SunlightFigures f = day.dayFigures();
-    EXPECT_EQ(f.calibrated, 1440u);
+    EXPECT_EQ(std::tuple(f.calibrated, f.daylight, f.peak, f.peakTime),
+              std::tuple(1440u, dayLength, 801.0, kDay + 10h + 1min));
     EXPECT_NEAR(f.irradiation, 800.5 * 6 + 2 * 800.0 / 2 / 60, 1e-9);  // two half-minutes at the edges
     EXPECT_NEAR(f.sunshineSeconds, 6 * 3600 + 60, 1e-9);
-    EXPECT_EQ(f.daylight, dayLength);
     EXPECT_DOUBLE_EQ(f.coverage(), 1);
     EXPECT_NEAR(*f.sunshineFraction(), (6 * 3600 + 60) / double(dayLength.count()), 1e-12);
-    EXPECT_EQ(f.peak, 801);
-    EXPECT_EQ(f.peakTime, local_days{kDay} + 10h + 1min);
     EXPECT_EQ(f.flags.impossible + f.flags.rare + f.flags.saturated + f.flags.stuck, 0u);
     EXPECT_LT(f.irradiation, f.clearSkyIrradiation);
     // On the minute, each reading has the tracking's altitude and Haurwitz's sky.

@@ -10,8 +10,7 @@
 #include "record/measurement_reader.h"
 
 using namespace std::chrono;
-using record::MeasurementReader;
-using record::Reading;
+using namespace record;
 
 namespace record {
 bool operator==(const Reading& a, const Reading& b) { return std::tie(a.number, a.millivolts, a.timeOfDay) == std::tie(b.number, b.millivolts, b.timeOfDay); }

@@ -10,8 +10,7 @@
 #include "support/paris_zone.h"
 
 using namespace std::chrono;
-using record::RunTrace;
-using record::TracePoint;
+using namespace record;
 
 namespace {
 

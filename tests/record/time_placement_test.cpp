@@ -10,9 +10,7 @@
 
 using namespace std::chrono;
 using acquisition::RunEvent;
-using record::Reading;
-using record::TimePlacer;
-using record::UtcOffsetAt;
+using namespace record;
 
 namespace {
 

@@ -7,11 +7,8 @@
 
 class FakeClock final : public Clock {
 public:
-    explicit FakeClock(std::chrono::local_time<std::chrono::milliseconds> start)
-        : m_local(start) {}
-    /// Convenience: a whole-second local date-time.
-    explicit FakeClock(astro::DateTime start)
-        : m_local(std::chrono::time_point_cast<std::chrono::milliseconds>(start)) {}
+    /// From a local date-time (an astro::DateTime too: its whole seconds convert).
+    explicit FakeClock(std::chrono::local_time<std::chrono::milliseconds> start) : m_local(start) {}
 
     std::chrono::local_time<std::chrono::milliseconds> localNow() const override { return m_local; }
     std::chrono::steady_clock::time_point steadyNow() const override { return m_steady; }

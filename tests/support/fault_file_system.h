@@ -15,15 +15,12 @@ public:
     void failRenames(int errnoValue) { m_renameErrno = errnoValue; }
     /// Every operation works again.
     void heal() { m_writeErrno = m_renameErrno = 0; }
-    /// Renames tried so far, failed ones included.
-    std::size_t renames() const { return m_renames; }
 
     void createDirectory(const std::filesystem::path& dir) override { m_real.createDirectory(dir); }
     bool holdsData(const std::filesystem::path& file) override { return m_real.holdsData(file); }
     bool exists(const std::filesystem::path& file) override { return m_real.exists(file); }
     void rename(const std::filesystem::path& from, const std::filesystem::path& to) override
     {
-        ++m_renames;
         enter(m_renameErrno, "rename", from);
         m_real.rename(from, to);
     }
@@ -49,5 +46,4 @@ private:
 
     PosixFileSystem m_real;
     int m_writeErrno = 0, m_renameErrno = 0;
-    std::size_t m_renames = 0;
 };

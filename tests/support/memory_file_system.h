@@ -15,11 +15,10 @@
 
 class MemoryFileSystem final : public FileSystem {
 public:
-    /// Every write fails with `errnoValue` until heal().
-    void failWrites(int errnoValue) { m_writeErrno = errnoValue; }
-    /// Writes to files whose name ends with `suffix` fail with `errnoValue` until heal().
-    void failWritesTo(std::string suffix, int errnoValue) { m_failing = {std::move(suffix), errnoValue}; }
-    void heal() { m_writeErrno = 0, m_failing = {}; }
+    /// Writes to files whose name ends with `suffix` (every file by default) fail with
+    /// `errnoValue` until heal().
+    void failWrites(int errnoValue, std::string suffix = "") { m_failing = {std::move(suffix), errnoValue}; }
+    void heal() { m_failing = {}; }
     /// The program stops after `changes` more changes (a folder made, a rename, a write): from
     /// then on nothing it does reaches the files, until restart().
     void stopAfter(std::size_t changes) { m_changesLeft = changes; }
@@ -55,9 +54,8 @@ public:
     }
     void writeDurably(const std::filesystem::path& file, std::string_view bytes, bool truncate) override
     {
-        const bool failing = !m_failing.first.empty() && file.string().ends_with(m_failing.first);
-        if (const int e = m_writeErrno != 0 ? m_writeErrno : failing ? m_failing.second : 0)
-            throw std::system_error(e, std::generic_category(), file.string());
+        if (m_failing.second != 0 && file.string().ends_with(m_failing.first))
+            throw std::system_error(m_failing.second, std::generic_category(), file.string());
         if (!m_folders.count(file.parent_path())) throw std::system_error(ENOENT, std::generic_category(), file.string());
         change(file);
         if (truncate) m_files[file].clear();
@@ -93,6 +91,5 @@ private:
     std::map<std::filesystem::path, long> m_holders;
     long m_nextPid = 4242;
     std::size_t m_changesLeft = kUnlimited;
-    int m_writeErrno = 0;
     std::pair<std::string, int> m_failing;  // a name's end and the errno its writes fail with
 };
