@@ -208,13 +208,13 @@ DaySunlight::DaySunlight(local_days day, std::span<const RunReadings> runs,
         std::vector<Stretch> stretches;
         const CalibrationRow* previous = nullptr;
         double factor = 0;  // the Carpentras F of the row in force
+        // « figé »: equal readings, the sun above 10° throughout, for 10 minutes or more.
         std::size_t stuckFirst = 0;  // the first of a stretch of equal readings in the sun
-        for (std::size_t i = 0, s = 0; i <= run.points.size(); ++i) {
-            if (i == run.points.size()) {
-                if (i > stuckFirst && run.points[i - 1].instant - run.points[stuckFirst].instant >= kStuckDuration)
-                    for (std::size_t k = stuckFirst; k < i; ++k) run.state[k] |= kStuck;
-                break;
-            }
+        const auto endStuck = [&](std::size_t end) {  // the stretch ends before reading `end`
+            if (end > stuckFirst && run.points[end - 1].instant - run.points[stuckFirst].instant >= kStuckDuration)
+                for (std::size_t k = stuckFirst; k < end; ++k) run.state[k] |= kStuck;
+        };
+        for (std::size_t i = 0, s = 0; i < run.points.size(); ++i) {
             const bool newStretch = s + 1 < run.stretches.size() && run.stretches[s + 1].first == i;
             if (newStretch) ++s;
             const TracePoint& p = run.points[i];
@@ -240,14 +240,13 @@ DaySunlight::DaySunlight(local_days day, std::span<const RunReadings> runs,
                 if (sun.altitude >= kSunshineLowest && g > factor * sun.sunshine)
                     state |= kSunshine;
             }
-            // « figé »: equal readings, the sun above 10° throughout, for 10 minutes or more.
             const bool continues = sun.altitude > kStuckAltitude && i > stuckFirst &&
                                    p.millivolts == run.points[stuckFirst].millivolts;
             if (continues) continue;
-            if (i > stuckFirst && run.points[i - 1].instant - run.points[stuckFirst].instant >= kStuckDuration)
-                for (std::size_t k = stuckFirst; k < i; ++k) run.state[k] |= kStuck;
+            endStuck(i);
             stuckFirst = sun.altitude <= kStuckAltitude ? i + 1 : i;
         }
+        endStuck(run.points.size());
         run.stretches = std::move(stretches);
         if (!run.points.empty()) {
             m_first = std::min(m_first, run.points.front().instant);
