@@ -26,18 +26,6 @@ namespace {
 
 constexpr int kMonthColumns = 15, kSiteColumn = 1, kFlagColumn = 12;
 
-/// « 2 rare · 1 figé »: the kinds raised that day, « aucun » when none.
-QString raisedFlags(const record::FlagCounts& flags)
-{
-    const QLocale locale;
-    QStringList raised;
-    const std::pair<std::size_t, const char*> kinds[] = {
-        {flags.impossible, "impossible"}, {flags.rare, "rare"}, {flags.saturated, "saturé"}, {flags.stuck, "figé"}};
-    for (const auto& [count, name] : kinds)
-        if (count) raised << locale.toString(qulonglong(count)) + ' ' + QString::fromUtf8(name);
-    return raised.isEmpty() ? QString::fromUtf8("aucun") : raised.join(QString::fromUtf8(" · "));
-}
-
 QString monthTitle(year_month month)
 {
     return QLocale(QLocale::French, QLocale::France)
@@ -148,6 +136,7 @@ void MonthWindow::setMonth(year_month month)
     using sunlight_text::clock;
     using sunlight_text::kiloWattHours;
     using sunlight_text::flagCounts;
+    using sunlight_text::raisedFlags;
     const auto hours = [](double s) { return sunlight_text::duration(s); };
     const QLocale locale;
     const QString none;
@@ -171,8 +160,8 @@ void MonthWindow::setMonth(year_month month)
             f.readings ? locale.toString(f.peakMillivolts) : none};
         for (int c = 0; c < kMonthColumns; ++c) {
             auto* item = new QTableWidgetItem(cells[c]);
-            if (c != kSiteColumn) item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
             if (c == kSiteColumn) item->setToolTip(cells[c]);
+            else item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
             if (c == kFlagColumn) item->setToolTip(flagCounts(f.flags));
             m_table->setItem(int(r), c, item);
         }

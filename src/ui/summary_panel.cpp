@@ -7,7 +7,9 @@
 #include <QLocale>
 #include <QTime>
 #include <QVBoxLayout>
+#include <array>
 #include <cmath>
+#include <utility>
 
 using namespace std::chrono;
 
@@ -31,12 +33,30 @@ QString duration(double seconds)
 
 QString percent(double share) { return QString::fromUtf8("%1 %").arg(QLocale().toString(100 * share, 'f', 1)); }
 
+namespace {
+/// The four kinds of flag, in the order they are always said, with their counts.
+std::array<std::pair<std::size_t, QString>, 4> kinds(const record::FlagCounts& flags)
+{
+    return {{{flags.impossible, QString::fromUtf8("impossible")}, {flags.rare, QString::fromUtf8("rare")},
+             {flags.saturated, QString::fromUtf8("saturé")}, {flags.stuck, QString::fromUtf8("figé")}}};
+}
+}  // namespace
+
 QString flagCounts(const record::FlagCounts& flags)
 {
     const QLocale locale;
-    return QString::fromUtf8("impossible %1 · rare %2 · saturé %3 · figé %4")
-        .arg(locale.toString(qulonglong(flags.impossible)), locale.toString(qulonglong(flags.rare)),
-             locale.toString(qulonglong(flags.saturated)), locale.toString(qulonglong(flags.stuck)));
+    QStringList said;
+    for (const auto& [count, name] : kinds(flags)) said << name + ' ' + locale.toString(qulonglong(count));
+    return said.join(QString::fromUtf8(" · "));
+}
+
+QString raisedFlags(const record::FlagCounts& flags)
+{
+    const QLocale locale;
+    QStringList raised;
+    for (const auto& [count, name] : kinds(flags))
+        if (count) raised << locale.toString(qulonglong(count)) + ' ' + name;
+    return raised.isEmpty() ? QString::fromUtf8("aucun") : raised.join(QString::fromUtf8(" · "));
 }
 
 QString clock(local_seconds local)

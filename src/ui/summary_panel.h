@@ -28,6 +28,8 @@ QString clock(std::chrono::local_seconds local);
 QString percent(double share);
 /// « impossible 0 · rare 2 · saturé 0 · figé 1 »
 QString flagCounts(const record::FlagCounts& flags);
+/// « 2 rare · 1 figé »: only the kinds raised, « aucun » when none
+QString raisedFlags(const record::FlagCounts& flags);
 /// The short figures of a range for the status bar: « 6,512 kWh/m² · pic 912 W/m² à 13:42:10 ·
 /// ensoleillement 5 h 07 min », or nothing without calibrated readings.
 QString statusFigures(const record::SunlightFigures& figures);

@@ -379,6 +379,8 @@ TEST_F(SunlightWindow, ACalibratedAfternoonIsInWattsPerSquareMetreAndTheMorningS
     EXPECT_EQ(figures->text(), figures->toolTip());
     EXPECT_TRUE(figures->text().contains(QString::fromUtf8("ensoleillement")));
     EXPECT_FALSE(view->findChild<QLabel*>("cursorReadout")->isVisible());
+    EXPECT_EQ(view->findChild<QLabel*>("flagCounts")->text(),
+              QString::fromUtf8("impossible 0 · rare 0 · saturé 1 · figé 0 · 1 écartée"));
     // Drawn: the afternoon only, in W/m².
     const auto drawn = view->chart()->runGraph(0)->data();
     EXPECT_EQ(std::count_if(drawn->begin(), drawn->end(), [](const QCPGraphData& d) { return !std::isnan(d.value); }), 121);
