@@ -14,6 +14,7 @@ using namespace std::chrono;
 constexpr double kNightAltitude = -6;   ///< « nuit »: the sun this far below the horizon
 constexpr double kStuckAltitude = 10;   ///< « figé » counts only with the sun higher
 constexpr seconds kStuckDuration = 10min;
+constexpr double kStuckSunMotion = 2;   ///< degrees the sun's altitude must change over the stretch
 constexpr int kSaturation = 4095;       ///< the converter's full scale, mV
 
 constexpr std::uint8_t kSunshine = 16;  ///< beside the QualityFlag bits of a reading's state
@@ -27,8 +28,11 @@ const acquisition::RunEvent* companionRow(std::span<const acquisition::RunEvent>
     return nullptr;
 }
 
-ObservingSite siteOf(const acquisition::RunEvent& row)
+/// The site a companion row names; an empty name (a row made from the run's lines) is unknown:
+/// the site given.
+ObservingSite siteOf(const acquisition::RunEvent& row, const ObservingSite& given)
 {
+    if (row.site.empty()) return given;
     if (auto named = siteNamed(row.site)) return *named;
     ObservingSite site;
     site.index = -1;
@@ -145,7 +149,7 @@ DaySunlight::DaySunlight(local_days day, std::span<const RunReadings> runs,
     for (const RunReadings& run : runs)
         if (!run.companion.empty()) {
             key = run.companion.front().site;
-            m_site = siteOf(run.companion.front());
+            m_site = siteOf(run.companion.front(), site);
             break;
         }
     m_sun = sunMarkers(m_site, day, false);  // the instants do not depend on the summer hour
@@ -172,7 +176,7 @@ DaySunlight::DaySunlight(local_days day, std::span<const RunReadings> runs,
                                                     [&](const SunCurve& c) { return c.key == row->site; });
                     curve = std::size_t(found - m_curves.begin());
                     if (found == m_curves.end())
-                        m_curves.push_back({row->site, siteOf(*row), 0min, sys_seconds::max(), sys_seconds::min(), {}});
+                        m_curves.push_back({row->site, siteOf(*row, site), 0min, sys_seconds::max(), sys_seconds::min(), {}});
                 }
                 run.stretches.push_back({i, curve, 3 * (row ? seconds{row->periodSeconds} : median)});
             }
@@ -208,10 +212,13 @@ DaySunlight::DaySunlight(local_days day, std::span<const RunReadings> runs,
         std::vector<Stretch> stretches;
         const CalibrationRow* previous = nullptr;
         double factor = 0;  // the Carpentras F of the row in force
-        // « figé »: equal readings, the sun above 10° throughout, for 10 minutes or more.
+        // « figé »: equal readings, the sun above 10° throughout, for 10 minutes or more while
+        // the sun's altitude changes by 2° or more (a sensor that stays still while the sun moves).
         std::size_t stuckFirst = 0;  // the first of a stretch of equal readings in the sun
+        double lowest = 90, highest = -90;  // the sun's altitude over that stretch's readings
         const auto endStuck = [&](std::size_t end) {  // the stretch ends before reading `end`
-            if (end > stuckFirst && run.points[end - 1].instant - run.points[stuckFirst].instant >= kStuckDuration)
+            if (end > stuckFirst && run.points[end - 1].instant - run.points[stuckFirst].instant >= kStuckDuration &&
+                highest - lowest >= kStuckSunMotion)
                 for (std::size_t k = stuckFirst; k < end; ++k) run.state[k] |= kStuck;
         };
         for (std::size_t i = 0, s = 0; i < run.points.size(); ++i) {
@@ -237,14 +244,17 @@ DaySunlight::DaySunlight(local_days day, std::span<const RunReadings> runs,
             if (row) {
                 const double g = stretches.back().irradiance(int(p.millivolts));
                 state |= irradianceFlagOnScale(g, sun.bsrn);
-                if (sun.altitude >= kSunshineLowest && g > factor * sun.sunshine)
-                    state |= kSunshine;
+                if (isSunshine(g, sun.altitude, factor, sun.sunshine)) state |= kSunshine;
             }
             const bool continues = sun.altitude > kStuckAltitude && i > stuckFirst &&
                                    p.millivolts == run.points[stuckFirst].millivolts;
-            if (continues) continue;
-            endStuck(i);
-            stuckFirst = sun.altitude <= kStuckAltitude ? i + 1 : i;
+            if (!continues) {
+                endStuck(i);
+                stuckFirst = sun.altitude <= kStuckAltitude ? i + 1 : i;
+                lowest = highest = sun.altitude;
+            }
+            lowest = std::min(lowest, sun.altitude);
+            highest = std::max(highest, sun.altitude);
         }
         endStuck(run.points.size());
         run.stretches = std::move(stretches);

@@ -82,7 +82,8 @@ public:
     double irradiance(std::size_t run, std::size_t index) const;
     /// Each reading's QualityFlag bits (bits above them are this class's own).
     std::span<const std::uint8_t> flags(std::size_t run) const { return m_runs.at(run).state; }
-    /// The first companion's site, else the one given; sunrise and sunset are its.
+    /// The first companion's site, else (no companion, or a row with no site's name: one made
+    /// from the run's lines) the one given; sunrise and sunset are its.
     const ObservingSite& site() const { return m_site; }
     const SunMarkers& sun() const { return m_sun; }
     /// The readings with from <= instant <= to, of the runs `shown` marks (every run when it is

@@ -39,7 +39,10 @@ DaySummary summarizeDay(year_month_day date, std::span<const RunReadings> runs,
     std::vector<std::string> sites;
     for (const RunReadings& run : runs)
         for (const acquisition::RunEvent& row : run.companion)
-            if (std::find(sites.begin(), sites.end(), row.site) == sites.end()) sites.push_back(row.site);
+            // An empty name (a row made from the run's lines) is the site assumed.
+            if (const std::string& name = row.site.empty() ? site.name : row.site;
+                std::find(sites.begin(), sites.end(), name) == sites.end())
+                sites.push_back(name);
     if (sites.empty()) sites.push_back(day.site().name);
     for (const std::string& name : sites) summary.site += (summary.site.empty() ? "" : " / ") + name;
     return summary;

@@ -31,11 +31,9 @@ double sunshineFactor(int dayOfYear, SunshineCoefficients coefficients)
     return coefficients.a + coefficients.b * yearAngle(dayOfYear);
 }
 
-bool isSunshine(double irradiance, double altitudeDegrees, int dayOfYear,
-                SunshineCoefficients coefficients)
+bool isSunshine(double irradiance, double altitudeDegrees, double factor, double scale)
 {
-    return altitudeDegrees >= kSunshineLowest &&
-           irradiance > sunshineFactor(dayOfYear, coefficients) * sunshineScale(altitudeDegrees);
+    return altitudeDegrees >= kSunshineLowest && irradiance > factor * scale;
 }
 
 double solarConstant(int dayOfYear) { return 1361.0 * (1 + 0.033 * yearAngle(dayOfYear)); }

@@ -25,16 +25,18 @@ double sunshineScale(double altitudeDegrees);
 /// The part that follows the season: F = A + B · cos(2π · d / 365).
 double sunshineFactor(int dayOfYear, SunshineCoefficients coefficients);
 
-/// The sun shines when h >= 3° and G > F · 1080 · (sin h)^1.25; never while h < 3°.
-bool isSunshine(double irradiance, double altitudeDegrees, int dayOfYear,
-                SunshineCoefficients coefficients);
+/// The sun shines when h >= 3° and G > F · 1080 · (sin h)^1.25; never while h < 3°. `factor`
+/// is F (sunshineFactor) and `scale` 1080 · (sin h)^1.25 (sunshineScale), as the day's sunlight
+/// keeps them per minute.
+bool isSunshine(double irradiance, double altitudeDegrees, double factor, double scale);
 
 /// A reading's quality, one bit per kind; a reading may carry several.
 enum QualityFlag : std::uint8_t {
     kImpossible = 1,  ///< « impossible »: outside the physically possible limits
     kRare = 2,        ///< « rare »: outside the extremely rare limits, within the possible ones
     kSaturated = 4,   ///< « saturé »: the converter's full scale, 4095 mV
-    kStuck = 8,       ///< « figé »: the same reading for 10 minutes or more with h > 10°
+    kStuck = 8,       ///< « figé »: the same reading for 10 minutes or more with h > 10°, while h
+                      ///< changes by 2° or more
 };
 
 /// The solar constant at the day's Sun–Earth distance: S = 1361 · (1 + 0.033 · cos(2π · d / 365)).
