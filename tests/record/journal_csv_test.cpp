@@ -8,7 +8,6 @@
 #include "acquisition/measurement_file.h"
 #include "record/journal_csv.h"
 #include "support/comma_decimal.h"
-#include "support/paris_zone.h"
 
 using namespace std::chrono;
 using namespace record;
@@ -36,21 +35,26 @@ TEST(FileBytes, OfCsvRowsMeasurementLinesAndTheDaysFileNameAreTheSameInAnyLocale
     if (!french) GTEST_SKIP() << "fr_FR.UTF-8 is not installed: checked under the C++ locale only";
 }
 
-TEST(CsvExport, IsTheHeaderThenARowPerPointWithTheSitesAltitudeInPlainAscii)
+TEST(CsvExport, IsTheHeaderThenARowPerPointWithTheSitesAltitudeAndTheClockOfItsOffset)
 {
-    const auto chelles = record::observingSites().at(7);
-    std::vector<TracePoint> points;
-    for (int i = 0; i < 3; ++i) {  // across the autumn change
-        const sys_seconds t = sys_days{2026y / October / 25} + 59min + 59s + seconds(i);
-        points.emplace_back(t, parisOffset(t), 2 + i, 100 * i);
-    }
-    const std::string csv = record::csvExport(points, chelles);
-    std::string expected = "date_heure;numero;millivolts;hauteur_soleil_deg\r\n";
-    for (const TracePoint& p : points) expected += csvLine(p, record::sunAltitude(chelles, p.instant, p.utcOffset()));
-    EXPECT_EQ(csv, expected);
-    EXPECT_NE(csv.find("T02:59:59+02:00;2;0;"), std::string::npos);
-    EXPECT_NE(csv.find("T02:00:00+01:00;3;100;"), std::string::npos);
-    EXPECT_TRUE(std::all_of(csv.begin(), csv.end(), [](char c) { return (c & 0x80) == 0; }));
+    // 21 June 2006 at 12:00 UTC the window shows the sun at Chelles 64° 49 Min. 31 Sec. high;
+    // then across the autumn change, where only the clock matters.
+    std::vector<TracePoint> points{{sys_days{2006y / June / 21} + 12h, 120min, 2, 2048}};
+    for (int i = 0; i < 2; ++i) points.emplace_back(sys_days{2026y / October / 25} + 59min + 59s + seconds(i), i ? 60min : 120min, 3 + i, 100 * i);
+    const std::string csv = csvExport(points, *siteNamed("Chelles"));
+    EXPECT_EQ(csv.substr(0, csv.find("T02:59:59")), "date_heure;numero;millivolts;hauteur_soleil_deg\r\n2006-06-21T14:00:00+02:00;2;2048;64,83\r\n2026-10-25");
+    EXPECT_NE(csv.find("T02:59:59+02:00;3;0;-"), std::string::npos);
+    EXPECT_NE(csv.find("\r\n2026-10-25T02:00:00+01:00;4;100;-"), std::string::npos);
+}
+
+TEST(SunlitCsv, AddsIrradianceTheClearSkyIndexAndTheFlagsEmptyWithoutCalibration)
+{
+    const TracePoint point{sys_days{2026y / June / 21} + 10h, 120min, 7, 825};
+    EXPECT_EQ(sunlitCsvHeader(), "date_heure;numero;millivolts;hauteur_soleil_deg;irradiance_W_m2;indice_ciel_clair;drapeau\r\n");
+    EXPECT_EQ(sunlitCsvLine(point, 56.5, {56.5, 500, 412.345, true, true, kRare | kStuck}),
+              "2026-06-21T12:00:00+02:00;7;825;56,50;412,3;0,825;rare+fige\r\n");
+    EXPECT_EQ(sunlitCsvLine(point, 56.5, {56.5, 500, 0, false, false, kImpossible | kSaturated}),
+              "2026-06-21T12:00:00+02:00;7;825;56,50;;;impossible+sature\r\n");
 }
 
 }  // namespace
