@@ -17,14 +17,11 @@ target_sources(velmorixon_core PRIVATE
 if(TARGET core_tests)
   target_sources(core_tests PRIVATE
     tests/record/calibration_test.cpp
-    tests/record/day_sun_test.cpp
     tests/record/day_sunlight_test.cpp
     tests/record/journal_csv_test.cpp
     tests/record/measurement_reader_test.cpp
     tests/record/month_summary_test.cpp
     tests/acquisition/run_companion_test.cpp
-    tests/record/run_trace_test.cpp
-    tests/record/sunlight_models_test.cpp
     tests/record/time_placement_test.cpp)
 endif()
 

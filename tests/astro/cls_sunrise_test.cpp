@@ -20,11 +20,7 @@ Results resultsOf(const clsSunrise& c) { return {c.Sunrise(), c.SolarNoon(), c.S
 Results computed(astro::DateTime date, double latitude, double longitudeWest, std::int32_t zone, bool daySavings = false)
 {
     clsSunrise c{date};
-    c.Latitude(latitude);
-    c.Longitude(longitudeWest);
-    c.TimeZone(zone);
-    c.DaySavings(daySavings);
-    c.CalculateSun();
+    c.Latitude(latitude), c.Longitude(longitudeWest), c.TimeZone(zone), c.DaySavings(daySavings), c.CalculateSun();
     return resultsOf(c);
 }
 
@@ -44,14 +40,8 @@ std::string timesFrom(astro::DateTime origin, const Results& results)
 constexpr local_days kSolstice{2006y / June / 21};
 constexpr local_days kMarch21{2006y / March / 21};
 
-struct SunTimesRow {
-    std::string name;
-    double latitude, longitudeWest;
-    std::int32_t timeZone;
-    bool daySavings;
-    local_days date;
-    const char* times;  // sunrise, solar noon, sunset on `date`
-};
+// sunrise, solar noon, sunset on `date`
+struct SunTimesRow { std::string name; double latitude, longitudeWest; std::int32_t timeZone; bool daySavings; local_days date; const char* times; };
 
 class SunTimesTest : public testing::TestWithParam<SunTimesRow> {};
 
@@ -93,91 +83,39 @@ INSTANTIATE_TEST_SUITE_P(Places, SunTimesTest, testing::ValuesIn(kPlaces), [](co
 TEST(ClsSunriseTest, ResultsWaitForTheNextComputationAndAnOverflowingZoneStoresNothing)
 {
     clsSunrise c{kMarch21 + 10h};
-    c.Latitude(90);
-    c.CalculateSun();
+    c.Latitude(90), c.CalculateSun();
     const Results pole = resultsOf(c);
     c.Latitude(48.5);
     EXPECT_EQ(resultsOf(c), pole);
     c.TimeZone(35791395);  // x 60 = 2147483700: past the 32-bit range
     EXPECT_THROW(c.CalculateSun(), std::overflow_error);
     EXPECT_EQ(resultsOf(c), pole);
+    // 170° east read on UTC: the morning of 1 January is still 31 December, counted from then.
+    EXPECT_EQ(timesFrom(local_days{2006y / December / 31}, computed(local_days{2007y / January / 1}, 40, -170, 0)), "20:00:54 24:42:55 29:25:02");
 }
 
-// 170° east read on UTC instead of its own zone: the morning of 1 January is still 31 December
-// (its times counted from then; the table's rows count from their own date).
-TEST(ClsSunriseTest, ResultsCarryBackAcrossMidnightAndTheYearEnd)
+// The site table: by text (case, blanks and accented capitals ignored) or by number (half to
+// even); the calculator holds the whole site before the window hears of it, east positive;
+// nothing selected clears the calculator only.
+TEST(SiteSelection, SetsTheCalculatorThenTheWindowEastPositiveOrClearsTheCalculatorOnly)
 {
-    constexpr local_days kNewYear{2007y / January / 1};
-    EXPECT_EQ(timesFrom(kNewYear - days{1}, computed(kNewYear, 40, -170, 0)), "20:00:54 24:42:55 29:25:02");
-}
-
-// ---- the site table -------------------------------------------------------------------
-
-using Coordinates = std::pair<double, double>;  // latitude, longitude
-constexpr astro::DateTime kStart = kSolstice + 9h + 15min;
-
-// Selection by text or by number, and the table coordinates it should load (latitude,
-// longitude west); 0, 0 where it selects nothing.
-struct SelectionRow {
-    std::string name;
-    std::variant<std::string, double> argument;
-    double latitude, longitudeWest;
-};
-
-class SiteSelectionTest : public testing::TestWithParam<SelectionRow> {
-protected:
-    SiteSelectionTest()
-    {
+    using Coordinates = std::pair<double, double>;  // latitude, longitude
+    const std::vector<std::tuple<std::variant<std::string, double>, double, double>> rows{  // argument, latitude, longitude west
+        {"  CHELLES ", 48.5246, -2.3523}, {"N\u00CEMES", 43.5, -4.21}, {"Sacre Coeur", 0, 0}, {"7", 0, 0}, {7.0, 48.5246, -2.3523},
+        {7.5, 48.57, -2.42}, {8.5, 48.57, -2.42}, {6.5, 48.52, -2.18}, {12.0, 0, 0}, {-1.0, 0, 0}};
+    for (const auto& [argument, latitude, longitudeWest] : rows) {
+        clsSunrise calc{kSolstice + 9h};
         calc.DaySavings(true);
-        calc.setSiteLink([this](double latitude, double longitude) {
-            // the calculator already holds the whole site when the window hears of it
-            EXPECT_EQ(Coordinates(calc.Latitude(), -calc.Longitude()), Coordinates(latitude, longitude));
-            EXPECT_EQ(calc.TimeZone(), -1);
-            window = {latitude, longitude};
-            ++linkCalls;
+        Coordinates window{11, 22};
+        calc.setSiteLink([&](double lat, double lon) {
+            EXPECT_EQ(std::tuple(calc.Latitude(), -calc.Longitude(), calc.TimeZone()), std::tuple(lat, lon, -1));
+            window = {lat, lon};
         });
+        std::visit([&](const auto& a) { calc.City(a); }, argument);
+        const bool selected = latitude != 0;
+        EXPECT_EQ(std::tuple(calc.Latitude(), calc.Longitude(), calc.TimeZone(), window, calc.DaySavings()),
+                  std::tuple(latitude, longitudeWest, selected ? -1 : 0, selected ? Coordinates(latitude, -longitudeWest) : Coordinates(11, 22), true));
     }
-
-    clsSunrise calc{kStart};
-    Coordinates window{11, 22};
-    int linkCalls = 0;
-};
-
-TEST_P(SiteSelectionTest, SetsCalculatorThenWindowEastPositiveOrClearsTheCalculatorOnlyAndNamesNothing)
-{
-    const SelectionRow& r = GetParam();
-    std::visit([this](const auto& a) { calc.City(a); }, r.argument);
-    const bool selected = r.latitude != 0;
-    EXPECT_EQ(Coordinates(calc.Latitude(), calc.Longitude()), Coordinates(r.latitude, r.longitudeWest));
-    EXPECT_EQ(calc.TimeZone(), selected ? -1 : 0);
-    EXPECT_EQ(linkCalls, selected ? 1 : 0);
-    EXPECT_EQ(window, selected ? Coordinates(r.latitude, -r.longitudeWest) : Coordinates(11, 22));
-    EXPECT_TRUE(calc.DaySavings());
-    EXPECT_EQ(calc.DateDay(), kStart);
-    if (const double* index = std::get_if<double>(&r.argument); index && !selected) {  // no name outside the twelve
-        EXPECT_EQ(calc.CityName(static_cast<std::int32_t>(*index)), "(Error)");
-    }
-}
-
-const SelectionRow kSelections[] = {
-    {"CapitalsAndBlanks", "  CHELLES ", 48.5246, -2.3523}, {"AccentedCapital", "N\u00CEMES", 43.5, -4.21},
-    {"UnaccentedWithoutTown", "Sacre Coeur", 0, 0},       {"DigitTextIsAName", "7", 0, 0},
-    {"Seven", 7.0, 48.5246, -2.3523},                      {"SevenAndAHalfUpToEven", 7.5, 48.57, -2.42},
-    {"EightAndAHalfDownToEven", 8.5, 48.57, -2.42},        {"SixAndAHalfDownToEven", 6.5, 48.52, -2.18},
-    {"Twelve", 12.0, 0, 0},                                {"MinusOne", -1.0, 0, 0},
-};
-INSTANTIATE_TEST_SUITE_P(TextAndNumbers, SiteSelectionTest, testing::ValuesIn(kSelections),
-                         [](const auto& info) { return info.param.name; });
-
-TEST_F(SiteSelectionTest, NumbersBeyondThe32BitRangeFailBeforeAnythingChanges)
-{
-    calc.City(7.0);
-    for (const double index : {2147483647.5, -2147483649.0}) {
-        EXPECT_THROW(calc.City(index), std::overflow_error) << index;
-        EXPECT_EQ(Coordinates(calc.Latitude(), calc.Longitude()), Coordinates(48.5246, -2.3523));
-        EXPECT_EQ(calc.TimeZone(), -1);
-    }
-    EXPECT_EQ(linkCalls, 1);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
-// A day's readings in sunlight terms against figures worked out apart from the program: sun
-// altitudes, sunrise and sunset from NOAA's solar position formulas (computed independently,
-// within 0.4° and 3 minutes of the instrument's own), trapezoids and thresholds by hand.
+// The day's sun and sunlight against figures worked out apart from the program: sun altitudes,
+// sunrise and sunset from NOAA's solar position formulas (computed independently, within 0.4°
+// and 3 minutes of the instrument's own), the window's published captions and sun times, the
+// published models to the digit, trapezoids and thresholds by hand.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -8,6 +9,7 @@
 #include <vector>
 
 #include "record/day_sunlight.h"
+#include "support/paris_zone.h"
 
 using namespace std::chrono;
 using namespace record;
@@ -193,6 +195,75 @@ TEST(DaySunlight, PutsARunWhoseRowsNameNoSiteAtTheSiteGivenAndANamedOneAtItsOwn)
         EXPECT_NEAR(day.sunlight.reading(0, 0).altitude, altitude, 0.5) << rows.size();
         EXPECT_EQ(day.sunlight.site().name, rows.empty() || rows[0].site.empty() ? "Chelles" : "Nîmes");
     }
+}
+
+// Haurwitz: 1098 · sin h · exp(−0.059 / sin h), 0 below the horizon. BSRN: day 1, S =
+// 1405.906346, at 90° the possible limit is 2208.859518 and the rare one 1737.087615; day 172, S
+// = 1316.818664, at 30° 959.767923 and 737.814338; at night µ0 = 0: 100 and 50; below: −4, −2.
+struct ModelRow { std::string name; double irradiance, altitude; int day; double expected; };
+void PrintTo(const ModelRow& row, std::ostream* os) { *os << row.name; }
+class SunlightModel : public testing::TestWithParam<ModelRow> {};
+
+TEST_P(SunlightModel, GivesThePublishedAnswer)
+{
+    const ModelRow& r = GetParam();
+    const double got = r.day == 0 ? haurwitzClearSky(r.altitude) : double(irradianceFlag(r.irradiance, r.altitude, r.day));
+    EXPECT_NEAR(got, r.expected, 1e-9);
+}
+INSTANTIATE_TEST_SUITE_P(Models, SunlightModel, testing::Values(
+    ModelRow{"ClearSkyAtTheZenith", 0, 90, 0, 1035.0920325344955},
+    ModelRow{"ClearSkyAtThirtyDegrees", 0, 30, 0, 487.89413288542494},
+    ModelRow{"NoClearSkyBelowTheHorizon", 0, -5, 0, 0},
+    ModelRow{"ImpossibleBelowMinusFour", -4.01, 30, 172, kImpossible},
+    ModelRow{"RareAtMinusFour", -4, 30, 172, kRare},
+    ModelRow{"RareBelowMinusTwo", -2.01, 30, 172, kRare},
+    ModelRow{"PlausibleAtMinusTwo", -2, 30, 172, 0},
+    ModelRow{"ImpossibleAboveThePossibleLimitAtTheZenith", 2208.87, 90, 1, kImpossible},
+    ModelRow{"RareBelowThePossibleLimitAtTheZenith", 2208.85, 90, 1, kRare},
+    ModelRow{"RareAboveTheRareLimitAtTheZenith", 1737.09, 90, 1, kRare},
+    ModelRow{"PlausibleBelowTheRareLimitAtTheZenith", 1737.08, 90, 1, 0},
+    ModelRow{"ImpossibleAboveThePossibleLimitAtThirtyDegrees", 959.77, 30, 172, kImpossible},
+    ModelRow{"RareBelowThePossibleLimitAtThirtyDegrees", 959.76, 30, 172, kRare},
+    ModelRow{"RareAboveTheRareLimitAtThirtyDegrees", 737.82, 30, 172, kRare},
+    ModelRow{"PlausibleBelowTheRareLimitAtThirtyDegrees", 737.81, 30, 172, 0},
+    ModelRow{"ImpossibleAboveAHundredAtNight", 100.01, -10, 172, kImpossible},
+    ModelRow{"RareAboveFiftyAtNight", 50.01, -10, 172, kRare},
+    ModelRow{"PlausibleAtFiftyAtNight", 50, -10, 172, 0}),
+    [](const auto& info) { return info.param.name; });
+
+TEST(ObservingSites, AreFoundByTheNameACompanionRecords)
+{
+    EXPECT_EQ(siteNamed("Chelles")->index, 7);
+    EXPECT_EQ(siteNamed("  N\u00CEMES ")->index, 11);
+    EXPECT_EQ(siteNamed("Paris, Tour Eiffel")->index, 6);
+    EXPECT_FALSE(siteNamed("Sacre Coeur").has_value());
+    EXPECT_FALSE(siteNamed("").has_value());
+}
+
+TEST(SunCurve, IsTheTrackingsAltitudeUnderEveryOffsetAndEndsOnItsLastInstant)
+{
+    // 21 June 2006 at 12:00 UTC the window shows the sun at Chelles 64° 49 Min. 31 Sec. high.
+    const sys_seconds noon = sys_days{2006y / June / 21} + 12h;
+    const ObservingSite chelles = *siteNamed("Chelles");
+    for (const UtcOffsetAt& zone : {UtcOffsetAt{parisOffset}, UtcOffsetAt{[](sys_seconds) { return minutes{330}; }}, UtcOffsetAt{}}) {
+        const auto curve = sunCurve(chelles, noon - 2h, noon + 2h + 1min, 30min, zone);
+        ASSERT_EQ(curve.size(), 10u);
+        EXPECT_EQ(std::tuple(curve[4].instant, curve.back().instant), std::tuple(noon, noon + 2h + 1min));
+        EXPECT_NEAR(curve[4].altitude, 64 + 49 / 60.0 + 31 / 3600.0, 1 / 3600.0);
+    }
+    EXPECT_TRUE(sunCurve(chelles, noon, noon - 1s, 60s, parisOffset).empty());
+    EXPECT_EQ(sunCurve(chelles, noon, noon + 3s, 0s, parisOffset).size(), 4u);
+}
+
+TEST(SunMarkers, AreTheMainWindowsReferenceTimesOnTheAxisInUniversalTime)
+{
+    const SunMarkers june = sunMarkers(*siteNamed("Chelles"), local_days{2006y / June / 21}, true);
+    EXPECT_EQ(june.sunriseInstant, sys_days{2006y / June / 21} + 3h + 49min + 9s);
+    EXPECT_EQ(june.solarNoonInstant, sys_days{2006y / June / 21} + 11h + 52min + 2s);
+    EXPECT_EQ(june.sunsetInstant, sys_days{2006y / June / 21} + 19h + 54min + 55s);
+    EXPECT_EQ(june.sunrise, local_days{2006y / June / 21} + 5h + 49min + 9s);  // as the window shows it
+    EXPECT_EQ(sunMarkers(*siteNamed("Nîmes"), local_days{2006y / December / 21}, false).sunriseInstant,
+              sys_days{2006y / December / 21} + 7h + 11min + 54s);
 }
 
 }  // namespace
