@@ -24,18 +24,14 @@ const std::filesystem::path kVal = kFolder / "data12-05-2026.val", kRun = kFolde
 const std::string kHeader = "instant;evenement;numero;site;latitude;longitude;periode_s;port;version\r\n";
 
 /// A companion row of 5 December 2026 from its time and its middle fields.
-std::string row(const std::string& time, const std::string& fields)
-{
-    return "2026-12-05T" + time + ";" + fields + ";/dev/parport0;1.0.0\r\n";
-}
+std::string row(const std::string& time, const std::string& fields) { return "2026-12-05T" + time + ";" + fields + ";/dev/parport0;1.0.0\r\n"; }
 
-// The converter behind a port whose opening and release the test sees.
-struct WatchedPort final : ParallelPort {
-    WatchedPort(acquisition::SimulatedMax187& converter, int& held) : converter(converter), held(++held) {}
+struct WatchedPort final : ParallelPort {  // the converter behind a port whose release the test sees
+    WatchedPort(acquisition::SimulatedMax187& c, int& held) : c(c), held(++held) {}
     ~WatchedPort() override { --held; }
-    void writeData(std::uint8_t value) override { converter.writeData(value); }
-    std::uint8_t readStatus() override { return converter.readStatus(); }
-    acquisition::SimulatedMax187& converter;
+    void writeData(std::uint8_t value) override { c.writeData(value); }
+    std::uint8_t readStatus() override { return c.readStatus(); }
+    acquisition::SimulatedMax187& c;
     int& held;
 };
 
@@ -43,10 +39,8 @@ struct WatchedPort final : ParallelPort {
 struct Program {
     Program(FileSystem& files, FakeClock& clock) : clock(clock), file(kVal, files), companion(kVal, files)
     {
-        converter.setCounts(2048);
-        file.setCompanion(&companion);
-        cycle.recordRunsIn(companion, "/dev/parport0", "1.0.0");
-        cycle.setSite("Chelles", 48.88, 2.6);
+        converter.setCounts(2048), file.setCompanion(&companion);
+        cycle.recordRunsIn(companion, "/dev/parport0", "1.0.0"), cycle.setSite("Chelles", 48.88, 2.6);
     }
     // The timer fires when the cycle says the next tick is due, and the window's tick runs:
     // read, count, line. `handOver` runs where the window lets events run after the read.
@@ -62,8 +56,7 @@ struct Program {
     /// A run begun with a period of a second, and `ticks` ticks of it.
     void run(int ticks)
     {
-        cycle.start(1s);
-        for (int i = 0; i < ticks; ++i) tick();
+        for (cycle.start(1s); ticks > 0; --ticks) tick();
     }
     /// A whole run of one line, ended by « Quitter ».
     void runOnce() { run(1), cycle.quit(); }
@@ -76,12 +69,9 @@ struct Program {
     int opens = 0;
     int openErrno = 0;  // the next opening fails with it when not 0
     acquisition::AcquisitionCycle cycle{[this]() -> std::unique_ptr<ParallelPort> {
-                                            if (openErrno != 0)
-                                                throw std::system_error(openErrno, std::generic_category(), "PPCLAIM");
-                                            ++opens;
-                                            return std::make_unique<WatchedPort>(converter, held);
-                                        },
-                                        clock, file};
+                                            if (openErrno != 0) throw std::system_error(openErrno, std::generic_category(), "PPCLAIM");
+                                            return ++opens, std::make_unique<WatchedPort>(converter, held);
+                                        }, clock, file};
 };
 
 class Cycle : public testing::Test {
@@ -129,8 +119,7 @@ TEST_F(Cycle, ThePortIsHeldFromTheStartToEveryWayTheRunEnds)
     EXPECT_THROW(a.cycle.start(1s), std::system_error);
     EXPECT_FALSE(a.cycle.beginTick().has_value()) << "no tick without a run";
     a.openErrno = 0;
-    a.cycle.start(1s);
-    a.cycle.start(1s);
+    a.cycle.start(1s), a.cycle.start(1s);
     EXPECT_EQ(a.opens, 1) << "a start during a run opens nothing";
     a.cycle.stop();
     EXPECT_EQ(a.held, 0);
@@ -162,15 +151,13 @@ TEST_F(Cycle, ASecondProgramOnTheDaysFileIsRefusedUntilTheFirstEndsItsRun)
 {
     a.run(1);
     Program b{files, clock};
-    b.converter.setCounts(7);
-    b.run(1);
+    b.converter.setCounts(7), b.run(1);
     ASSERT_TRUE(b.file.lastFailure().has_value());
     EXPECT_EQ(b.file.lastFailure()->otherWriter, 4242) << "the first program's process";
     a.tick();
     EXPECT_EQ(std::tuple(acquisition::readCompanion(rows()).events.size(), files.files().size()), std::tuple(1u, 2u))
         << "the first one's companion its own, nothing renamed or written";
-    a.cycle.stop();
-    b.tick();
+    a.cycle.stop(), b.tick();
     EXPECT_EQ(std::tuple(lines(".1"), lines()), std::tuple(" 2, 2048,14:03:28\r\n 3, 2048,14:03:29\r\n", " 2, 7,14:03:29\r\n 3, 7,14:03:30\r\n"));
 }
 
@@ -181,30 +168,25 @@ TEST_F(Cycle, ARunsCompanionHoldsItsStartItsChangesAndItsStopAndKeepsAStaleOneFo
     files.writeDurably(kRun, stale, true);  // a run that wrote no line
     clock.setUtcOffset(120min);             // summer time, 14:03:27 becomes 15:03:27
     a.run(2);
-    a.cycle.setPeriod(10s);
-    a.cycle.setSite("Paris", 48.8667, 2.3333);
+    a.cycle.setPeriod(10s), a.cycle.setSite("Paris", 48.8667, 2.3333);
     clock.setUtcOffset(60min);  // summer time ends during the run
     a.tick();
     a.cycle.stop();
     const std::string firstRun = rows();
-    EXPECT_EQ(firstRun, kHeader + row("15:03:27+02:00", "debut;2;Chelles;48.8800;2.6000;1") +
-                            row("15:03:29+02:00", "periode;4;Chelles;48.8800;2.6000;10") +
-                            row("15:03:29+02:00", "site;4;Paris;48.8667;2.3333;10") +
-                            row("14:03:39+01:00", "fuseau;4;Paris;48.8667;2.3333;10") +
+    EXPECT_EQ(firstRun, kHeader + row("15:03:27+02:00", "debut;2;Chelles;48.8800;2.6000;1") + row("15:03:29+02:00", "periode;4;Chelles;48.8800;2.6000;10") +
+                            row("15:03:29+02:00", "site;4;Paris;48.8667;2.3333;10") + row("14:03:39+01:00", "fuseau;4;Paris;48.8667;2.3333;10") +
                             row("14:03:39+01:00", "arret;5;Paris;48.8667;2.3333;10"));
     EXPECT_EQ(rows(".1"), stale) << "kept whole, under a number no measurement copy takes";
 
     a.cycle.start(1s);  // a run without the file switch leaves no companion
     clock.advance(a.cycle.untilNextTick());
-    a.cycle.beginTick().reset();
-    a.cycle.quit();
+    a.cycle.beginTick().reset(), a.cycle.quit();
     EXPECT_EQ(rows(), firstRun);
 
     a.runOnce();  // the next run with lines moves the earlier run's companion aside with it
     EXPECT_EQ(rows(".2"), firstRun);
     EXPECT_EQ(lines(".2"), " 2, 2048,15:03:28\r\n 3, 2048,15:03:29\r\n 4, 2048,14:03:39\r\n");
-    EXPECT_EQ(rows(), kHeader + row("14:03:40+01:00", "debut;2;Paris;48.8667;2.3333;1") +
-                          row("14:03:41+01:00", "quitter;3;Paris;48.8667;2.3333;1"));
+    EXPECT_EQ(rows(), kHeader + row("14:03:40+01:00", "debut;2;Paris;48.8667;2.3333;1") + row("14:03:41+01:00", "quitter;3;Paris;48.8667;2.3333;1"));
 }
 
 TEST_F(Cycle, ACompanionThatCannotBeWrittenNeverHoldsBackAMeasurementLine)
@@ -224,11 +206,9 @@ TEST_F(Cycle, AFolderRemovedDuringARunIsMadeAgainAtTheNextLineWithItsCompanionBe
 {
     a.run(1);
     files.removeFolder(kFolder);
-    a.tick();
-    a.cycle.stop();
-    EXPECT_EQ(lines(), " 3, 2048,14:03:29\r\n");
-    EXPECT_EQ(rows(), kHeader + row("14:03:27+01:00", "debut;2;Chelles;48.8800;2.6000;1") +
-                          row("14:03:29+01:00", "arret;4;Chelles;48.8800;2.6000;1"));
+    a.tick(), a.cycle.stop();
+    EXPECT_EQ(std::tuple(lines(), rows()), std::tuple(" 3, 2048,14:03:29\r\n", kHeader + row("14:03:27+01:00", "debut;2;Chelles;48.8800;2.6000;1") +
+                                                                                  row("14:03:29+01:00", "arret;4;Chelles;48.8800;2.6000;1")));
 }
 
 // Killed after each possible number of changes of its start: each measurement file of the day

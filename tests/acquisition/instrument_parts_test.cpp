@@ -1,15 +1,13 @@
 // The instrument's parts below the cycle: the converter read against its wire-level model with
 // its clock real or in hand (a read cut short by the port: tests/emu_ppdev), the tick grid on the
-// monotonic clock, the strip chart's points, and the simulated sunlight over Paris.
+// monotonic clock and the strip chart's points.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <chrono>
 
 #include "acquisition/max187.h"
 #include "acquisition/plot_geometry.h"
 #include "acquisition/simulated_max187.h"
-#include "acquisition/simulated_sunlight.h"
 #include "acquisition/tick_schedule.h"
 
 using namespace acquisition;
@@ -90,31 +88,9 @@ TEST(PlotStep, EachSweepTakes959ReadingsThenStartsAgainAt611)
 {
     float xline = 610, previous = 0;
     std::int16_t oldY = 0;
-    for (int i = 0; i < 3 * 959; ++i) {
-        const float x = plotStep(xline, oldY, 100.0).x;
-        ASSERT_EQ(x, i == 0 ? 620.0f : i % 959 == 0 ? 611.0f : previous + 10.0f) << "reading " << i;
-        previous = x;
-    }
+    for (int i = 0; i < 3 * 959; previous = xline, ++i)
+        ASSERT_EQ(plotStep(xline, oldY, 100.0).x, i == 0 ? 620.0f : i % 959 == 0 ? 611.0f : previous + 10.0f) << "reading " << i;
     EXPECT_EQ(previous, 10191.0f);
 }
 
 }  // namespace
-
-TEST(SimulatedSunlight, IsDarkAtNightAndBrightAndDriftingAtNoonOnTheClocksOffset)
-{
-    const local_days solstice{2024y / June / 21};
-    const auto range = [](local_seconds start, seconds span, hours offset) {  // lowest and highest, one a second
-        local_seconds now = start;
-        acquisition::SimulatedSunlight light([&] { return now; }, offset, 42);
-        std::pair<int, int> r{4095, 0};
-        for (int mv = 0; now < start + span; now += 1s) mv = light(), r = {std::min(r.first, mv), std::max(r.second, mv)};
-        return r;
-    };
-    const auto night = range(solstice + 1h, 10min, 2h);
-    EXPECT_TRUE(night.first >= 240 && night.second <= 260) << night.first << " " << night.second;
-    const auto [low, high] = range(solstice + 13h + 42min, 20min, 2h);
-    EXPECT_TRUE(low > 1500 && high < 3500 && high - low > 300) << low << " " << high;
-    // 7:00 on a UTC+10 clock is 23:00 the evening before in Paris: dark, unlike 7:00 at UTC+2.
-    EXPECT_GT(range(solstice + 7h, 1s, 2h).first, 300);
-    EXPECT_LT(range(solstice + 7h, 1s, 10h).second, 260);
-}

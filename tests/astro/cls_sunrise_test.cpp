@@ -7,7 +7,6 @@
 #include <stdexcept>
 #include <string>
 #include <utility>
-#include <variant>
 
 namespace {
 
@@ -92,30 +91,6 @@ TEST(ClsSunriseTest, ResultsWaitForTheNextComputationAndAnOverflowingZoneStoresN
     EXPECT_EQ(resultsOf(c), pole);
     // 170° east read on UTC: the morning of 1 January is still 31 December, counted from then.
     EXPECT_EQ(timesFrom(local_days{2006y / December / 31}, computed(local_days{2007y / January / 1}, 40, -170, 0)), "20:00:54 24:42:55 29:25:02");
-}
-
-// The site table: by text (case, blanks and accented capitals ignored) or by number (half to
-// even); the calculator holds the whole site before the window hears of it, east positive;
-// nothing selected clears the calculator only.
-TEST(SiteSelection, SetsTheCalculatorThenTheWindowEastPositiveOrClearsTheCalculatorOnly)
-{
-    using Coordinates = std::pair<double, double>;  // latitude, longitude
-    const std::vector<std::tuple<std::variant<std::string, double>, double, double>> rows{  // argument, latitude, longitude west
-        {"  CHELLES ", 48.5246, -2.3523}, {"N\u00CEMES", 43.5, -4.21}, {"Sacre Coeur", 0, 0}, {"7", 0, 0}, {7.0, 48.5246, -2.3523},
-        {7.5, 48.57, -2.42}, {8.5, 48.57, -2.42}, {6.5, 48.52, -2.18}, {12.0, 0, 0}, {-1.0, 0, 0}};
-    for (const auto& [argument, latitude, longitudeWest] : rows) {
-        clsSunrise calc{kSolstice + 9h};
-        calc.DaySavings(true);
-        Coordinates window{11, 22};
-        calc.setSiteLink([&](double lat, double lon) {
-            EXPECT_EQ(std::tuple(calc.Latitude(), -calc.Longitude(), calc.TimeZone()), std::tuple(lat, lon, -1));
-            window = {lat, lon};
-        });
-        std::visit([&](const auto& a) { calc.City(a); }, argument);
-        const bool selected = latitude != 0;
-        EXPECT_EQ(std::tuple(calc.Latitude(), calc.Longitude(), calc.TimeZone(), window, calc.DaySavings()),
-                  std::tuple(latitude, longitudeWest, selected ? -1 : 0, selected ? Coordinates(latitude, -longitudeWest) : Coordinates(11, 22), true));
-    }
 }
 
 }  // namespace

@@ -68,26 +68,16 @@ INSTANTIATE_TEST_SUITE_P(Meeus, JulianDayTest,
                                          JulianRow{"FirstGregorianDay", 15, 10, 1582, 0, 0, 0, 2299160.5}),
                          [](const auto& info) { return info.param.name; });
 
-constexpr double kPi = std::numbers::pi;
-
-struct ArcRow { std::string name; double x, arcCos, arcSin; };
-
-class ArcTest : public testing::TestWithParam<ArcRow> {};
-
-TEST_P(ArcTest, GivesAFiniteAngle)
+// Inside the bounds, at a bound, or a rounding step past it as the azimuth can reach on the
+// meridian (the angle then the bound's): finite angles.
+TEST(ArcFunctions, GiveTheAngleInsideAndAtTheBoundsAndTheBoundsAngleAStepPast)
 {
-    EXPECT_NEAR(Module1::ArcCos(GetParam().x), GetParam().arcCos, 4e-15);
-    EXPECT_NEAR(Module1::ArcSin(GetParam().x), GetParam().arcSin, 4e-15);
+    constexpr double kPi = std::numbers::pi;
+    for (const auto& [x, arcCos, arcSin] : {std::tuple{0.0, kPi / 2, 0.0}, {0.5, kPi / 3, kPi / 6}, {-0.5, 2 * kPi / 3, -kPi / 6}, {1.0, 0.0, kPi / 2},
+                                            {-1.0, kPi, -kPi / 2}, {std::nextafter(1.0, 2.0), 0.0, kPi / 2}, {std::nextafter(-1.0, -2.0), kPi, -kPi / 2}}) {
+        EXPECT_NEAR(Module1::ArcCos(x), arcCos, 4e-15) << x;
+        EXPECT_NEAR(Module1::ArcSin(x), arcSin, 4e-15) << x;
+    }
 }
-
-// At a bound, or a rounding step past it as the azimuth can reach on the meridian, the
-// angle is the bound's.
-INSTANTIATE_TEST_SUITE_P(InsideAndAtTheBounds, ArcTest,
-                         testing::Values(ArcRow{"Zero", 0, kPi / 2, 0}, ArcRow{"Half", 0.5, kPi / 3, kPi / 6},
-                                         ArcRow{"MinusHalf", -0.5, 2 * kPi / 3, -kPi / 6},
-                                         ArcRow{"PlusOne", 1, 0, kPi / 2}, ArcRow{"MinusOne", -1, kPi, -kPi / 2},
-                                         ArcRow{"StepPastPlusOne", std::nextafter(1.0, 2.0), 0, kPi / 2},
-                                         ArcRow{"StepPastMinusOne", std::nextafter(-1.0, -2.0), kPi, -kPi / 2}),
-                         [](const auto& info) { return info.param.name; });
 
 }  // namespace

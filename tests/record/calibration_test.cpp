@@ -35,22 +35,15 @@ TEST(CalibrationFile, ReadsItsRowsAndNamesEachMalformedRowByFileAndLine)
         "AAAA-MM-JJTHH:MM:SS+HH:MM) ; ligne ignorée."}));
 }
 
-struct InForceRow { std::string name; sys_seconds at; const char* sensor; };
-void PrintTo(const InForceRow& row, std::ostream* os) { *os << row.name; }
-class RowInForce : public testing::TestWithParam<InForceRow> {};
-
-TEST_P(RowInForce, IsTheLastOneApplyingFromThatInstantOrEarlier)
+TEST(CalibrationRows, TheOneInForceIsTheLastApplyingFromThatInstantOrEarlier)
 {
     const CalibrationHistory history = parseCalibration(kFile, "capteur.csv");
-    const CalibrationRow* row = rowInForce(history.rows, GetParam().at);
-    EXPECT_EQ(row ? row->sensor : "none", GetParam().sensor);
+    for (const auto& [at, sensor] : {std::pair{sys_days{2026y / May / 31} + 21h + 59min + 59s, "none"}, {sys_days{2026y / May / 31} + 22h, "SP-110 x10"},
+                                     {sys_days{2026y / June / 15} + 7h + 59min + 59s, "SP-110 x10"}, {sys_days{2026y / June / 15} + 8h, "CMP3"}}) {
+        const CalibrationRow* row = rowInForce(history.rows, at);
+        EXPECT_EQ(row ? row->sensor : "none", sensor) << (at - sys_days{2026y / May / 31}).count() << " s";
+    }
 }
-INSTANTIATE_TEST_SUITE_P(Calibration, RowInForce, testing::Values(
-    InForceRow{"NoneBeforeTheFirstRow", sys_days{2026y / May / 31} + 21h + 59min + 59s, "none"},
-    InForceRow{"TheFirstFromItsInstant", sys_days{2026y / May / 31} + 22h, "SP-110 x10"},
-    InForceRow{"TheOldOneASecondBeforeTheChange", sys_days{2026y / June / 15} + 7h + 59min + 59s, "SP-110 x10"},
-    InForceRow{"TheNewOneAtTheInstantOfTheChange", sys_days{2026y / June / 15} + 8h, "CMP3"}),
-    [](const auto& info) { return info.param.name; });
 
 TEST(CalibrationFile, GetsARowAddedAfterItsBytesWhichStayAsTheyWere)
 {

@@ -60,23 +60,6 @@ TEST(MeasurementReader, CountsEachLineTheInstrumentNeverWritesAndStillReadsTheOt
     }
 }
 
-TEST(MeasurementReader, KeepsNoMoreThanALineOfAFileGrowingWithoutLineEnds)
-{
-    // Bytes arriving a few at a time, as a followed file grows, or passed over as a hole.
-    for (const bool hole : {false, true}) {
-        MeasurementReader reader;
-        std::vector<Reading> out;
-        for (int i = 0; i < 1000; ++i) {
-            if (hole) reader.skip(10);
-            else reader.feed(std::string(10, '\x01'), out);
-            EXPECT_LE(reader.pendingBytes(), MeasurementReader::kLongestLine);
-        }
-        reader.feed("tail of it\r\n" + lineOf(kReadings[3]), out);
-        EXPECT_EQ(std::tuple(out, reader.malformedLines(), reader.bytesFed()),
-                  std::tuple(std::vector<Reading>{kReadings[3]}, 1u, 10000 + 12 + lineOf(kReadings[3]).size()));
-    }
-}
-
 TEST(DayFileName, GivesTheDateDataFileNameWroteAndNoneForAnotherName)
 {
     for (const year_month_day date : {2026y / December / 5, 2024y / February / 29})

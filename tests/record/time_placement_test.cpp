@@ -1,12 +1,11 @@
 // Measurement lines placed in universal time (the file's date, midnight, both summer-time
-// changes, a clock set back, a run's start row and the run before it), the day's runs as traces
-// placed one after another, how each run ended, and a range's figures.
+// changes, a clock set back, a run's start row and the run before it), how each run ended, and
+// a range's figures.
 #include <gtest/gtest.h>
 
 #include <optional>
 #include <vector>
 
-#include "acquisition/measurement_file.h"
 #include "record/run_trace.h"
 #include "record/time_placement.h"
 #include "support/paris_zone.h"
@@ -98,33 +97,6 @@ TEST(SummerTime, IsInForceWhenTheOffsetExceedsTheZonesStandardOne)
     EXPECT_TRUE(record::summerTimeInForce(parisOffset, utc(2026y / October / 25, 59min + 59s)));
     EXPECT_FALSE(record::summerTimeInForce([](sys_seconds) { return minutes{330}; }, utc(2006y / June / 21, 12h)));
     EXPECT_FALSE(record::summerTimeInForce(UtcOffsetAt{}, utc(2006y / June / 21, 12h)));
-}
-
-std::string runLines(seconds start, int count, seconds period, int mv)
-{
-    std::string bytes;
-    for (int i = 0; i < count; ++i) bytes += acquisition::dataLine(2 + i, mv + i, hh_mm_ss<seconds>{(start + i * period) % days{1}});
-    return bytes;
-}
-
-// The day's runs in kept order (their order from a folder is DayRuns' in measurement_reader_test),
-// fed in pieces shorter than a line, each placed after the run before it.
-TEST(DayTraces, EachRunIsItsOwnTraceFedInPiecesAndPlacedAfterTheRunBeforeIt)
-{
-    const std::vector<std::string> runs{runLines(9h, 3, 1s, 100), runLines(23h + 59min, 3, 60s, 200),  // across midnight
-                                        runLines(8h, 2, 10s, 300)};                                        // the next morning
-    std::vector<std::string> seen;
-    std::optional<sys_seconds> previousEnd;
-    for (const std::string& file : runs) {
-        RunTrace trace(local_days{2026y / December / 5}, parisOffset, {}, previousEnd);
-        for (std::size_t at = 0; at < file.size(); at += 5) trace.feed(std::string_view(file).substr(at, 5));
-        for (const TracePoint& p : trace.points())
-            seen.push_back(std::to_string(p.number) + "," + std::to_string(p.millivolts) + "@" +
-                           std::to_string((p.instant - sys_days{2026y / December / 5}).count()));
-        previousEnd = trace.points().back().instant;
-    }
-    EXPECT_EQ(seen, (std::vector<std::string>{"2,100@28800", "3,101@28801", "4,102@28802", "2,200@82740", "3,201@82800",
-                                              "4,202@82860", "2,300@111600", "3,301@111610"}));
 }
 
 // today: the run's day is the present one
