@@ -4,6 +4,7 @@
 // published models to the digit, trapezoids and thresholds by hand.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <functional>
 #include <string>
 #include <vector>
