@@ -58,7 +58,6 @@ acquisition::RunEvent startRow(std::string site, double latitude, double longitu
 // Chelles from 06:00:00 (18.56°): 1.90° higher after 11 min 46 s, 2.10° after 13 min 3 s; at
 // solar noon 64.88° from 11:46 to 11:58, within 0.01°.
 struct StuckRow { std::string name; ObservingSite site; seconds from, length; bool stuck; };
-void PrintTo(const StuckRow& row, std::ostream* os) { *os << row.name; }
 class Stuck : public testing::TestWithParam<StuckRow> {};
 
 TEST_P(Stuck, IsTheSameReadingForTenMinutesWhileTheSunAboveTenDegreesMovesTwo)
@@ -68,13 +67,11 @@ TEST_P(Stuck, IsTheSameReadingForTenMinutesWhileTheSunAboveTenDegreesMovesTwo)
     EXPECT_EQ(day.sunlight.dayFigures().flags.stuck, row.stuck ? day.points.size() : 0u);
 }
 INSTANTIATE_TEST_SUITE_P(Quality, Stuck, testing::Values(
-    StuckRow{"ForTenMinutesWhileTheSunClimbs", kEquator, 7h + 29min + 20s, 10min, true},
-    StuckRow{"NotASecondShortOfTenMinutes", kEquator, 7h + 29min + 20s, 9min + 59s, false},
-    StuckRow{"NotWhileTheSunClimbsOnePointNineDegrees", kChelles, 6h, 11min + 46s, false},
-    StuckRow{"WhileTheSunClimbsTwoPointOneDegrees", kChelles, 6h, 13min + 3s, true},
-    StuckRow{"NotForTwelveMinutesAtSolarNoon", kChelles, 11h + 46min, 12min, false},
+    StuckRow{"ForTenMinutesWhileTheSunClimbs", kEquator, 7h + 29min + 20s, 10min, true}, StuckRow{"NotASecondShortOfTenMinutes", kEquator, 7h + 29min + 20s, 9min + 59s, false},
+    StuckRow{"NotWhileTheSunClimbsOnePointNineDegrees", kChelles, 6h, 11min + 46s, false}, StuckRow{"WhileTheSunClimbsTwoPointOneDegrees", kChelles, 6h, 13min + 3s, true},
     StuckRow{"NotWhenItBeginsWithTheSunBelowTenDegrees", kEquator, 6h + 42min + 48s, 10min, false},
-    StuckRow{"WhenItBeginsWithTheSunAboveTenDegrees", kEquator, 6h + 48min + 3s, 10min, true}),
+    StuckRow{"WhenItBeginsWithTheSunAboveTenDegrees", kEquator, 6h + 48min + 3s, 10min, true},
+    StuckRow{"NotForTwelveMinutesAtSolarNoon", kChelles, 11h + 46min, 12min, false}),
     [](const auto& info) { return info.param.name; });
 
 // 10 mV per W/m²; at 00:00 UTC (sun −18°) 100.1 W/m² is past the possible limit (100), 100.0
@@ -107,7 +104,6 @@ TEST(DaySunlight, TakesTheNightsMedianAsTheOffsetOfARowWithoutOne)
 // F = 0.73 + 0.06 · cos(2π · d / 365) of the day d of the year (1 April: 91; 21 June: 172), h
 // the reading's altitude; and 400 W/m² at Chelles at 2.60° (04:14:05 UTC) and 3.40° (04:19:50).
 struct SunshineRow { std::string name; local_days date; seconds at; int dayOfYear; int fromThreshold; bool sunshine; };
-void PrintTo(const SunshineRow& row, std::ostream* os) { *os << row.name; }
 class Sunshine : public testing::TestWithParam<SunshineRow> {};
 
 TEST_P(Sunshine, ShinesAboveTheCarpentrasThresholdOfTheDayWithTheSunAtThreeDegreesOrMore)
@@ -124,14 +120,12 @@ TEST_P(Sunshine, ShinesAboveTheCarpentrasThresholdOfTheDayWithTheSunAtThreeDegre
 INSTANTIATE_TEST_SUITE_P(Carpentras, Sunshine, testing::Values(
     SunshineRow{"JustAboveTheThresholdOnTheFirstOfApril", local_days{2026y / April / 1}, 12h, 91, 1, true},
     SunshineRow{"NotJustBelowTheThresholdOnTheFirstOfApril", local_days{2026y / April / 1}, 12h, 91, 0, false},
-    SunshineRow{"JustAboveTheThresholdOnTheLongestDay", kDay, 9h, 172, 1, true},
-    SunshineRow{"NotJustBelowTheThresholdOnTheLongestDay", kDay, 9h, 172, 0, false},
+    SunshineRow{"JustAboveTheThresholdOnTheLongestDay", kDay, 9h, 172, 1, true}, SunshineRow{"NotJustBelowTheThresholdOnTheLongestDay", kDay, 9h, 172, 0, false},
     SunshineRow{"NotWithTheSunJustBelowThreeDegrees", kDay, 4h + 14min + 5s, 172, 2000, false},
     SunshineRow{"WithTheSunJustAboveThreeDegrees", kDay, 4h + 19min + 50s, 172, 2000, true}),
     [](const auto& info) { return info.param.name; });
 
 struct IrradiationRow { std::string name; Millivolts mv; seconds gapFrom, gapTo; int companionPeriod; double expectedWh; };
-void PrintTo(const IrradiationRow& row, std::ostream* os) { *os << row.name; }
 class Irradiation : public testing::TestWithParam<IrradiationRow> {};
 
 // Readings every minute from 08:00 to 10:00 UTC, 1 mV per W/m², the sun above 38°; readings
@@ -147,8 +141,7 @@ TEST_P(Irradiation, IsTheTrapezoidSumBridgingGapsOfUpToThreePeriods)
 }
 const Millivolts kRising = [](seconds t) { return int((t - 8h) / 1min); };  // 0 to 120 mV
 INSTANTIATE_TEST_SUITE_P(Day, Irradiation, testing::Values(
-    IrradiationRow{"OfAConstantSignal", kConstant, 0s, 0s, 0, 600},
-    IrradiationRow{"OfALinearSignal", kRising, 0s, 0s, 0, 120},
+    IrradiationRow{"OfAConstantSignal", kConstant, 0s, 0s, 0, 600}, IrradiationRow{"OfALinearSignal", kRising, 0s, 0s, 0, 120},
     IrradiationRow{"BridgingAGapOfThreePeriods", kConstant, 9h, 9h + 3min, 0, 600},
     IrradiationRow{"NotBridgingAGapOfFourPeriods", kRising, 9h, 9h + 4min, 0, 120 - 62.0 * 4 / 60},
     IrradiationRow{"BridgingFourMinutesWhenTheCompanionsPeriodIsTwo", kRising, 9h, 9h + 4min, 120, 120},
@@ -202,7 +195,6 @@ TEST(DaySunlight, PutsARunWhoseRowsNameNoSiteAtTheSiteGivenAndANamedOneAtItsOwn)
 // 1405.906346, at 90° the possible limit is 2208.859518 and the rare one 1737.087615; day 172, S
 // = 1316.818664, at 30° 959.767923 and 737.814338; at night µ0 = 0: 100 and 50; below: −4, −2.
 struct ModelRow { std::string name; double irradiance, altitude; int day; double expected; };
-void PrintTo(const ModelRow& row, std::ostream* os) { *os << row.name; }
 class SunlightModel : public testing::TestWithParam<ModelRow> {};
 
 TEST_P(SunlightModel, GivesThePublishedAnswer)
@@ -212,24 +204,15 @@ TEST_P(SunlightModel, GivesThePublishedAnswer)
     EXPECT_NEAR(got, r.expected, 1e-9);
 }
 INSTANTIATE_TEST_SUITE_P(Models, SunlightModel, testing::Values(
-    ModelRow{"ClearSkyAtTheZenith", 0, 90, 0, 1035.0920325344955},
-    ModelRow{"ClearSkyAtThirtyDegrees", 0, 30, 0, 487.89413288542494},
-    ModelRow{"NoClearSkyBelowTheHorizon", 0, -5, 0, 0},
-    ModelRow{"ImpossibleBelowMinusFour", -4.01, 30, 172, kImpossible},
-    ModelRow{"RareAtMinusFour", -4, 30, 172, kRare},
-    ModelRow{"RareBelowMinusTwo", -2.01, 30, 172, kRare},
-    ModelRow{"PlausibleAtMinusTwo", -2, 30, 172, 0},
-    ModelRow{"ImpossibleAboveThePossibleLimitAtTheZenith", 2208.87, 90, 1, kImpossible},
-    ModelRow{"RareBelowThePossibleLimitAtTheZenith", 2208.85, 90, 1, kRare},
-    ModelRow{"RareAboveTheRareLimitAtTheZenith", 1737.09, 90, 1, kRare},
-    ModelRow{"PlausibleBelowTheRareLimitAtTheZenith", 1737.08, 90, 1, 0},
-    ModelRow{"ImpossibleAboveThePossibleLimitAtThirtyDegrees", 959.77, 30, 172, kImpossible},
-    ModelRow{"RareBelowThePossibleLimitAtThirtyDegrees", 959.76, 30, 172, kRare},
-    ModelRow{"RareAboveTheRareLimitAtThirtyDegrees", 737.82, 30, 172, kRare},
-    ModelRow{"PlausibleBelowTheRareLimitAtThirtyDegrees", 737.81, 30, 172, 0},
-    ModelRow{"ImpossibleAboveAHundredAtNight", 100.01, -10, 172, kImpossible},
-    ModelRow{"RareAboveFiftyAtNight", 50.01, -10, 172, kRare},
-    ModelRow{"PlausibleAtFiftyAtNight", 50, -10, 172, 0}),
+    ModelRow{"ClearSkyAtTheZenith", 0, 90, 0, 1035.0920325344955}, ModelRow{"ClearSkyAtThirtyDegrees", 0, 30, 0, 487.89413288542494},
+    ModelRow{"NoClearSkyBelowTheHorizon", 0, -5, 0, 0}, ModelRow{"ImpossibleBelowMinusFour", -4.01, 30, 172, kImpossible},
+    ModelRow{"RareAtMinusFour", -4, 30, 172, kRare}, ModelRow{"RareBelowMinusTwo", -2.01, 30, 172, kRare},
+    ModelRow{"PlausibleAtMinusTwo", -2, 30, 172, 0}, ModelRow{"ImpossibleAboveThePossibleLimitAtTheZenith", 2208.87, 90, 1, kImpossible},
+    ModelRow{"RareBelowThePossibleLimitAtTheZenith", 2208.85, 90, 1, kRare}, ModelRow{"RareAboveTheRareLimitAtTheZenith", 1737.09, 90, 1, kRare},
+    ModelRow{"PlausibleBelowTheRareLimitAtTheZenith", 1737.08, 90, 1, 0}, ModelRow{"ImpossibleAboveThePossibleLimitAtThirtyDegrees", 959.77, 30, 172, kImpossible},
+    ModelRow{"RareBelowThePossibleLimitAtThirtyDegrees", 959.76, 30, 172, kRare}, ModelRow{"RareAboveTheRareLimitAtThirtyDegrees", 737.82, 30, 172, kRare},
+    ModelRow{"PlausibleBelowTheRareLimitAtThirtyDegrees", 737.81, 30, 172, 0}, ModelRow{"ImpossibleAboveAHundredAtNight", 100.01, -10, 172, kImpossible},
+    ModelRow{"RareAboveFiftyAtNight", 50.01, -10, 172, kRare}, ModelRow{"PlausibleAtFiftyAtNight", 50, -10, 172, 0}),
     [](const auto& info) { return info.param.name; });
 
 TEST(ObservingSites, AreFoundByTheNameACompanionRecords)

@@ -30,19 +30,8 @@ TEST(MonthDay, CountsItsRunsAndJoinsTheirSitesTakingARowWithoutASiteForTheOneAss
 
 SunlightFigures figures(std::size_t readings, std::size_t calibrated, double wh, double sunshineHours, std::optional<double> peak, local_seconds peakTime)
 {
-    SunlightFigures f;
-    f.readings = readings;
-    f.calibrated = calibrated;
-    f.excluded = 1;
-    f.flags = {1, 2, 3, 4};
-    f.irradiation = wh;
-    f.clearSkyIrradiation = 2 * wh;
-    f.sunshineSeconds = sunshineHours * 3600;
-    f.daylight = 16h;
-    f.covered = 12h;
-    f.peak = peak;
-    f.peakTime = peakTime;
-    return f;
+    return {.readings = readings, .calibrated = calibrated, .excluded = 1, .flags = {1, 2, 3, 4}, .irradiation = wh, .clearSkyIrradiation = 2 * wh,
+            .sunshineSeconds = sunshineHours * 3600, .covered = 12h, .daylight = 16h, .peak = peak, .peakTime = peakTime};
 }
 
 TEST(MonthTotals, SumTheDaysCountTheCalibratedOnesAndKeepTheHighestPeakWithItsDay)
