@@ -1,5 +1,5 @@
-// The run companion: its name beside the measurement file, its rows for a run's events, and
-// reading them back.
+// The run companion: its rows for a run's events and reading them back (its name beside the
+// measurement file: the cycle's tests).
 #include <gtest/gtest.h>
 
 #include <string>
@@ -10,14 +10,6 @@ using namespace std::chrono;
 using namespace acquisition;
 
 namespace {
-
-TEST(CompanionPath, NamesTheRunFileBesideItsMeasurementFile)
-{
-    for (const auto& [file, run] : {std::pair{"/home/obs/velmorixon/data12-05-2026.val", "/home/obs/velmorixon/data12-05-2026.run"},
-                                    {"data12-05-2026.val.12", "data12-05-2026.run.12"}, {"/tmp/mesures.txt", "/tmp/mesures.txt.run"},
-                                    {"/tmp/a.value", "/tmp/a.value.run"}})
-        EXPECT_EQ(companionPath(file), std::filesystem::path(run));
-}
 
 // A run at Chelles, its period then its site changed, stopped; then a run west of Greenwich and
 // one on a half-hour offset in the southern hemisphere, simulated.

@@ -177,17 +177,18 @@ TEST(DayFigures, OfASunnyDayAreItsResume)
     EXPECT_NEAR(morning.irradiation, 800.5 + 800.0 / 2 / 60, 1e-9);
 }
 
-// A reading at 10:00 UTC: the sun stands at 56.52° at Chelles, 60.54° at Nîmes and 52.27° at
-// 0° N 0° E (NOAA).
+// A reading at 10:00 UTC: the sun stands at 56.52° at Chelles, 60.54° at Nîmes (43.5° N 4.21° E)
+// and 52.27° at 0° N 0° E (NOAA). A site outside the list is where its row says.
 TEST(DaySunlight, PutsARunWhoseRowsNameNoSiteAtTheSiteGivenAndANamedOneAtItsOwn)
 {
     const std::vector<TracePoint> points{{kMidnight + 10h, 120min, 2, 500}};
     const ObservingSite nimes = *siteNamed("Nîmes");
     for (const auto& [rows, altitude] : {std::pair{std::vector{startRow("", 0, 0)}, 56.52}, std::pair{std::vector<acquisition::RunEvent>{}, 56.52},
-                                         std::pair{std::vector{startRow("Nîmes", nimes.latitude, nimes.longitudeEast)}, 60.54}}) {
+                                         std::pair{std::vector{startRow("Nîmes", 0, 0)}, 60.54},  // the list's coordinates
+                                         std::pair{std::vector{startRow("Mas des Étoiles", nimes.latitude, nimes.longitudeEast)}, 60.54}}) {
         const Day day(points, sensor(1), kChelles, rows);
         EXPECT_NEAR(day.sunlight.reading(0, 0).altitude, altitude, 0.5) << rows.size();
-        EXPECT_EQ(day.sunlight.site().name, rows.empty() || rows[0].site.empty() ? "Chelles" : "Nîmes");
+        EXPECT_EQ(day.sunlight.site().name, rows.empty() || rows[0].site.empty() ? "Chelles" : rows[0].site);
     }
 }
 

@@ -11,9 +11,10 @@ namespace {
 
 TEST(MonthDays, AreTheMonthsDaysWithAMeasurementFileOrAKeptRunInDateOrderEachOnce)
 {
-    const std::vector<std::filesystem::path> folder{"/o/data06-21-2026.val", "/o/data06-03-2026.val.2", "/o/data06-21-2026.val.1",
-                                                    "/o/data07-01-2026.val", "/o/data06-21-2025.val", "/o/data06-04-2026.run",
-                                                    "/o/data05-31-2026.val", "/o/data06-30-2026.val", "/o/capteur.csv"};
+    const std::vector<std::filesystem::path> folder{
+        "/o/data06-21-2026.val", "/o/data06-03-2026.val.2", "/o/data06-21-2026.val.12", "/o/data07-01-2026.val", "/o/data06-21-2025.val",
+        "/o/data06-04-2026.run", "/o/data05-31-2026.val", "/o/data06-30-2026.val", "/o/capteur.csv", "/o/data06-31-2026.val", "/o/data06-05-2026.val.0",
+        "/o/data06-06-2026.val.x", "/o/data06-07-2026.val.", "/o/data6-8-2026.val", "/o/Data06-09-2026.val", "/o/data06-10-2026.valx", "/o/data06-11-2026.txt"};
     EXPECT_EQ(daysWithFiles(folder, 2026y / June), (std::vector<year_month_day>{2026y / June / 3, 2026y / June / 21, 2026y / June / 30}));
 }
 
@@ -52,17 +53,10 @@ TEST(MonthTotals, SumTheDaysCountTheCalibratedOnesAndKeepTheHighestPeakWithItsDa
 
 TEST(MonthTable, WritesADayAsACsvRowWithDecimalCommasAndEmptyIrradianceWithoutCalibration)
 {
-    DaySummary day{2026y / June / 21, "Chelles / Nîmes", 3, {}};
+    DaySummary day{2026y / June / 21, "Chelles / Nîmes", 3, {.calibrated = 40000, .flags = {1, 2, 3, 4}, .irradiation = 7412.4, .clearSkyIrradiation = 8105.0,
+                                                        .sunshineSeconds = 11.25 * 3600, .covered = 16h - 5min + 12s /* 98.76 % */, .daylight = 16h + 7min + 12s,
+                                                        .peak = 912.44, .peakTime = local_days{2026y / June / 21} + 13h + 42min + 10s}};
     SunlightFigures& f = day.figures;
-    f.calibrated = 40000;
-    f.flags = {1, 2, 3, 4};
-    f.irradiation = 7412.4;
-    f.clearSkyIrradiation = 8105.0;
-    f.sunshineSeconds = 11.25 * 3600;
-    f.daylight = 16h + 7min + 12s;
-    f.covered = f.daylight - 12min;  // 98.76 %
-    f.peak = 912.44;
-    f.peakTime = local_days{2026y / June / 21} + 13h + 42min + 10s;
     EXPECT_EQ(monthCsv({&day, 1}),
               "date;site;series;couverture_pct;irradiation_kWh_m2;ciel_clair_kWh_m2;rapport;"
               "ensoleillement_h;duree_jour_h;fraction_ensoleillement;pic_W_m2;heure_pic;"
