@@ -103,15 +103,13 @@ TEST_F(Cycle, ThePortIsHeldFromTheStartToEveryWayTheRunEnds)
     a.openErrno = EBUSY;
     EXPECT_THROW(a.cycle.start(1s), std::system_error);
     EXPECT_FALSE(a.cycle.beginTick().has_value()) << "no tick without a run";
-    a.openErrno = 0;
-    a.cycle.start(1s), a.cycle.start(1s);
+    a.openErrno = 0, a.cycle.start(1s), a.cycle.start(1s);
     EXPECT_EQ(a.opens, 1) << "a start during a run opens nothing";
     a.cycle.stop();
-    EXPECT_EQ(a.held, 0);
+    const int afterStop = a.held;
     a.cycle.start(1s), a.cycle.quit();
-    EXPECT_EQ(a.held, 0) << "quitting ends the run";
-    a.run(1);
-    a.converter.failNextOperation(EIO);
+    EXPECT_EQ(std::pair(afterStop, a.held), std::pair(0, 0)) << "stopping and quitting end the run";
+    a.run(1), a.converter.failNextOperation(EIO);
     clock.advance(a.cycle.untilNextTick());
     auto t = a.cycle.beginTick();
     EXPECT_THROW(a.cycle.read(), std::system_error);
@@ -157,15 +155,6 @@ TEST_F(Cycle, ACompanionThatCannotBeWrittenNeverHoldsBackAMeasurementLine)
     a.runOnce();  // the rows waited, and the run without a companion gets one from its lines
     EXPECT_FALSE(a.companion.lastFailure().has_value());
     EXPECT_NE(rows(".1").find(";debut;2;;"), std::string::npos);
-}
-
-TEST_F(Cycle, AFolderRemovedDuringARunIsMadeAgainAtTheNextLineWithItsCompanionBegunAgain)
-{
-    a.run(1);
-    files.removeFolder(kFolder);
-    a.tick(), a.cycle.stop();
-    EXPECT_EQ(std::tuple(lines(), rows()), std::tuple(" 3, 2048,14:03:29\r\n", kHeader + row("14:03:27+01:00", "debut;2;Chelles;48.8800;2.6000;1") +
-                                                                                  row("14:03:29+01:00", "arret;4;Chelles;48.8800;2.6000;1")));
 }
 
 // Killed after each possible number of changes of its start: each measurement file of the day

@@ -25,8 +25,7 @@ TEST(SimulatedMax187, ReadGivesTheCodeWhateverTheOtherStatusBitsDo)
     });
     for (const std::uint16_t code : {4095, 0, 2048, 1, 0xA5C}) {
         sim.setCounts(code);
-        EXPECT_EQ(readConversion(sim), code);
-        EXPECT_TRUE(sim.chipSelectReleased());
+        EXPECT_EQ(std::pair(readConversion(sim), sim.chipSelectReleased()), std::pair(code, true)) << "the converter left idle";
     }
 }
 

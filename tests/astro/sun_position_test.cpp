@@ -43,12 +43,6 @@ INSTANTIATE_TEST_SUITE_P(
         PositionRow{"OneHourMoreOffset", kPositionSolstice + 14h, 3, 2.35, 48.85, "62° 46 Min. 21 Sec.", "154° 31 Min. 34 Sec."}),
     [](const auto& info) { return info.param.name; });
 
-TEST(DmsCaptionTest, FloorsEveryPartBelowZeroToo)
-{
-    EXPECT_EQ(astro::dmsCaption(10.5) + " | " + astro::dmsCaption(-10.5) + " | " + astro::dmsCaption(-0.0001),
-              "10° 30 Min. 0 Sec. | -11° 30 Min. 0 Sec. | -1° 59 Min. 59 Sec.");
-}
-
 struct JulianRow { std::string name; double day, month, year, hour, minute, second, expected; };
 
 class JulianDayTest : public testing::TestWithParam<JulianRow> {};

@@ -49,11 +49,9 @@ TEST(CalibrationFile, GetsARowAddedAfterItsBytesWhichStayAsTheyWere)
 {
     CalibrationRow row{local_days{2026y / July / 1} + 6h, 2h, "SP-110; neuf", 0.25, {}, {0.5, -0.05}};
     const std::string line = "2026-07-01T06:00:00+02:00;SP-110, neuf;0,25;nuit;0,5;-0,05\r\n";
-    EXPECT_EQ(withRowAdded("", row), calibrationHeader() + line);
-    EXPECT_EQ(withRowAdded(kFile, row), kFile + "\r\n" + line);
+    EXPECT_EQ(std::pair(withRowAdded("", row), withRowAdded(kFile, row)), std::pair(calibrationHeader() + line, kFile + "\r\n" + line));
     const CalibrationHistory back = parseCalibration(withRowAdded(kFile, row), "capteur.csv");
-    ASSERT_EQ(back.rows.size(), 3u);
-    EXPECT_EQ(calibrationLine(back.rows[2]), line);
+    EXPECT_EQ(back.rows.size() == 3 ? calibrationLine(back.rows[2]) : "", line);
 }
 
 }  // namespace
