@@ -24,8 +24,9 @@ const std::string kCompanionFile =
 
 TEST(CompanionRows, ReadBackAsTheEventsTheyWereWrittenFromAndTellTheirUniversalTime)
 {
-    const auto record = readCompanion(kCompanionFile);
-    ASSERT_EQ(std::pair(record.events.size(), record.malformedRows), std::pair(std::size_t{6}, std::size_t{0}));
+    // with a row that does not read (counted), the header again (skipped) and an unfinished row (left out)
+    const auto record = readCompanion(kCompanionFile + "n'importe quoi\r\n" + companionHeader() + "2026-12-07T16:00:00+01:00;arret;470;Chelles;48.5246;2.3523;1;x;1\r");
+    ASSERT_EQ(std::pair(record.events.size(), record.malformedRows), std::pair(std::size_t{6}, std::size_t{1}));
     std::string again = companionHeader();
     for (const RunEvent& e : record.events) again += companionLine(e);
     EXPECT_EQ(again, kCompanionFile);
@@ -35,7 +36,8 @@ TEST(CompanionRows, ReadBackAsTheEventsTheyWereWrittenFromAndTellTheirUniversalT
               std::tuple(sys_days{2026y / December / 7} + 13h + 3min + 27s, sys_days{2027y / March / 14} + 8h, 330min));
     RunEvent e = record.events.front();  // a text holding a separator or a line end keeps the nine fields
     e.site = "Bois;Vert\r\nSud";
-    EXPECT_EQ(std::pair(parseCompanionLine(companionLine(e))->site, parseCompanionLine(companionLine(e))->port), std::pair(std::string("Bois,Vert  Sud"), std::string("/dev/parport0")));
+    const auto back = parseCompanionLine(companionLine(e));
+    EXPECT_EQ(std::pair(back->site, back->port), std::pair(std::string("Bois,Vert  Sud"), std::string("/dev/parport0")));
 }
 
 TEST(CompanionRows, ThatAreNotWellFormedDoNotRead)
@@ -51,16 +53,6 @@ TEST(CompanionRows, ThatAreNotWellFormedDoNotRead)
                                    with(0, "2026-12-07 14:03:27+01:00"), with(0, "2026-12-07T14:03:27+0100"), with(0, "2026-12-07T14:03:27Z"),
                                    with(1, "depart"), with(2, "deux"), with(2, "-2"), with(4, "48,5246"), with(5, "nan"), with(6, "0")})
         EXPECT_FALSE(parseCompanionLine(bad).has_value()) << bad;
-}
-
-TEST(CompanionFile, SkipsItsHeaderCountsBadRowsAndLeavesAnUnfinishedRowOut)
-{
-    const auto lines = readCompanion(kCompanionFile).events;
-    const std::string unfinished = companionLine(lines[3]);
-    const auto record = readCompanion(companionHeader() + companionLine(lines[0]) + "n'importe quoi\r\n" +
-                                      companionLine(lines[1]) + unfinished.substr(0, unfinished.size() - 1));
-    ASSERT_EQ(std::pair(record.events.size(), record.malformedRows), std::pair(std::size_t{2}, std::size_t{1}));
-    EXPECT_EQ(companionLine(record.events[1]), companionLine(lines[1]));
 }
 
 }  // namespace
