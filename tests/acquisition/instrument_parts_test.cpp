@@ -55,14 +55,14 @@ TEST(TickSchedule, ALateTickKeepsTheGridAndMissedPeriodsAreSkippedNotRunInABurst
     schedule.advance(t0 + 1300ms);  // tick 1, late by 300 ms
     EXPECT_EQ(std::pair(schedule.due(), schedule.waitFrom(t0 + 1300ms)), std::pair(t0 + 2s, milliseconds{700}));
     schedule.advance(t0 + 4500ms);  // tick 2, so late that ticks 3 and 4 have passed
-    EXPECT_EQ(schedule.due(), t0 + 5s);
+    const auto afterLate = schedule.due();
     schedule.advance(t0 + 4999ms);  // tick 5 fired a millisecond early: 6 is next, not 5 again
-    EXPECT_EQ(schedule.due(), t0 + 6s);
+    EXPECT_EQ(std::pair(afterLate, schedule.due()), std::pair(t0 + 5s, t0 + 6s));
     EXPECT_EQ(schedule.waitFrom(t0 + 7s), 0ms) << "an overdue tick is armed at once, not in the past";
     schedule.start(t0, 1s), schedule.resume(t0 + 400ms);  // a held-back tick stays due
-    EXPECT_EQ(schedule.due(), t0 + 1s);
+    const auto heldBack = schedule.due();
     schedule.resume(t0 + 2300ms);  // or gives way to the next one ahead
-    EXPECT_EQ(std::pair(schedule.due(), schedule.waitFrom(t0 + 2999500us)), std::pair(t0 + 3s, milliseconds{1})) << "rounded up, never early";
+    EXPECT_EQ(std::tuple(heldBack, schedule.due(), schedule.waitFrom(t0 + 2999500us)), std::tuple(t0 + 1s, t0 + 3s, milliseconds{1})) << "rounded up, never early";
 }
 
 TEST(PlotStep, FloorsAndClampsTheHeightAndJoinsPointsWithinAndAcrossAcquisitions)
@@ -74,8 +74,8 @@ TEST(PlotStep, FloorsAndClampsTheHeightAndJoinsPointsWithinAndAcrossAcquisitions
     }
     float xline = 610;  // every acquisition starts here
     std::int16_t oldY = 0;
-    EXPECT_FALSE(plotStep(xline, oldY, 2048.0).hasRun);  // first point since program start: 3439
-    EXPECT_FALSE(plotStep(xline, oldY, 2048.0).hasRun);  // same y
+    const bool first = plotStep(xline, oldY, 2048.0).hasRun;  // the first point since program start: 3439
+    EXPECT_EQ(std::pair(first, plotStep(xline, oldY, 2048.0).hasRun), std::pair(false, false)) << "then the same y";
     const auto up = plotStep(xline, oldY, 2052.0);         // 3436.32: three units up the screen
     EXPECT_EQ(std::tuple(up.hasRun, up.runFrom, up.runTo), std::tuple(true, 3439, 3436));
     xline = 610;  // the next acquisition; OldY keeps 3436

@@ -46,9 +46,7 @@ class SunTimesTest : public testing::TestWithParam<SunTimesRow> {};
 TEST_P(SunTimesTest, ReferenceTimesAndAnHourLaterForDaylightOrZoneEast)
 {
     const SunTimesRow& r = GetParam();
-    const auto at = [&r](astro::DateTime date, std::int32_t zone, bool daySavings) {
-        return computed(date, r.latitude, r.longitudeWest, zone, daySavings);
-    };
+    const auto at = [&r](astro::DateTime date, std::int32_t zone, bool summer) { return computed(date, r.latitude, r.longitudeWest, zone, summer); };
     EXPECT_EQ(timesFrom(r.date, at(r.date, r.timeZone, r.daySavings)), r.times);
     EXPECT_EQ(timesFrom(r.date, at(r.date + 23h + 59min, r.timeZone, r.daySavings)), r.times);
     EXPECT_EQ(timesFrom(r.date + (r.daySavings ? -1h : 1h), at(r.date, r.timeZone, !r.daySavings)), r.times);

@@ -30,17 +30,13 @@ TEST_P(SunPositionTest, CaptionsOfAltitudeAndAzimuth)
               std::string(r.altitude) + " | " + r.azimuth);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Instrument, SunPositionTest,
-    testing::Values(
-        PositionRow{"ParisSummerAfternoon", kPositionSolstice + 14h, 2, 2.35, 48.85, "64° 30 Min. 6 Sec.", "185° 39 Min. 50 Sec."},
-        PositionRow{"ParisWinterNight", kWinterNight, 2, 2.21, 48.83, "-49° 2 Min. 54 Sec.", "295° 28 Min. 10 Sec."},
-        PositionRow{"ChellesSummerAfternoon", kPositionSolstice + 14h, 2, 2.3523, 48.5246, "64° 49 Min. 31 Sec.",
-                    "185° 44 Min. 14 Sec."},
-        PositionRow{"ChellesBeforeSunrise", local_days{2007y / January / 15} + 9h + 30min, 2, 2.3523, 48.5246,
-                    "-2° 7 Min. 56 Sec.", "120° 34 Min. 56 Sec."},
-        // the same clock reading one hour earlier in UT: morning sun, azimuth below 180°
-        PositionRow{"OneHourMoreOffset", kPositionSolstice + 14h, 3, 2.35, 48.85, "62° 46 Min. 21 Sec.", "154° 31 Min. 34 Sec."}),
+// The last row: the same clock reading one hour earlier in UT, morning sun, azimuth below 180°.
+INSTANTIATE_TEST_SUITE_P(Instrument, SunPositionTest, testing::Values(
+    PositionRow{"ParisSummerAfternoon", kPositionSolstice + 14h, 2, 2.35, 48.85, "64° 30 Min. 6 Sec.", "185° 39 Min. 50 Sec."},
+    PositionRow{"ParisWinterNight", kWinterNight, 2, 2.21, 48.83, "-49° 2 Min. 54 Sec.", "295° 28 Min. 10 Sec."},
+    PositionRow{"ChellesSummerAfternoon", kPositionSolstice + 14h, 2, 2.3523, 48.5246, "64° 49 Min. 31 Sec.", "185° 44 Min. 14 Sec."},
+    PositionRow{"ChellesBeforeSunrise", local_days{2007y / January / 15} + 9h + 30min, 2, 2.3523, 48.5246, "-2° 7 Min. 56 Sec.", "120° 34 Min. 56 Sec."},
+    PositionRow{"OneHourMoreOffset", kPositionSolstice + 14h, 3, 2.35, 48.85, "62° 46 Min. 21 Sec.", "154° 31 Min. 34 Sec."}),
     [](const auto& info) { return info.param.name; });
 
 struct JulianRow { std::string name; double day, month, year, hour, minute, second, expected; };
@@ -54,13 +50,11 @@ TEST_P(JulianDayTest, MatchesPublishedValue)
     EXPECT_DOUBLE_EQ(Module1::JulianDay(r.day, r.month, r.year, r.hour, r.minute, r.second), r.expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(Meeus, JulianDayTest,
-                         testing::Values(JulianRow{"J2000Noon", 1, 1, 2000, 12, 0, 0, 2451545.0}, JulianRow{"Sputnik", 4, 10, 1957, 19, 26, 24, 2436116.31},
-                                         JulianRow{"Solstice2006At14h", 21, 6, 2006, 14, 0, 0, 2453908.0833333335},
-                                         JulianRow{"LeapDay2000", 29, 2, 2000, 0, 0, 0, 2451603.5}, JulianRow{"DayAfterLeapDay2000", 1, 3, 2000, 0, 0, 0, 2451604.5},
-                                         JulianRow{"JulianCalendarDateTakenAsGregorian", 4, 10, 1582, 0, 0, 0, 2299149.5},
-                                         JulianRow{"FirstGregorianDay", 15, 10, 1582, 0, 0, 0, 2299160.5}),
-                         [](const auto& info) { return info.param.name; });
+INSTANTIATE_TEST_SUITE_P(Meeus, JulianDayTest, testing::Values(
+    JulianRow{"J2000Noon", 1, 1, 2000, 12, 0, 0, 2451545.0}, JulianRow{"Sputnik", 4, 10, 1957, 19, 26, 24, 2436116.31},
+    JulianRow{"Solstice2006At14h", 21, 6, 2006, 14, 0, 0, 2453908.0833333335}, JulianRow{"LeapDay2000", 29, 2, 2000, 0, 0, 0, 2451603.5},
+    JulianRow{"DayAfterLeapDay2000", 1, 3, 2000, 0, 0, 0, 2451604.5}, JulianRow{"JulianCalendarDateTakenAsGregorian", 4, 10, 1582, 0, 0, 0, 2299149.5},
+    JulianRow{"FirstGregorianDay", 15, 10, 1582, 0, 0, 0, 2299160.5}), [](const auto& info) { return info.param.name; });
 
 // Inside the bounds, at a bound, or a rounding step past it as the azimuth can reach on the
 // meridian (the angle then the bound's): finite angles.

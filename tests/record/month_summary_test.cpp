@@ -56,14 +56,12 @@ TEST(MonthTable, WritesADayAsACsvRowWithDecimalCommasAndEmptyIrradianceWithoutCa
     DaySummary day{2026y / June / 21, "Chelles / Nîmes", 3, {.calibrated = 40000, .flags = {1, 2, 3, 4}, .irradiation = 7412.4, .clearSkyIrradiation = 8105.0,
                                                         .sunshineSeconds = 11.25 * 3600, .covered = 16h - 5min + 12s /* 98.76 % */, .daylight = 16h + 7min + 12s,
                                                         .peak = 912.44, .peakTime = local_days{2026y / June / 21} + 13h + 42min + 10s}};
-    SunlightFigures& f = day.figures;
     EXPECT_EQ(monthCsv({&day, 1}),
               "date;site;series;couverture_pct;irradiation_kWh_m2;ciel_clair_kWh_m2;rapport;"
               "ensoleillement_h;duree_jour_h;fraction_ensoleillement;pic_W_m2;heure_pic;"
               "impossible;rare;sature;fige\r\n"
               "2026-06-21;Chelles / Nîmes;3;98,8;7,412;8,105;0,915;11,25;16,12;0,698;912,4;13,703;1;2;3;4\r\n");
-    f.calibrated = 0;
-    f.peak.reset();
+    day.figures.calibrated = 0, day.figures.peak.reset();
     EXPECT_EQ(monthCsvLine(day), "2026-06-21;Chelles / Nîmes;3;98,8;;;;;16,12;;;;1;2;3;4\r\n");
 }
 

@@ -23,6 +23,9 @@ RunEvent row(RunEvent::Kind kind, local_seconds local, minutes offset, std::int6
 const local_days kAutumn{2026y / October / 25};  // at 03:00 summer time the clocks go back to 02:00
 const std::vector<seconds> kEndOfSummer{1h + 50min, 2h, 2h + 10min, 2h + 50min, 2h, 2h + 10min, 2h + 50min, 3h};
 constexpr sys_seconds kTenToMidnight = sys_days{2026y / October / 24} + 23h + 50min;  // 01:50 summer time
+const local_days kSpring{2026y / March / 29};  // at 02:00 standard time the clocks go on to 03:00
+const std::vector<seconds> kStartOfSummer{1h + 59min + 59s, 3h, 3h + 1s};
+const std::vector<sys_seconds> kAcrossTheSkippedHour{utc(2026y / March / 29, 59min + 59s), utc(2026y / March / 29, 1h), utc(2026y / March / 29, 1h + 1s)};
 const std::vector<sys_seconds> kAcrossTheRepeatedHour{kTenToMidnight, kTenToMidnight + 10min, kTenToMidnight + 20min, kTenToMidnight + 1h,
                                                       kTenToMidnight + 70min, kTenToMidnight + 80min, kTenToMidnight + 2h, kTenToMidnight + 130min};
 
@@ -46,9 +49,7 @@ TEST_P(TimePlacement, PutsEachLineAtItsInstant)
 const local_days kDec5{2026y / December / 5};
 const sys_seconds kTen = utc(2026y / December / 5, 9h);
 
-INSTANTIATE_TEST_SUITE_P(
-    Runs, TimePlacement,
-    testing::Values(
+INSTANTIATE_TEST_SUITE_P(Runs, TimePlacement, testing::Values(
         PlacementRow{"OnTheFileDateInWinter", kDec5, parisOffset, {}, {}, {14h + 3min + 27s}, {utc(2026y / December / 5, 13h + 3min + 27s)}},
         PlacementRow{"OnTheFileDateInSummer", local_days{2026y / July / 14}, parisOffset, {}, {}, {0s}, {utc(2026y / July / 13, 22h)}},
         PlacementRow{"OnTheNextDayAcrossMidnight", local_days{2026y / December / 31}, parisOffset, {}, {},
@@ -63,15 +64,11 @@ INSTANTIATE_TEST_SUITE_P(
                      {row(RunEvent::Kind::Start, kAutumn + 1h + 49min, 120min, 2), row(RunEvent::Kind::Zone, kAutumn + 2h, 60min, 6)}, {},
                      kEndOfSummer, kAcrossTheRepeatedHour},
         PlacementRow{"TheRepeatedHourFromAZonesChanges", kAutumn,
-                     record::zoneFromChanges(60min, {{utc(2027y / March / 28, 1h), 120min}, {utc(2026y / October / 25, 1h), 60min},
-                                                     {utc(2026y / March / 29, 1h), 120min}}),
+                     zoneFromChanges(60min, {{utc(2027y / March / 28, 1h), 120min}, {utc(2026y / October / 25, 1h), 60min}, {utc(2026y / March / 29, 1h), 120min}}),
                      {}, {}, kEndOfSummer, kAcrossTheRepeatedHour},
-        PlacementRow{"AcrossTheSkippedHour", local_days{2026y / March / 29}, parisOffset, {}, {},
-                     {1h + 59min + 59s, 3h, 3h + 1s}, {utc(2026y / March / 29, 59min + 59s), utc(2026y / March / 29, 1h), utc(2026y / March / 29, 1h + 1s)}},
-        PlacementRow{"TheSkippedHourFromTheCompanionAlone", local_days{2026y / March / 29}, UtcOffsetAt{},
-                     {row(RunEvent::Kind::Start, local_days{2026y / March / 29} + 1h + 59min + 59s, 60min, 2),
-                      row(RunEvent::Kind::Zone, local_days{2026y / March / 29} + 3h, 120min, 3)}, {},
-                     {1h + 59min + 59s, 3h, 3h + 1s}, {utc(2026y / March / 29, 59min + 59s), utc(2026y / March / 29, 1h), utc(2026y / March / 29, 1h + 1s)}},
+        PlacementRow{"AcrossTheSkippedHour", kSpring, parisOffset, {}, {}, kStartOfSummer, kAcrossTheSkippedHour},
+        PlacementRow{"TheSkippedHourFromTheCompanionAlone", kSpring, UtcOffsetAt{},
+                     {row(RunEvent::Kind::Start, kSpring + 1h + 59min + 59s, 60min, 2), row(RunEvent::Kind::Zone, kSpring + 3h, 120min, 3)}, {}, kStartOfSummer, kAcrossTheSkippedHour},
         PlacementRow{"ARunBegunAfterMidnightOnItsStartRowsDay", kDec5, parisOffset,
                      {row(RunEvent::Kind::Start, local_days{2026y / December / 6} + 10h, 60min, 2)}, {}, {10h + 1s}, {kTen + days{1} + 1s}},
         PlacementRow{"ALaterRunAfterTheRunBeforeIt", kDec5, parisOffset, {}, utc(2026y / December / 5, 21h), {8h}, {utc(2026y / December / 6, 7h)}},
@@ -101,9 +98,8 @@ TEST_P(RunEnds, AreSaidFromTheEndRowOrFromHowLongAgoTheFileGrew)
 }
 
 using K = acquisition::RunEvent::Kind;
-INSTANTIATE_TEST_SUITE_P(
-    Rows, RunEnds,
-    testing::Values(EndRow{"StoppedByItsArretRow", {K::Start, K::Stop}, false, 0s, record::RunEnd::Stopped}, EndRow{"QuitByItsQuitterRow", {K::Start, K::Quit}, true, days{200}, record::RunEnd::Quit},
+INSTANTIATE_TEST_SUITE_P(Rows, RunEnds, testing::Values(
+                    EndRow{"StoppedByItsArretRow", {K::Start, K::Stop}, false, 0s, record::RunEnd::Stopped}, EndRow{"QuitByItsQuitterRow", {K::Start, K::Quit}, true, days{200}, record::RunEnd::Quit},
                     EndRow{"RunningWithinThreePeriods", {K::Start, K::Site}, false, 32s, record::RunEnd::Running}, EndRow{"InterruptedPastThreePeriods", {K::Start}, false, 33s, record::RunEnd::Interrupted},
                     EndRow{"InterruptedOnAnotherDayThoughJustWritten", {K::Start}, false, 0s, record::RunEnd::Interrupted, false}, EndRow{"InterruptedWhenKeptAside", {K::Start}, true, 0s, record::RunEnd::Interrupted},
                     EndRow{"RunningWithoutCompanionWithinThreeMinutes", {}, false, 180s, record::RunEnd::Running}, EndRow{"InterruptedWithoutCompanionLater", {}, false, 183s, record::RunEnd::Interrupted}),
