@@ -50,29 +50,29 @@ const local_days kDec5{2026y / December / 5};
 const sys_seconds kTen = utc(2026y / December / 5, 9h);
 
 INSTANTIATE_TEST_SUITE_P(Runs, TimePlacement, testing::Values(
-        PlacementRow{"OnTheFileDateInWinter", kDec5, parisOffset, {}, {}, {14h + 3min + 27s}, {utc(2026y / December / 5, 13h + 3min + 27s)}},
+        PlacementRow{"OnTheFileDateInWinter", kDec5, parisOffset, {}, {}, {14h + 3min + 27s}, {kTen + 4h + 3min + 27s}},
         PlacementRow{"OnTheFileDateInSummer", local_days{2026y / July / 14}, parisOffset, {}, {}, {0s}, {utc(2026y / July / 13, 22h)}},
         PlacementRow{"OnTheNextDayAcrossMidnight", local_days{2026y / December / 31}, parisOffset, {}, {},
                      {23h + 59min + 59s, 0s, 1s}, {utc(2026y / December / 31, 22h + 59min + 59s), utc(2026y / December / 31, 23h), utc(2026y / December / 31, 23h + 1s)}},
         PlacementRow{"ADayLaterWhenTheNumbersSaySo", kDec5, parisOffset, {}, {}, {10h, 10h - 2s}, {kTen, kTen + days{1} - 2s}, 2, 1442},
         PlacementRow{"TwiceTheSameSecondAtOneInstant", kDec5, parisOffset, {}, {}, {10h, 10h}, {kTen, kTen}},
+        PlacementRow{"AtOneInstantWhenTheClockIsSetBackFiveMinutes", kDec5, parisOffset, {}, {}, {10h, 10h - 5min}, {kTen, kTen}},
+        PlacementRow{"ADayLaterWhenItIsSetBackASecondMore", kDec5, parisOffset, {}, {}, {10h, 10h - 5min - 1s}, {kTen, kTen + days{1} - 5min - 1s}},
         PlacementRow{"OnTheSameDayWhenTheClockIsSetBack", kDec5, parisOffset, {}, {},
                      {10h, 10h + 1s, 10h - 1s, 10h, 10h + 1s, 10h + 2s}, {kTen, kTen + 1s, kTen + 1s, kTen + 1s, kTen + 1s, kTen + 2s}},
         PlacementRow{"ASecondBehindItsStartRowOnThatDay", kDec5, parisOffset, {row(RunEvent::Kind::Start, kDec5 + 10h, 60min, 2)}, {}, {10h - 1s}, {kTen}},
         PlacementRow{"TheRepeatedHourAfterTheFirstOne", kAutumn, parisOffset, {}, {}, kEndOfSummer, kAcrossTheRepeatedHour},
         PlacementRow{"TheRepeatedHourFromTheCompanionAlone", kAutumn, UtcOffsetAt{},
-                     {row(RunEvent::Kind::Start, kAutumn + 1h + 49min, 120min, 2), row(RunEvent::Kind::Zone, kAutumn + 2h, 60min, 6)}, {},
-                     kEndOfSummer, kAcrossTheRepeatedHour},
+                     {row(RunEvent::Kind::Start, kAutumn + 1h + 49min, 120min, 2), row(RunEvent::Kind::Zone, kAutumn + 2h, 60min, 6)}, {}, kEndOfSummer, kAcrossTheRepeatedHour},
         PlacementRow{"TheRepeatedHourFromAZonesChanges", kAutumn,
                      zoneFromChanges(60min, {{utc(2027y / March / 28, 1h), 120min}, {utc(2026y / October / 25, 1h), 60min}, {utc(2026y / March / 29, 1h), 120min}}),
                      {}, {}, kEndOfSummer, kAcrossTheRepeatedHour},
         PlacementRow{"AcrossTheSkippedHour", kSpring, parisOffset, {}, {}, kStartOfSummer, kAcrossTheSkippedHour},
         PlacementRow{"TheSkippedHourFromTheCompanionAlone", kSpring, UtcOffsetAt{},
                      {row(RunEvent::Kind::Start, kSpring + 1h + 59min + 59s, 60min, 2), row(RunEvent::Kind::Zone, kSpring + 3h, 120min, 3)}, {}, kStartOfSummer, kAcrossTheSkippedHour},
-        PlacementRow{"ARunBegunAfterMidnightOnItsStartRowsDay", kDec5, parisOffset,
-                     {row(RunEvent::Kind::Start, local_days{2026y / December / 6} + 10h, 60min, 2)}, {}, {10h + 1s}, {kTen + days{1} + 1s}},
-        PlacementRow{"ALaterRunAfterTheRunBeforeIt", kDec5, parisOffset, {}, utc(2026y / December / 5, 21h), {8h}, {utc(2026y / December / 6, 7h)}},
-        PlacementRow{"ALaterRunOnTheSameDayWhenItFits", kDec5, parisOffset, {}, utc(2026y / December / 5, 21h), {23h}, {utc(2026y / December / 5, 22h)}}),
+        PlacementRow{"ARunBegunAfterMidnightOnItsStartRowsDay", kDec5, parisOffset, {row(RunEvent::Kind::Start, kDec5 + days{1} + 10h, 60min, 2)}, {}, {10h + 1s}, {kTen + days{1} + 1s}},
+        PlacementRow{"ALaterRunAfterTheRunBeforeIt", kDec5, parisOffset, {}, kTen + 12h, {8h}, {kTen + 22h}},
+        PlacementRow{"ALaterRunOnTheSameDayWhenItFits", kDec5, parisOffset, {}, kTen + 12h, {23h}, {kTen + 13h}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(SummerTime, IsInForceWhenTheOffsetExceedsTheZonesStandardOne)
