@@ -3,9 +3,10 @@
 // the table as CSV in the day view's conventions (';', decimal comma, CR LF, ASCII):
 //
 //   date;site;series;couverture_pct;irradiation_kWh_m2;ciel_clair_kWh_m2;rapport;ensoleillement_h;duree_jour_h;fraction_ensoleillement;pic_W_m2;heure_pic;impossible;rare;sature;fige
-//   2026-06-21;Chelles;3;98,7;7,412;8,105;0,915;11,25;16,12;0,698;912,4;13:42:10;0;2;0;0
+//   2026-06-21;Chelles;3;98,7;7,412;8,105;0,915;11,25;16,12;0,698;912,4;13,703;0;2;0;0
 //
-// date AAAA-MM-JJ; hours as decimal hours; heure_pic on the local clock; the irradiance columns
+// date AAAA-MM-JJ; hours as decimal hours, heure_pic too (13,703 is 13:42:10 on the local clock);
+// a row without a site's name (made from a run's lines) counts as the site assumed; the irradiance columns
 // (irradiation, clear sky, ratio, sunshine, fraction, peak and its time) empty for a day
 // without calibration.
 #include <chrono>
