@@ -203,12 +203,16 @@ void MonthWindow::setMonth(year_month month)
     m_totals->setText(QString::fromUtf8("<b>Mois :</b> ") + text.toHtmlEscaped());
 }
 
-QString MonthWindow::exportCsv(const std::filesystem::path& path) const
+QString MonthWindow::exportCsv(const std::filesystem::path& path)
 {
-    if (const int error = saveWholeFile(path, record::monthCsv(m_days)))
-        return QString::fromUtf8("Écriture impossible dans %1 : %2.")
-            .arg(shownPath(path), QString::fromStdString(frenchReason(error)));
-    return {};
+    QString failure = refusalOverRecord(path);
+    if (failure.isEmpty())
+        if (const int error = saveWholeFile(path, record::monthCsv(m_days)))
+            failure = QString::fromUtf8("Écriture impossible dans %1 : %2.")
+                          .arg(shownPath(path), QString::fromStdString(frenchReason(error)));
+    m_errors->setText(failure.isEmpty() ? QString::fromUtf8("CSV enregistré : %1").arg(shownPath(path)) : failure);
+    m_errors->setVisible(true);
+    return failure;
 }
 
 void MonthWindow::chooseCsv()
@@ -218,7 +222,5 @@ void MonthWindow::chooseCsv()
     const QString file = QFileDialog::getSaveFileName(this, QString::fromUtf8("CSV du mois"),
                                                       shownPath(m_folder / name), QString::fromUtf8("CSV (*.csv)"));
     if (file.isEmpty()) return;
-    const QString failure = exportCsv(chosenPath(file));
-    m_errors->setText(failure.isEmpty() ? QString::fromUtf8("CSV enregistré : %1").arg(file) : failure);
-    m_errors->setVisible(true);
+    exportCsv(chosenPath(file));
 }
