@@ -184,8 +184,11 @@ void MonthWindow::setMonth(year_month month)
 
     const record::MonthTotals totals = record::monthTotals(m_days);
     const record::SunlightFigures& f = totals.figures;
-    QString text = QString::fromUtf8(totals.days == 1 ? "%1 jour mesuré, %2 étalonné" : "%1 jours mesurés, %2 étalonnés")
-                       .arg(locale.toString(qulonglong(totals.days)), locale.toString(qulonglong(totals.calibratedDays)));
+    // Each count with its own number: « 2 jours mesurés, 1 étalonné ».
+    QString text = QString::fromUtf8(totals.days == 1 ? "%1 jour mesuré, " : "%1 jours mesurés, ")
+                       .arg(locale.toString(qulonglong(totals.days))) +
+                   QString::fromUtf8(totals.calibratedDays == 1 ? "%1 étalonné" : "%1 étalonnés")
+                       .arg(locale.toString(qulonglong(totals.calibratedDays)));
     if (totals.calibratedDays > 0) {
         text += QString::fromUtf8(" · irradiation %1 · ciel clair %2").arg(kiloWattHours(f.irradiation), kiloWattHours(f.clearSkyIrradiation));
         if (f.ratio()) text += QString::fromUtf8(" · rapport %1").arg(locale.toString(*f.ratio(), 'f', 3));

@@ -1,24 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 Velmorixon developers
 // The main window as the user meets it: every control inside it, timers, focus order and
-// caption, the close command that is gone, the clock label; the file label inside its frame (and
-// the day view it opens), the value boxes' border, the reading on its unit's baseline, captions
-// clear of their buttons' frames and a plot frame that the scale marks leave whole at every scale
-// factor; Qt's own buttons in French and the singular when one line waits (a missing home is
-// said as every write failure is: measurement_file_disk_test.cpp names it).
-#include <QAbstractButton>
-#include <QApplication>
-#include <QImage>
+// caption, the close command that is gone, the clock label; the file label inside its frame and
+// the day view it opens (a missing home is said as every write failure is:
+// measurement_file_disk_test.cpp names it).
 #include <QTest>
 #include <gtest/gtest.h>
 
-#include <optional>
-
 #include "support/window_bench.h"
 #include "ui/file_label.h"
-#include "ui/graph.h"
 #include "ui/layout.h"
-#include "ui/qt_french.h"
 
 namespace {
 
@@ -121,125 +112,6 @@ TEST(FileLabel, ALongHomeShowsAsTildeInsideTheFrameAndADoubleClickOpensTheDayVie
     ASSERT_NE(message, nullptr);
     EXPECT_FALSE(message->isModal());
     EXPECT_EQ(message->text().toStdString(), "Le journal des mesures de " + full + " n'a pas pu être ouvert.");
-}
-
-// The bounding box of the pixels that `ink` picks, in `image`.
-template <class Ink>
-std::optional<QRect> inkBox(const QImage& image, Ink ink)
-{
-    std::optional<QRect> box;
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            if (ink(image.pixelColor(x, y)))
-                box = box ? box->united(QRect(x, y, 1, 1)) : QRect(x, y, 1, 1);
-    return box;
-}
-
-bool blueText(const QColor& c) { return c.blue() > c.red() + 80 && c.blue() > c.green() + 80; }
-bool redText(const QColor& c) { return c.red() > c.green() + 80 && c.red() > c.blue() + 80; }
-bool darkText(const QColor& c) { return qGray(c.rgb()) < 100; }
-
-TEST_F(Window, AValueBoxHasANeutralDarkBorderAroundItsBlueTextOnWhite)
-{
-    const QImage box = w.LVitesse->grab().toImage();
-    for (const QPoint corner : {QPoint(0, 0), QPoint(box.width() - 1, box.height() - 1), QPoint(box.width() / 2, 0),
-                                QPoint(0, box.height() / 2)})
-        EXPECT_EQ(box.pixelColor(corner), QColor(64, 64, 64)) << corner.x() << "," << corner.y();
-    EXPECT_EQ(box.pixelColor(1, 1), QColor(Qt::white)) << "on white";
-    const auto text = inkBox(box, blueText);
-    ASSERT_TRUE(text.has_value()) << "the value \"1\" is drawn in blue";
-    EXPECT_TRUE(box.rect().adjusted(1, 1, -1, -1).contains(*text)) << "no blue on the border";
-}
-
-TEST_F(Window, TheReadingSitsOnTheBaselineOfItsUnit)
-{
-    w.BtnMax187->click();
-    bench.tick();
-    ASSERT_EQ(w.Lmesure->text().toStdString(), "2048");
-    const QImage window = w.grab().toImage();
-    // Digits and "miliVolts" have no descenders: their lowest ink is their baseline.
-    const auto reading = inkBox(window.copy(w.Lmesure->geometry()), redText);
-    const auto unit = inkBox(window.copy(w.Lvaleur->geometry()), darkText);
-    ASSERT_TRUE(reading && unit);
-    EXPECT_EQ(w.Lmesure->y() + reading->bottom(), w.Lvaleur->y() + unit->bottom());
-}
-
-TEST_F(Window, ButtonCaptionsKeepClearOfTheirFramesInBothWindows)
-{
-    constexpr int kClearance = 4;  // the caption's ink keeps this far from the left and right of its button
-    Graph graph(bench.clock);
-    for (QPushButton* button : {w.BtnMax187, w.BtnStop, w.BtnQuit, w.BtnCalc, w.BtnStopCalc, graph.BtnStop}) {
-        SCOPED_TRACE(button->objectName().toStdString());
-        button->setEnabled(true);  // black text, so that the ink is found
-        const QImage image = button->grab().toImage();
-        const auto caption = inkBox(image, darkText);
-        ASSERT_TRUE(caption.has_value());
-        EXPECT_GE(caption->left(), kClearance);
-        EXPECT_LE(caption->right(), image.width() - 1 - kClearance);
-    }
-}
-
-QImage rendered(QWidget& widget, double scale)
-{
-    QImage image((QSizeF(widget.size()) * scale).toSize(), QImage::Format_RGB32);
-    image.setDevicePixelRatio(scale);
-    image.fill(Qt::gray);
-    widget.render(&image);
-    return image;
-}
-
-TEST_F(Window, TheGraphsPlotFrameStaysWholeUnderTheScaleMarksAtEveryScaleFactor)
-{
-    Graph graph(bench.clock);
-    for (const double scale : {1.0, 1.5, 2.0}) {
-        graph.Label2->hide();
-        graph.Label3->hide();
-        const QImage bare = rendered(graph, scale);
-        graph.Label2->show();
-        graph.Label3->show();
-        const QImage marked = rendered(graph, scale);
-        int frame = 0, covered = 0;
-        for (int y = 0; y < bare.height(); ++y)
-            for (int x = 0; x < bare.width(); ++x)
-                if (bare.pixel(x, y) == qRgb(255, 255, 0)) {  // yellow
-                    ++frame;
-                    covered += marked.pixel(x, y) != bare.pixel(x, y);
-                }
-        EXPECT_GT(frame, 0) << "the frame is drawn at scale " << scale;
-        EXPECT_EQ(covered, 0) << "frame pixels hidden by the 5V / 0V labels at scale " << scale;
-    }
-}
-
-// The modal question on screen, answered with "No": its text and its two buttons' captions.
-std::string answerNo()
-{
-    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-    if (box == nullptr) return {};
-    std::string seen = box->text().toStdString();
-    for (const auto button : {QMessageBox::Yes, QMessageBox::No})
-        seen += " | " + (box->button(button) ? box->button(button)->text().remove(QLatin1Char('&')).toStdString() : "");
-    box->done(QMessageBox::No);
-    return seen;
-}
-
-TEST_F(Window, QuitWhileOneLineWaitsAsksInTheSingularWithQtsButtonsReadingOuiAndNon)
-{
-    QString missing;
-    const std::unique_ptr<QTranslator> french = installQtFrench(missing);
-    ASSERT_NE(french, nullptr) << missing.toStdString() << " (scripts/deps installs qt6-translations-l10n)";
-
-    w.OKfile->click();
-    w.BtnMax187->click();
-    bench.files.failWrites(ENOSPC);
-    bench.tick();
-    w.askInADialog = true;
-    std::string seen;
-    QTimer::singleShot(0, [&seen] { seen = answerNo(); });  // runs inside the question's own loop
-    w.BtnQuit->click();
-
-    EXPECT_EQ(seen, "1 ligne de mesure n'a pas pu être écrite dans " + bench.dataFile().string() +
-                        ". Quitter quand même et la perdre ? | Oui | Non");
-    EXPECT_TRUE(w.TimeAquis->isActive()) << "« Non » keeps the line and the run";
 }
 
 }  // namespace
