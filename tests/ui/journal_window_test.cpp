@@ -148,34 +148,24 @@ TEST_F(JournalView, ShowsEachRunOnTheDaysLocalAxisWithTheNewestRunsSiteItsSunAnd
     EXPECT_EQ(nights(*view->chart()), (std::vector<std::string>{"00:00-05:49", "21:54-00:00"}));
 }
 
-struct TicksRow {
-    const char* name;
-    year_month_day day;
-    int fromHour, toHour;  ///< universal hours after the day's 00:00 UTC; 0, 0: the whole day
-    std::vector<QString> labels;
-};
-
-class JournalTicks : public JournalTest, public ::testing::WithParamInterface<TicksRow> {};
-
-TEST_P(JournalTicks, FallOnLocalWholeHours)
+TEST_F(JournalTest, TicksFallOnLocalWholeHours)
 {
-    const TicksRow& r = GetParam();
-    const path file = folder / acquisition::dataFileName(r.day);
-    TempDir::append(file, lines(100, 3, 15h, 100));
-    auto view = open(file, {760, 560});
-    if (r.toHour != 0) showRange(*view, sys_days{r.day} + hours(r.fromHour), sys_days{r.day} + hours(r.toHour));
-    const auto labels = view->chart()->xAxis->tickVectorLabels();
-    EXPECT_EQ(std::vector<QString>(labels.begin(), labels.end()), r.labels);
+    const std::vector<QString> wholeDay{"00:00", "06:00", "12:00", "18:00", "00:00"};
+    const struct { const char* name; year_month_day day; int fromHour, toHour; std::vector<QString> labels; } rows[] = {
+        // hours: universal, after the day's 00:00 UTC; 0, 0: the whole day
+        {"a winter day", 2026y / December / 7, 0, 0, wholeDay}, {"a summer day", 2026y / June / 21, 0, 0, wholeDay},
+        {"the autumn change", 2026y / October / 25, 0, 0, wholeDay},
+        {"the repeated hour", 2026y / October / 25, 0, 2, {"02:00", "02:30", "02:00", "02:30", "03:00"}},
+        {"two days", 2026y / December / 7, 12, 36, {"18:00\n7 déc.", "00:00\n8 déc.", "06:00", "12:00"}}};
+    for (const auto& r : rows) {
+        const path file = folder / acquisition::dataFileName(r.day);
+        if (!std::filesystem::exists(file)) TempDir::append(file, lines(100, 3, 15h, 100));
+        auto view = open(file, {760, 560});
+        if (r.toHour != 0) showRange(*view, sys_days{r.day} + hours(r.fromHour), sys_days{r.day} + hours(r.toHour));
+        const auto labels = view->chart()->xAxis->tickVectorLabels();
+        EXPECT_EQ(std::vector<QString>(labels.begin(), labels.end()), r.labels) << r.name;
+    }
 }
-
-const std::vector<QString> kWholeDay{"00:00", "06:00", "12:00", "18:00", "00:00"};
-INSTANTIATE_TEST_SUITE_P(
-    Days, JournalTicks,
-    ::testing::Values(TicksRow{"AWinterDay", 2026y / December / 7, 0, 0, kWholeDay}, TicksRow{"ASummerDay", 2026y / June / 21, 0, 0, kWholeDay},
-                      TicksRow{"TheAutumnChange", 2026y / October / 25, 0, 0, kWholeDay},
-                      TicksRow{"TheRepeatedHour", 2026y / October / 25, 0, 2, {"02:00", "02:30", "02:00", "02:30", "03:00"}},
-                      TicksRow{"TwoDays", 2026y / December / 7, 12, 36, {"18:00\n7 déc.", "00:00\n8 déc.", "06:00", "12:00"}}),
-    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(JournalTest, DefaultRangeIsTheFilesLocalDayOrOnToARunsLastLine)
 {
@@ -335,44 +325,31 @@ TEST_F(JournalTest, ADenseDayIsDrawnForTheChartsRealWidthFromTheStart)
     EXPECT_LE(drawn, 4 * columns + 8);
 }
 
-struct FileRow {
-    const char* name;
-    std::function<path(const path& folder)> make;  ///< the file to open
-    const char* says;                               ///< %1 for the file's path; empty: read, no message
-};
-
-class JournalFile : public JournalTest, public ::testing::WithParamInterface<FileRow> {};
-
-TEST_P(JournalFile, ThatCannotBeReadIsSaidInFrenchInTheWindow)
+TEST_F(JournalTest, AFileThatCannotBeReadIsSaidInFrenchInTheWindow)
 {
-    const path file = GetParam().make(folder);
-    auto view = open(file);
-    auto* message = view->findChild<QLabel*>("journalMessage");
-    EXPECT_EQ(message->isHidden() ? "" : message->text().toStdString(), *GetParam().says == 0 ? std::string() : QString(GetParam().says).arg(QString::fromStdString(file.string())).toStdString());
-    if (message->isHidden()) {
-        EXPECT_EQ(view->exportCsv(file.parent_path() / "jour.csv", true), QString());
+    const path odd = folder / "\xe9t\xe9", missing = folder / "data06-22-2026.val", empty = folder / "data06-23-2026.val",
+               nuls = folder / "data06-24-2026.val", loop = folder / "boucle", pipe = folder / "data06-25-2026.val";
+    std::filesystem::create_directory(odd);
+    TempDir::append(odd / "data06-21-2026.val", lines(2, 5, 10h, 700));
+    TempDir::append(empty, "");
+    TempDir::append(nuls, std::string(100000, '\0'));
+    std::filesystem::create_symlink("boucle", loop);
+    ::mkfifo(pipe.c_str(), 0600);
+    const std::pair<path, std::string> rows[] = {  // the file, what the window says of it (%1: its path)
+        {odd / "data06-21-2026.val", ""},
+        {missing, "Lecture impossible de %1 : Aucun fichier ou dossier de ce type. Le journal le relira dès qu'il le pourra."},
+        {empty, "%1 ne contient aucune ligne de mesure lisible."}, {nuls, "%1 ne contient aucune ligne de mesure lisible."},
+        {loop, "Lecture impossible de %1 : Boucle de liens symboliques (trop de niveaux de liens). Le journal le relira dès qu'il le pourra.\n"
+               "Le nom de boucle ne donne pas de date : les mesures sont placées au 21/06/2026."},
+        {pipe, "%1 n'est pas un fichier ordinaire (un tube, un périphérique) : le journal ne le lit pas."}};
+    for (const auto& [file, says] : rows) {
+        auto view = open(file);
+        auto* message = view->findChild<QLabel*>("journalMessage");
+        const std::string shown = message->isHidden() ? "" : message->text().toStdString();
+        EXPECT_EQ(shown, says.empty() ? says : QString::fromStdString(says).arg(QString::fromStdString(file.string())).toStdString());
+        EXPECT_TRUE(!says.empty() || view->exportCsv(file.parent_path() / "jour.csv", true).isEmpty()) << "read on a path that is not UTF-8";
     }
 }
-
-path dayAfter(const path& folder) { return folder / "data06-22-2026.val"; }
-
-INSTANTIATE_TEST_SUITE_P(
-    Files, JournalFile,
-    ::testing::Values(
-        FileRow{"ReadableOnAPathThatIsNotUtf8", [](const path& f) {
-                    std::filesystem::create_directory(f / "\xe9t\xe9");
-                    TempDir::append(f / "\xe9t\xe9" / "data06-21-2026.val", lines(2, 5, 10h, 700));
-                    return f / "\xe9t\xe9" / "data06-21-2026.val"; }, ""},
-        FileRow{"Missing", dayAfter, "Lecture impossible de %1 : Aucun fichier ou dossier de ce type. Le journal le relira dès qu'il le pourra."},
-        FileRow{"Empty", [](const path& f) { TempDir::append(dayAfter(f), ""); return dayAfter(f); }, "%1 ne contient aucune ligne de mesure lisible."},
-        FileRow{"OfNuls", [](const path& f) { TempDir::append(dayAfter(f), std::string(100000, '\0')); return dayAfter(f); },
-                "%1 ne contient aucune ligne de mesure lisible."},
-        FileRow{"ALoopOfLinksWithoutADate", [](const path& f) { std::filesystem::create_symlink("boucle", f / "boucle"); return f / "boucle"; },
-                "Lecture impossible de %1 : Boucle de liens symboliques (trop de niveaux de liens). Le journal le relira dès qu'il le pourra.\n"
-                "Le nom de boucle ne donne pas de date : les mesures sont placées au 21/06/2026."},
-        FileRow{"APipe", [](const path& f) { ::mkfifo(dayAfter(f).c_str(), 0600); return dayAfter(f); },
-                "%1 n'est pas un fichier ordinaire (un tube, un périphérique) : le journal ne le lit pas."}),
-    [](const auto& info) { return std::string(info.param.name); });
 
 // Every minute from `first` for `count` minutes local, 1000 mV and 1002 mV in turn (never the
 // same value twice, so never « figé »), but 4095 mV (« saturé ») at `saturated`.
@@ -387,16 +364,11 @@ std::string fourHours() { return everyMinute(10h, 240, 10h + 30min); }
 
 const std::string kHeader = "depuis;capteur;sensibilite_mV_par_W_m2;decalage_mV;A;B\r\n";
 
-class SunlightWindow : public ::testing::Test {
+// A folder of its own for the days in sunlight terms.
+class SunlightWindow : public JournalTest {
 protected:
     SunlightWindow() { std::filesystem::create_directory(folder); }
-    std::unique_ptr<JournalWindow> open(const path& file)
-    {
-        return std::make_unique<JournalWindow>(
-            JournalSetup{file, QTimeZone("Europe/Paris"), local_days{2026y / June / 21}, 500, [] { return sys_days{2026y / June / 22} + 8h; }, 32 << 20});
-    }
-    TempDir dir;
-    path folder = dir.path() / "velmorixon";
+    path folder = dir.path() / "soleil";
 };
 
 TEST_F(SunlightWindow, ACalibratedAfternoonIsInWattsPerSquareMetreAndTheMorningStaysInMillivolts)
