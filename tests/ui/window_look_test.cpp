@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 Velmorixon developers
 // The main window as the user meets it: every control inside it, timers, focus order and
-// caption, the close command that is gone, the clock label; the file label inside its frame and
+// caption, the close command that is gone; the file label inside its frame and
 // the day view it opens (a missing home is said as every write failure is:
 // measurement_file_disk_test.cpp names it).
 #include <QTest>
@@ -60,16 +60,6 @@ TEST_F(Window, TimersFocusCaptionNoReadingAndNoCloseCommand)
     EXPECT_FALSE(w.isVisible());
 }
 
-TEST(Clock, ShowsEachSecondAndWakesJustAfterTheNext)
-{
-    WindowBench bench(false, local_days{year{2026} / 12 / 31} + 23h + 59min + 58s);
-    EXPECT_EQ(bench.window->Lheure->text().toStdString(), "23:59:58");
-    bench.clock.advance(2405ms);
-    bench.window->clockTick();
-    EXPECT_EQ(bench.window->Lheure->text().toStdString(), "00:00:00");
-    EXPECT_EQ(bench.window->Timer1->interval(), 1000 - 405 + 5);
-}
-
 TEST(HomeAsTilde, ReplacesTheHomeFolderOnlyWhenTheFileLiesUnderIt)
 {
     const struct { const char *name, *file, *home, *shown; } rows[] = {
@@ -80,17 +70,6 @@ TEST(HomeAsTilde, ReplacesTheHomeFolderOnlyWhenTheFileLiesUnderIt)
         {"no home", "/home/obs/velmorixon/d.val", "", "/home/obs/velmorixon/d.val"}};
     for (const auto& row : rows)
         EXPECT_EQ(withHomeAsTilde(row.file, row.home), row.shown) << row.name;
-}
-
-TEST(FileLabel, APathTooWideIsShortenedInItsMiddleKeepingItsStartAndTheFileName)
-{
-    const QFontMetrics metrics(windowFont());
-    const QString shown = fileLabelText("/srv/mesures/observatoire-chelles/station-solaire-nord/velmorixon/data12-05-2026.val",
-                                        "/home/obs", metrics, 238);
-    EXPECT_LE(metrics.horizontalAdvance(shown), 238);
-    EXPECT_TRUE(shown.contains(QChar(0x2026))) << shown.toStdString();
-    EXPECT_TRUE(shown.startsWith(QStringLiteral("/srv/"))) << shown.toStdString();
-    EXPECT_TRUE(shown.endsWith(QStringLiteral("data12-05-2026.val"))) << shown.toStdString();
 }
 
 TEST(FileLabel, ALongHomeShowsAsTildeInsideTheFrameAndADoubleClickOpensTheDayViewOrSaysItCouldNot)
