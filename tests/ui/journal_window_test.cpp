@@ -192,7 +192,7 @@ TEST_F(JournalView, FiguresAndTheCursorReadTheVisibleRangeFollowingZoomAndHidden
                 readout.endsWith(QString::fromUtf8("° · sans étalonnage (mV)"))) << readout.toStdString();
 }
 
-TEST_F(JournalView, FollowingKeepsTheNewestReadingAtTheRightEdgeUntilTheWholeDayIsAsked)
+TEST_F(JournalView, FollowingKeepsTheNewestReadingOnScreenAsLinesArriveUntilAPan)
 {
     view->setFollowing(true);
     for (int step = 0; step < 2; ++step) {

@@ -1,25 +1,48 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 Velmorixon developers
 // The main window as the user meets it: every control inside it, timers, focus order and
-// caption, the close command that is gone; the file label inside its frame and
-// the day view it opens (a missing home is said as every write failure is:
-// measurement_file_disk_test.cpp names it).
+// caption, the close command that is gone; the file label inside its frame and the day view it
+// opens (a missing home is said as every write failure is: measurement_file_disk_test.cpp names
+// it). The acquisition cycle through it: start, tick, stop, period, switches, the measurement
+// file, the graph window, and what a stop, a failing port or a full disk do to it; the graph
+// window's caption and pixels. The sun half: time-zone state, the site list with the day's sun
+// times, and the sun-position tracking.
+#include <QApplication>
+#include <QPointer>
+#include <QSignalSpy>
 #include <QTest>
 #include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <vector>
 
 #include "support/window_bench.h"
 #include "ui/file_label.h"
+#include "ui/graph.h"
 #include "ui/layout.h"
+#include "ui/qt_french.h"
 
 namespace {
 
 using namespace std::chrono;
 
+void forgetClosedWindows() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
+
 class Window : public testing::Test {
 protected:
+    void TearDown() override { forgetClosedWindows(); }
+    void start(bool file, bool graph = false)
+    {
+        if (file != w.OKfile->isChecked()) w.OKfile->click();
+        if (graph != w.OKgraphe->isChecked()) w.OKgraphe->click();
+        w.BtnMax187->click();
+    }
+    std::string graphNumber() const { return w.existingGraph()->GNumber->text().toStdString(); }
+
     WindowBench bench;
     BenchWindow& w = *bench.window;
 };
+using AcquisitionCycle = Window;
 
 TEST_F(Window, EveryControlLiesInsideTheWindowAndNoneCoversAnother)
 {
@@ -91,6 +114,255 @@ TEST(FileLabel, ALongHomeShowsAsTildeInsideTheFrameAndADoubleClickOpensTheDayVie
     ASSERT_NE(message, nullptr);
     EXPECT_FALSE(message->isModal());
     EXPECT_EQ(message->text().toStdString(), "Le journal des mesures de " + full + " n'a pas pu être ouvert.");
+}
+
+const QRgb kMagenta = qRgb(255, 0, 255);  // a plotted pixel
+
+// The rows of `column` that hold a plotted pixel, top down.
+std::vector<int> columnRows(const QImage& plot, int column)
+{
+    std::vector<int> rows;
+    for (int row = 0; row < plot.height(); ++row)
+        if (plot.pixel(column, row) == kMagenta) rows.push_back(row);
+    return rows;
+}
+
+int magentaCount(const QImage& image)
+{
+    int count = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) count += image.pixel(x, y) == kMagenta;
+    return count;
+}
+
+TEST_F(AcquisitionCycle, ReadingsShowInLmesureOnScheduleAndAPeriodChangeRestartsIt)
+{
+    bench.counts = 4095;
+    start(false);
+    bench.tick(1300ms);  // late by 300 ms: the next one is still due at start + 2 s
+    EXPECT_EQ(text(w.Lmesure), "4095");
+    EXPECT_EQ(w.TimeAquis->interval(), 700);
+    w.HScroll1->setValue(10);
+    EXPECT_EQ(text(w.LVitesse), "10");
+    EXPECT_EQ(w.TimeAquis->interval(), 10000) << "the next tick comes one new period after the change";
+    EXPECT_FALSE(std::filesystem::exists(bench.dataFile())) << "both switches off";
+    EXPECT_EQ(w.existingGraph(), nullptr);
+}
+
+TEST_F(AcquisitionCycle, SwitchesApplyFromTheNextTickWithTheRunningCount)
+{
+    start(false);
+    for (int i = 0; i < 4; ++i) bench.tick();
+    for (int i = 0; i < 3; ++i) {  // on, off, on: lines 6 and 8, no line 7
+        w.OKfile->click();
+        bench.tick();
+    }
+    EXPECT_EQ(bench.fileText(), " 6, 2048,14:03:32\r\n 8, 2048,14:03:34\r\n");
+    w.OKgraphe->click();
+    bench.sim->setCounts(4095);
+    bench.tick();
+    ASSERT_NE(w.existingGraph(), nullptr);
+    EXPECT_FALSE(w.existingGraph()->isVisible()) << "only a start shows the graph";
+    EXPECT_EQ(graphNumber(), "9");
+    EXPECT_EQ(w.existingGraph()->Gmesure->text().toStdString(), "4095 mV");
+    EXPECT_EQ(text(w.Lmesure), "2048") << "the main window keeps the last value it showed";
+}
+
+TEST_F(AcquisitionCycle, APortThatFailsLeavesTheWindowIdleAndKeepsTheLines)
+{
+    bench.openErrno = EACCES;
+    start(true);
+    EXPECT_EQ(shownMessage(w, "portMessage"), "Port parallèle /dev/parport0 inaccessible : Permission non accordée");
+    delete w.findChild<QMessageBox*>("portMessage");
+    bench.openErrno = 0;
+    w.BtnMax187->click();
+    bench.tick();
+    bench.sim->failFromNow(EIO);
+    bench.tick();
+    EXPECT_EQ(shownMessage(w, "portMessage"), "Lecture arrêtée : port parallèle /dev/parport0 inaccessible : Erreur d'entrée/sortie");
+    EXPECT_FALSE(w.TimeAquis->isActive() || w.BtnStop->isEnabled());
+    EXPECT_EQ(bench.fileText(), " 2, 2048,14:03:28\r\n");
+}
+
+// The modal question on screen, answered with "No": its text and its two buttons' captions.
+std::string answerNo()
+{
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (box == nullptr) return {};
+    std::string seen = box->text().toStdString();
+    for (const auto button : {QMessageBox::Yes, QMessageBox::No})
+        seen += " | " + (box->button(button) ? box->button(button)->text().remove(QLatin1Char('&')).toStdString() : "");
+    box->done(QMessageBox::No);
+    return seen;
+}
+
+TEST_F(AcquisitionCycle, AFullDiskHoldsLinesBackAndQuitAsksInFrenchBeforeDroppingThem)
+{
+    QString missing;
+    const std::unique_ptr<QTranslator> french = installQtFrench(missing);
+    ASSERT_NE(french, nullptr) << missing.toStdString() << " (scripts/deps installs qt6-translations-l10n)";
+    w.show();
+    start(true);
+    bench.tick();
+    bench.files.failWrites(ENOSPC);
+    bench.tick();
+    w.askInADialog = true;
+    std::string seen;
+    QTimer::singleShot(0, [&seen] { seen = answerNo(); });  // runs inside the question's own loop
+    w.BtnQuit->click();
+    EXPECT_EQ(seen, "1 ligne de mesure n'a pas pu être écrite dans " + bench.dataFile().string() + ". Quitter quand même et la perdre ? | Oui | Non");
+    w.askInADialog = false;
+    bench.tick();
+    EXPECT_EQ(shownMessage(w, "fileMessage"), "Écriture impossible dans " + bench.dataFile().string() +
+                                                 " : Aucun espace disponible sur le périphérique. 2 lignes en attente, elles seront écrites dès que possible.");
+    w.BtnQuit->click();
+    EXPECT_EQ(w.asked, 2u);
+    EXPECT_TRUE(w.TimeAquis->isActive()) << "« Non » keeps the lines and the run";
+    bench.files.heal();
+    w.OKfile->click();  // switched off: the run's ticks still retry
+    bench.tick();
+    EXPECT_EQ(shownMessage(w, "fileMessage") + bench.fileText(), " 2, 2048,14:03:28\r\n 3, 2048,14:03:29\r\n 4, 2048,14:03:30\r\n") << "space is back";
+    w.asked.reset();
+    w.BtnQuit->click();
+    EXPECT_FALSE(w.asked.has_value() || w.isVisible()) << "nothing waits, nothing to ask";
+}
+
+TEST_F(AcquisitionCycle, ASecondWindowOnTheDaysFileIsToldWhichProcessWritesItAndWritesNothing)
+{
+    start(true);
+    bench.tick();
+    BenchWindow second(bench.platform([] { return ZoneInfo{ZoneState::Standard, std::chrono::hours{1}}; }));
+    second.OKfile->click();
+    second.show();
+    second.BtnMax187->click();
+    bench.tick();
+    second.acquisitionTick();
+    EXPECT_EQ(shownMessage(second, "fileMessage"), "Écriture impossible dans " + bench.dataFile().string() + " : un autre programme l'écrit déjà (processus " +
+                                                      std::to_string(::getpid()) + "). 1 ligne en attente, elle sera écrite dès que possible.");
+    second.BtnStop->click();
+}
+
+TEST_F(AcquisitionCycle, GraphFromItsModalStartToAHiddenOneAndItsOwnStop)
+{
+    w.show();
+    start(true, true);
+    const QPointer<Graph> shown = w.existingGraph();
+    ASSERT_TRUE(shown && shown->isVisible() && shown->windowModality() == Qt::ApplicationModal);
+    bench.tick();
+    EXPECT_EQ(graphNumber() + " " + shown->GTimeDate->text().toStdString(), "2 14:03:28");
+    // Closed by other means than its stop, inside the next read's hand-over to the event loop:
+    // it goes and is never touched again; the run goes on into a hidden graph.
+    bench.sim->setSource([this, once = true]() mutable {
+        if (std::exchange(once, false)) QMetaObject::invokeMethod(&w, [this] { w.existingGraph()->close(), forgetClosedWindows(); }, Qt::QueuedConnection);
+        return bench.counts;
+    });
+    bench.tick();
+    EXPECT_TRUE(shown.isNull());
+    EXPECT_EQ(graphNumber(), "3");
+    EXPECT_FALSE(w.existingGraph()->isVisible());
+    EXPECT_EQ(text(w.Lmesure), "0") << "readings go to the graph only";
+    w.existingGraph()->BtnStop->click();
+    EXPECT_EQ(w.existingGraph(), nullptr);
+    EXPECT_TRUE(!w.TimeAquis->isActive() && w.BtnMax187->isEnabled() && w.BtnStop->isEnabled());
+}
+
+// A graph loaded on the last second of 2026 keeps that date in its caption; a point and the run
+// that joins it to the next land on the pixels the plot's geometry maps them to.
+TEST(GraphWindow, KeepsTheDateOfLoadingAndDrawsPointsAndRunsOnTheirPixelsAgainOnRepaint)
+{
+    FakeClock clock{astro::DateTime{local_days{2026y / December / 31} + 23h + 59min + 59s}};
+    Graph graph{clock};
+    clock.advance(2s);
+    EXPECT_EQ(graph.windowTitle().toStdString() + " | " + Graph(clock).windowTitle().toStdString(), "Mesure du 12-31-2026 | Mesure du 01-01-2027");
+    float xline = 610;  // where every acquisition starts
+    std::int16_t oldY = 0;
+    graph.plot(acquisition::plotStep(xline, oldY, 0.0));  // (620, 5160): pixel (41, 344) alone
+    // (630, 960): pixel (42, 64); the run at 627.5 covers 5160 up to 961, rows 344..64 of column 41
+    graph.plot(acquisition::plotStep(xline, oldY, 5000.0));
+    for (const QImage& image : {graph.plotImage(), graph.grab().toImage()}) {  // a full repaint draws the kept points again
+        EXPECT_EQ(columnRows(image, 42), std::vector<int>{64});
+        EXPECT_EQ(columnRows(image, 41).size(), 344u - 64 + 1);
+        EXPECT_EQ(magentaCount(image), 282);
+    }
+    EXPECT_EQ(magentaCount(Graph(clock).grab().toImage()), 0);  // a new window starts blank
+}
+
+astro::DateTime at(year_month_day date, hours h, minutes m = 0min, seconds s = 0s) { return local_days{date} + h + m + s; }
+
+const ZoneInfo kParisSummer{ZoneState::Daylight, 2h};
+constexpr int kChelles = 7, kNimes = 11;
+const std::string kChellesNoonAzimuth = "185° 44 Min. 14 Sec.";  // 21/06/2006 12:00:00 UT
+
+std::string sunTimes(const Velmorixon& w) { return text(w.LLever) + " | " + text(w.Lmidi) + " | " + text(w.Lcoucher); }
+const std::string kChellesSolstice = "21/06/2006 05:49:09 | 21/06/2006 13:52:02 | 21/06/2006 21:54:55";
+
+// The start-up day's times for the chosen site, kept past midnight; Nîmes in winter.
+TEST(SunTimes, AreThoseOfTheChosenSiteForTheStartUpDayPastMidnight)
+{
+    WindowBench bench(false, at(2006y / June / 21, 23h, 59min, 30s), {}, kParisSummer);
+    Velmorixon& w = *bench.window;
+    ASSERT_EQ(w.Lville->count(), 12);
+    EXPECT_EQ(w.Lville->currentItem()->text().toStdString(), "Chelles");
+    EXPECT_EQ(w.Lville->item(kNimes)->text().toStdString(), "Nîmes");
+    EXPECT_EQ(sunTimes(w), kChellesSolstice);
+    bench.clock.advance(1min);
+    w.Lville->setCurrentRow(kNimes);
+    w.Lville->setCurrentRow(kChelles);
+    EXPECT_EQ(sunTimes(w), kChellesSolstice);
+    WindowBench winter(false, at(2006y / December / 21, 9h));  // standard time
+    winter.window->Lville->setCurrentRow(kNimes);
+    EXPECT_EQ(sunTimes(*winter.window), "21/12/2006 08:11:54 | 21/12/2006 12:41:13 | 21/12/2006 17:10:31");
+}
+
+TEST(StartUpZone, SetsCaptionDaylightFlagAndHourOffset)
+{
+    const struct { const char* name; ZoneInfo zone; const char* caption; bool daySavings; int hours; } rows[] = {
+        {"summer", kParisSummer, "Heure d'été", true, 2},
+        {"winter", {ZoneState::Standard, 1h}, "Heure d'hiver", false, 1},
+        // half hours go to the even hour
+        {"no rule, 4.5 h", {ZoneState::NoRule, 4h + 30min}, "pas de fuseau", false, 4},
+        {"no rule, 5.5 h", {ZoneState::NoRule, 5h + 30min}, "pas de fuseau", false, 6},
+        // a failed query writes nothing; a known offset still counts, its sign too
+        {"unknown, -4 h", {ZoneState::Unknown, -4h}, "", false, -4},
+        {"unknown, no clock", {ZoneState::Unknown, 0s}, "", false, 2}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        WindowBench bench(false, at(2006y / June / 21, 10h), {}, row.zone);
+        EXPECT_EQ(text(bench.window->Lzone), row.caption);
+        EXPECT_EQ(bench.window->CalcSun->DaySavings(), row.daySavings);
+        EXPECT_EQ(bench.window->Correction_Heure, row.hours);
+    }
+}
+
+// Tracking beside an acquisition, neither stopping the other. Standard time, one hour ahead of
+// universal time: 13:00 here is noon UT.
+TEST(SunTracking, StartsOnTheTickFreezesOnStopAndReadsTheSiteAfresh)
+{
+    WindowBench bench(false, at(2006y / June / 21, 12h, 59min, 59s));
+    Velmorixon& w = *bench.window;
+    w.BtnMax187->click();
+    w.BtnCalc->click();
+    EXPECT_TRUE(!w.BtnCalc->isEnabled() && w.TCalcSun->isActive());
+    EXPECT_EQ(text(w.Lalt) + text(w.Lazt), "") << "nothing before the first tick";
+    bench.tick();
+    w.sunTick();
+    EXPECT_EQ(text(w.Lalt), "64° 49 Min. 31 Sec.");
+    EXPECT_EQ(text(w.Lazt), kChellesNoonAzimuth);
+    w.BtnStopCalc->click();
+    EXPECT_FALSE(w.TCalcSun->isActive() || w.BtnStopCalc->isEnabled());
+    bench.sim->setCounts(4000);
+    bench.tick();
+    EXPECT_EQ(text(w.Lmesure), "4000") << "stopping the tracking leaves the acquisition running";
+    EXPECT_EQ(text(w.Lazt), kChellesNoonAzimuth);
+    w.BtnCalc->click();
+    w.BtnStop->click();
+    EXPECT_TRUE(w.TCalcSun->isActive()) << "stopping the acquisition leaves the tracking running";
+    w.Lville->setCurrentRow(kNimes);
+    EXPECT_EQ(text(w.Lazt), kChellesNoonAzimuth) << "the position waits for the next tick";
+    w.sunTick();
+    // Nîmes, 43.5° N, 4.21° E, at noon UT on the solstice, 15 min past its transit (hour angle 3.7°),
+    // by hand: sin h = sin φ sin δ + cos φ cos δ cos H = 0.2738 + 0.6642, h = 69.7° (to the degree).
+    EXPECT_EQ(text(w.Lalt).substr(0, 5), "69° ") << "Chelles stood at 64°";
 }
 
 }  // namespace
