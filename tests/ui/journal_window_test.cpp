@@ -44,8 +44,7 @@ using Kind = acquisition::RunEvent::Kind;
 std::string lines(int first, int count, seconds from, int millivolts, seconds step = 1s)
 {
     std::string out;
-    for (int i = 0; i < count; ++i)
-        out += acquisition::dataLine(first + i, millivolts + i, hh_mm_ss<seconds>{(from + i * step) % days{1}});
+    for (int i = 0; i < count; ++i) out += acquisition::dataLine(first + i, millivolts + i, hh_mm_ss<seconds>{(from + i * step) % days{1}});
     return out;
 }
 
@@ -141,12 +140,11 @@ TEST_F(JournalTest, TicksFallOnLocalWholeHours)
         {"the repeated hour", 2026y / October / 25, 0, 2, {"02:00", "02:30", "02:00", "02:30", "03:00"}},
         {"two days", 2026y / December / 7, 12, 36, {"18:00\n7 déc.", "00:00\n8 déc.", "06:00", "12:00"}}};
     for (const auto& r : rows) {
-        const path file = folder / acquisition::dataFileName(r.day);
-        if (!std::filesystem::exists(file)) TempDir::append(file, lines(100, 3, 15h, 100));
+        const path file = dir.path() / r.name / acquisition::dataFileName(r.day);
+        std::filesystem::create_directory(file.parent_path()), TempDir::append(file, lines(100, 3, 15h, 100));
         auto view = open(file, {760, 560});
         if (r.toHour != 0) showRange(*view, sys_days{r.day} + hours(r.fromHour), sys_days{r.day} + hours(r.toHour));
-        const auto labels = view->chart()->xAxis->tickVectorLabels();
-        EXPECT_EQ(std::vector<QString>(labels.begin(), labels.end()), r.labels) << r.name;
+        EXPECT_EQ(view->chart()->xAxis->tickVectorLabels(), QVector<QString>(r.labels.begin(), r.labels.end())) << r.name;
     }
 }
 
@@ -170,10 +168,8 @@ TEST_F(JournalView, FiguresAndTheCursorReadTheVisibleRangeFollowingZoomAndHidden
     const auto figures = [&] { return view->findChild<QLabel*>("figures")->toolTip(); };
     EXPECT_TRUE(figures().startsWith("150 mesures"));
     view->findChild<QCheckBox*>("run1")->click();
-    EXPECT_TRUE(figures().startsWith("50 mesures"));
-    EXPECT_FALSE(view->chart()->runGraph(0)->visible());
-    view->setRunShown(0, true);
-    showRange(*view, kMidnight + 9h, kMidnight + 9h + 9s);
+    EXPECT_TRUE(figures().startsWith("50 mesures") && !view->chart()->runGraph(0)->visible());
+    view->setRunShown(0, true), showRange(*view, kMidnight + 9h, kMidnight + 9h + 9s);
     EXPECT_TRUE(figures().startsWith("10 mesures"));
     view->setFittedY(true);
     EXPECT_TRUE(view->chart()->valueAxis()->range().lower > 900 && view->chart()->valueAxis()->range().upper < 1100);
@@ -297,9 +293,8 @@ TEST_F(JournalTest, AFileThatCannotBeReadIsSaidInFrenchInTheWindow)
         {pipe, "%1 n'est pas un fichier ordinaire (un tube, un périphérique) : le journal ne le lit pas."}};
     for (const auto& [file, says] : rows) {
         auto view = open(file);
-        auto* message = view->findChild<QLabel*>("journalMessage");
-        const std::string shown = message->isHidden() ? "" : message->text().toStdString();
-        EXPECT_EQ(shown, says.empty() ? says : QString::fromStdString(says).arg(QString::fromStdString(file.string())).toStdString());
+        const QLabel* message = view->findChild<QLabel*>("journalMessage");
+        EXPECT_EQ(message->isHidden() ? "" : message->text().toStdString(), says.empty() ? says : QString::fromStdString(says).arg(QString::fromStdString(file.string())).toStdString());
         EXPECT_TRUE(!says.empty() || view->exportCsv(file.parent_path() / "jour.csv", true).isEmpty()) << "read on a path that is not UTF-8";
     }
 }
@@ -309,8 +304,7 @@ TEST_F(JournalTest, AFileThatCannotBeReadIsSaidInFrenchInTheWindow)
 std::string everyMinute(minutes first, int count, minutes saturated = 0min)
 {
     std::string out;
-    for (int i = 0; i <= count; ++i)
-        out += acquisition::dataLine(i + 2, first + i * 1min == saturated ? 4095 : i % 2 ? 1002 : 1000, hh_mm_ss<seconds>{first + i * 1min});
+    for (int i = 0; i <= count; ++i) out += acquisition::dataLine(i + 2, first + i * 1min == saturated ? 4095 : i % 2 ? 1002 : 1000, hh_mm_ss<seconds>{first + i * 1min});
     return out;
 }
 std::string fourHours() { return everyMinute(10h, 240, 10h + 30min); }
@@ -355,8 +349,7 @@ TEST_F(SunlightWindow, ACalibratedAfternoonIsInWattsPerSquareMetreAndTheMorningS
 
 TEST_F(SunlightWindow, AHiddenRunLeavesTheRangesFiguresAndTheChartWithItsFlagMarksAndStaysInTheDays)
 {
-    TempDir::append(folder / "data06-21-2026.val.1", fourHours());
-    TempDir::append(folder / "data06-21-2026.val", everyMinute(15h, 60));
+    TempDir::append(folder / "data06-21-2026.val.1", fourHours()), TempDir::append(folder / "data06-21-2026.val", everyMinute(15h, 60));
     TempDir::append(folder / "capteur.csv", kHeader + "2026-06-01T00:00:00+02:00;essai;2;0;0,73;0,06\r\n");
     auto view = open(folder / "data06-21-2026.val");
     // 240 minutes at 500,5 W/m² with 10:30 bridged at 501, then 60 minutes at 500,5.
@@ -447,17 +440,14 @@ TEST_F(SunlightWindow, TheMonthShowsItsDaysWithTheirRunsSitesFiguresAndTotalsAnd
     EXPECT_TRUE(totals.contains(QString::fromUtf8("pic 501 W/m² le 21 à 10:01:00"))) << totals.toStdString();
     // Every column in sight, the millivolts of the uncalibrated 3rd included.
     month->show();
-    EXPECT_FALSE(table->horizontalScrollBar()->isVisible());
-    EXPECT_FALSE(table->isColumnHidden(14));
+    EXPECT_FALSE(table->horizontalScrollBar()->isVisible() || table->isColumnHidden(14));
     month->findChild<QPushButton*>("previousMonth")->click();
     EXPECT_EQ(month->windowTitle().toStdString() + " " + rows(), "Bilan du mois — mai 2026 31/05/2026|Chelles|1||||1 saturé\n");
-    month->findChild<QPushButton*>("nextMonth")->click();
-    month->findChild<QPushButton*>("nextMonth")->click();
+    month->findChild<QPushButton*>("nextMonth")->click(), month->findChild<QPushButton*>("nextMonth")->click();
     EXPECT_EQ(rows(), "01/07/2026|Chelles|1|2,002|501|10:01:00|1 impossible · 1 saturé\n");  // four hours at 500,5 W/m²
     month->setMonth(2026y / June);
     emit table->cellDoubleClicked(1, 0);
-    EXPECT_EQ(view->windowTitle(), QString::fromUtf8("Journal des mesures — 21 juin 2026"));
-    EXPECT_EQ(view->record().runs().size(), 2u);
+    EXPECT_TRUE(view->windowTitle() == QString::fromUtf8("Journal des mesures — 21 juin 2026") && view->record().runs().size() == 2u);
 }
 
 }  // namespace
