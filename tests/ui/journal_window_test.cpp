@@ -427,14 +427,16 @@ TEST_F(SunlightWindow, TheMonthShowsItsDaysWithTheirRunsSitesFiguresAndTotalsAnd
     MonthWindow* month = view->showMonth();
     month->setMonth(2026y / June);
     QTableWidget* table = month->table();
-    const auto rows = [table] {  // each row's date, site, runs, irradiation, peak, its time and flags
+    // Each row's date, site, runs, irradiation, day length, peak, its time and flags. The day length
+    // by hand, to two minutes: cos H = (sin -0.83° - sin φ sin δ) / (cos φ cos δ), day = 2 H / 15°.
+    const auto rows = [table] {
         std::string out;
         for (int r = 0; r < table->rowCount(); ++r)
-            for (const int c : {0, 1, 2, 4, 10, 11, 12}) out += table->item(r, c)->text().toStdString() + (c == 12 ? "\n" : "|");
+            for (const int c : {0, 1, 2, 4, 8, 10, 11, 12}) out += table->item(r, c)->text().toStdString() + (c == 12 ? "\n" : "|");
         return out;
     };
     // Calibrated, the saturated 4095 mV is 2047 W/m², above what the sun can give: impossible too.
-    EXPECT_EQ(rows(), "03/06/2026|Nîmes|1||||1 saturé\n21/06/2026|Chelles / Nîmes|2|2,503|501|10:01:00|1 impossible · 1 saturé\n");
+    EXPECT_EQ(rows(), "03/06/2026|Nîmes|1||15 h 13 min|||1 saturé\n21/06/2026|Chelles / Nîmes|2|2,503|16 h 06 min|501|10:01:00|1 impossible · 1 saturé\n");
     const QString totals = month->findChild<QLabel*>("monthTotals")->text();
     EXPECT_TRUE(totals.startsWith(QString::fromUtf8("<b>Mois :</b> 2 jours mesurés, 1 étalonné · irradiation 2,503 kWh/m²"))) << totals.toStdString();
     EXPECT_TRUE(totals.contains(QString::fromUtf8("pic 501 W/m² le 21 à 10:01:00"))) << totals.toStdString();
@@ -442,9 +444,9 @@ TEST_F(SunlightWindow, TheMonthShowsItsDaysWithTheirRunsSitesFiguresAndTotalsAnd
     month->show();
     EXPECT_FALSE(table->horizontalScrollBar()->isVisible() || table->isColumnHidden(14));
     month->findChild<QPushButton*>("previousMonth")->click();
-    EXPECT_EQ(month->windowTitle().toStdString() + " " + rows(), "Bilan du mois — mai 2026 31/05/2026|Chelles|1||||1 saturé\n");
+    EXPECT_EQ(month->windowTitle().toStdString() + " " + rows(), "Bilan du mois — mai 2026 31/05/2026|Chelles|1||15 h 48 min|||1 saturé\n");
     month->findChild<QPushButton*>("nextMonth")->click(), month->findChild<QPushButton*>("nextMonth")->click();
-    EXPECT_EQ(rows(), "01/07/2026|Chelles|1|2,002|501|10:01:00|1 impossible · 1 saturé\n");  // four hours at 500,5 W/m²
+    EXPECT_EQ(rows(), "01/07/2026|Chelles|1|2,002|16 h 02 min|501|10:01:00|1 impossible · 1 saturé\n");  // four hours at 500,5 W/m²
     month->setMonth(2026y / June);
     emit table->cellDoubleClicked(1, 0);
     EXPECT_TRUE(view->windowTitle() == QString::fromUtf8("Journal des mesures — 21 juin 2026") && view->record().runs().size() == 2u);
