@@ -60,6 +60,24 @@ bool recordName(std::string name)
 
 }  // namespace
 
+bool namesRecord(const std::filesystem::path& target)
+{
+    if (recordName(target.filename().string())) return true;
+    // A link's target, and that target's own target, a bounded number of times (a loop ends).
+    std::filesystem::path hop = target;
+    for (int step = 0; step < 40; ++step) {
+        std::error_code error;
+        if (!std::filesystem::is_symlink(std::filesystem::symlink_status(hop, error))) break;
+        const std::filesystem::path next = std::filesystem::read_symlink(hop, error);
+        if (error) break;
+        hop = next.is_absolute() ? next : hop.parent_path() / next;
+        if (recordName(hop.filename().string())) return true;
+    }
+    std::error_code error;
+    const std::filesystem::path resolved = std::filesystem::weakly_canonical(target, error);
+    return !error && recordName(resolved.filename().string());
+}
+
 DayRun::DayRun(record::RunFile runFile, std::chrono::local_days date,
                record::UtcOffsetAt zone, std::vector<acquisition::RunEvent> runEvents,
                std::optional<std::chrono::sys_seconds> notBefore)
@@ -86,12 +104,11 @@ void DayRecord::noteProblem(const std::filesystem::path& path, int error, bool s
 
 bool DayRecord::wouldReplaceRecord(const std::filesystem::path& target) const
 {
-    if (recordName(target.filename().string())) return true;
+    if (namesRecord(target)) return true;
     struct stat status {};
     if (::stat(target.c_str(), &status) != 0) return false;
     const auto device = static_cast<std::uintmax_t>(status.st_dev);
     const auto inode = static_cast<std::uintmax_t>(status.st_ino);
-    if (recordName(std::filesystem::weakly_canonical(target).filename().string())) return true;
     return std::any_of(m_runs.begin(), m_runs.end(), [&](const auto& run) {
         return (run->device == device && run->inode == inode) ||
                (run->companionDevice == device && run->companionInode == inode);

@@ -41,6 +41,10 @@ struct RecordProblem {
     bool special = false;  ///< a pipe, a device or a socket: refused, never read
 };
 
+/// True when `target` is a record by its name (dataMM-DD-YYYY.val, .run and their ".N"), or is
+/// a link that leads, in one step or more, to a file of such a name. An export never writes there.
+bool namesRecord(const std::filesystem::path& target);
+
 class DayRecord {
 public:
     /// `dayFile`: the plain day file or any of its kept runs. Its date comes from its name, or

@@ -115,6 +115,11 @@ JournalChart::JournalChart(QWidget* parent) : QCustomPlot(parent)
     }
     legend->setVisible(false);
     connect(xAxis, qOverload<const QCPRange&>(&QCPAxis::rangeChanged), this, [this] { reduceToScreen(); });
+    // The chart is laid out only when first drawn (and again when resized): the runs are
+    // reduced again for the pixel columns it really has, before they are drawn.
+    connect(this, &QCustomPlot::afterLayout, this, [this] {
+        if (axisRect()->width() != m_reducedWidth) reduceToScreen();
+    });
 }
 
 void JournalChart::setClock(const QTimeZone& zone, record::UtcOffsetAt offsetAt)
@@ -227,6 +232,7 @@ QVector<QCPGraphData> JournalChart::onScreen(const Run& run, std::uint8_t flag) 
 
 void JournalChart::reduceToScreen()
 {
+    m_reducedWidth = axisRect()->width();
     for (std::size_t i = 0; i < m_runs.size() && i < m_runGraphs.size(); ++i)
         m_runGraphs[i]->data()->set(onScreen(m_runs[i], 0), true);
     for (const auto& [flag, graph] : m_flagGraphs) {

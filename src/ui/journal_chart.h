@@ -95,4 +95,5 @@ private:
     bool m_irradiance = false;
     std::vector<record::SunMarkers> m_markers;
     QCPTextElement* m_title = nullptr;
+    int m_reducedWidth = -1;  ///< the axis rect's width the runs were last reduced for
 };

@@ -46,12 +46,25 @@ QString shownPath(const std::filesystem::path& path) { return QFile::decodeName(
 
 std::filesystem::path chosenPath(const QString& path) { return QFile::encodeName(path).toStdString(); }
 
-QString refusalOverRecord(const DayRecord& record, const std::filesystem::path& target)
+namespace {
+
+QString recordRefusal(const std::filesystem::path& target)
 {
-    if (!record.wouldReplaceRecord(target)) return {};
     return QString::fromUtf8("%1 est un fichier de mesures ou le journal d'une série : l'export ne le "
                              "remplace pas. Choisissez un autre nom.")
         .arg(shownPath(target));
+}
+
+}  // namespace
+
+QString refusalOverRecord(const std::filesystem::path& target)
+{
+    return namesRecord(target) ? recordRefusal(target) : QString();
+}
+
+QString refusalOverRecord(const DayRecord& record, const std::filesystem::path& target)
+{
+    return record.wouldReplaceRecord(target) ? recordRefusal(target) : QString();
 }
 
 QString saveChart(JournalChart& chart, const std::filesystem::path& path, QSize size, const QString& title)

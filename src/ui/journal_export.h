@@ -30,7 +30,10 @@ QString shownPath(const std::filesystem::path& path);
 /// A path the user chose in a dialog, as the system's bytes.
 std::filesystem::path chosenPath(const QString& path);
 
-/// The French message that refuses an export over a record, or nothing when `target` is not one.
+/// The French message that refuses an export over a record, or nothing when `target` is not one:
+/// a record by its name or through links (namesRecord), or, for the day view, one of the files
+/// `record` reads.
+QString refusalOverRecord(const std::filesystem::path& target);
 QString refusalOverRecord(const DayRecord& record, const std::filesystem::path& target);
 
 /// The chart drawn `size` large with `title` above it and a legend, into a PNG or (by its

@@ -184,8 +184,11 @@ void MonthWindow::setMonth(year_month month)
 
     const record::MonthTotals totals = record::monthTotals(m_days);
     const record::SunlightFigures& f = totals.figures;
-    QString text = QString::fromUtf8(totals.days == 1 ? "%1 jour mesuré, %2 étalonné" : "%1 jours mesurés, %2 étalonnés")
-                       .arg(locale.toString(qulonglong(totals.days)), locale.toString(qulonglong(totals.calibratedDays)));
+    // Each count with its own number: « 2 jours mesurés, 1 étalonné ».
+    QString text = QString::fromUtf8(totals.days == 1 ? "%1 jour mesuré, " : "%1 jours mesurés, ")
+                       .arg(locale.toString(qulonglong(totals.days))) +
+                   QString::fromUtf8(totals.calibratedDays == 1 ? "%1 étalonné" : "%1 étalonnés")
+                       .arg(locale.toString(qulonglong(totals.calibratedDays)));
     if (totals.calibratedDays > 0) {
         text += QString::fromUtf8(" · irradiation %1 · ciel clair %2").arg(kiloWattHours(f.irradiation), kiloWattHours(f.clearSkyIrradiation));
         if (f.ratio()) text += QString::fromUtf8(" · rapport %1").arg(locale.toString(*f.ratio(), 'f', 3));
@@ -203,12 +206,16 @@ void MonthWindow::setMonth(year_month month)
     m_totals->setText(QString::fromUtf8("<b>Mois :</b> ") + text.toHtmlEscaped());
 }
 
-QString MonthWindow::exportCsv(const std::filesystem::path& path) const
+QString MonthWindow::exportCsv(const std::filesystem::path& path)
 {
-    if (const int error = saveWholeFile(path, record::monthCsv(m_days)))
-        return QString::fromUtf8("Écriture impossible dans %1 : %2.")
-            .arg(shownPath(path), QString::fromStdString(frenchReason(error)));
-    return {};
+    QString failure = refusalOverRecord(path);
+    if (failure.isEmpty())
+        if (const int error = saveWholeFile(path, record::monthCsv(m_days)))
+            failure = QString::fromUtf8("Écriture impossible dans %1 : %2.")
+                          .arg(shownPath(path), QString::fromStdString(frenchReason(error)));
+    m_errors->setText(failure.isEmpty() ? QString::fromUtf8("CSV enregistré : %1").arg(shownPath(path)) : failure);
+    m_errors->setVisible(true);
+    return failure;
 }
 
 void MonthWindow::chooseCsv()
@@ -218,7 +225,5 @@ void MonthWindow::chooseCsv()
     const QString file = QFileDialog::getSaveFileName(this, QString::fromUtf8("CSV du mois"),
                                                       shownPath(m_folder / name), QString::fromUtf8("CSV (*.csv)"));
     if (file.isEmpty()) return;
-    const QString failure = exportCsv(chosenPath(file));
-    m_errors->setText(failure.isEmpty() ? QString::fromUtf8("CSV enregistré : %1").arg(file) : failure);
-    m_errors->setVisible(true);
+    exportCsv(chosenPath(file));
 }

@@ -29,8 +29,10 @@ public:
     std::chrono::year_month month() const { return m_month; }
     const std::vector<record::DaySummary>& days() const { return m_days; }
     QTableWidget* table() const { return m_table; }
-    /// The table as CSV (record::monthCsv); the French message of a failure, or nothing.
-    QString exportCsv(const std::filesystem::path& path) const;
+    /// The table as CSV (record::monthCsv), refused over a measurement file or a companion (by
+    /// name or through a link); the outcome said in the window's message area. The French
+    /// message of a refusal or a failure, or nothing.
+    QString exportCsv(const std::filesystem::path& path);
 
     /// Called with the day of a double-clicked row.
     std::function<void(std::chrono::year_month_day)> openDay;

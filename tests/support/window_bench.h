@@ -3,12 +3,8 @@
 // that fails on request over a fresh folder, a day view that is only noted. quit() asks its
 // question here, not in a dialog.
 // Tests that use it link velmorixon_ui.
-#include <cerrno>
 #include <chrono>
-#include <cstdint>
 #include <filesystem>
-#include <functional>
-#include <memory>
 #include <optional>
 #include <string>
 #include <system_error>
@@ -45,30 +41,23 @@ public:
     bool askInADialog = false;         // true: the window's own question box asks instead; false: « Non »
 
 protected:
-    bool confirmDiscard(std::size_t waiting) override
-    {
-        asked = waiting;
-        return askInADialog && Velmorixon::confirmDiscard(waiting);
-    }
+    bool confirmDiscard(std::size_t waiting) override { return asked = waiting, askInADialog && Velmorixon::confirmDiscard(waiting); }
 };
 
 // 5 December 2026, 14:03:27: the day's file is data12-05-2026.val.
 struct WindowBench {
-    static constexpr std::chrono::local_seconds kStart = std::chrono::local_days{std::chrono::year{2026} / 12 / 5} +
-                                                         std::chrono::hours{14} + std::chrono::minutes{3} +
-                                                         std::chrono::seconds{27};
+    static constexpr std::chrono::local_seconds kStart =
+        std::chrono::local_days{std::chrono::year{2026} / 12 / 5} + std::chrono::hours{14} + std::chrono::minutes{3} + std::chrono::seconds{27};
 
     /// `home`: the home folder's place inside the bench's folder; empty: the folder itself.
     /// `zone`: what the time-zone question answers.
-    explicit WindowBench(bool simulated = false, std::chrono::local_seconds start = kStart,
-                         const std::filesystem::path& home = {},
+    explicit WindowBench(bool simulated = false, std::chrono::local_seconds start = kStart, const std::filesystem::path& home = {},
                          ZoneInfo zone = {ZoneState::Standard, std::chrono::hours{1}})
         : clock(start)
     {
         Platform services = platform([zone] { return zone; });
         services.simulated = simulated;
-        if (!home.empty())
-            services.dataRoot = dir.path() / home;
+        if (!home.empty()) services.dataRoot = dir.path() / home;
         window = std::make_unique<BenchWindow>(std::move(services));
     }
 
@@ -77,8 +66,7 @@ struct WindowBench {
     {
         Platform services;
         services.openPort = [this]() -> std::unique_ptr<ParallelPort> {
-            if (openErrno != 0)
-                throw std::system_error(openErrno, std::generic_category(), "PPCLAIM /dev/parport0");
+            if (openErrno != 0) throw std::system_error(openErrno, std::generic_category(), "PPCLAIM /dev/parport0");
             auto port = std::make_unique<acquisition::SimulatedMax187>();
             port->setCounts(counts);
             sim = port.get();
@@ -93,11 +81,7 @@ struct WindowBench {
     }
 
     /// One period of the fake clock, then the tick its timer would run.
-    void tick(std::chrono::milliseconds period = std::chrono::seconds{1})
-    {
-        clock.advance(period);
-        window->acquisitionTick();
-    }
+    void tick(std::chrono::milliseconds period = std::chrono::seconds{1}) { clock.advance(period), window->acquisitionTick(); }
 
     std::filesystem::path dataFile() const { return dir.path() / "velmorixon" / "data12-05-2026.val"; }
     std::string fileText() const { return TempDir::read(dataFile()); }
@@ -105,10 +89,10 @@ struct WindowBench {
     FakeClock clock;
     TempDir dir;
     FaultFileSystem files;
-    int openErrno = 0;                 // the next openPort fails with it when not 0
-    std::uint16_t counts = 2048;       // what a newly opened converter reads
-    acquisition::SimulatedMax187* sim = nullptr;    // the port of the latest run (gone after a stop)
-    std::vector<std::string> opened;   // the files the day view was started on, in order
-    bool journalStarts = true;         // whether the day view starts when asked
+    int openErrno = 0;                            // the next openPort fails with it when not 0
+    std::uint16_t counts = 2048;                  // what a newly opened converter reads
+    acquisition::SimulatedMax187* sim = nullptr;  // the port of the latest run (gone after a stop)
+    std::vector<std::string> opened;              // the files the day view was started on, in order
+    bool journalStarts = true;                    // whether the day view starts when asked
     std::unique_ptr<BenchWindow> window;
 };
