@@ -41,7 +41,11 @@ public:
     bool askInADialog = false;         // true: the window's own question box asks instead; false: « Non »
 
 protected:
-    bool confirmDiscard(std::size_t waiting) override { return asked = waiting, askInADialog && Velmorixon::confirmDiscard(waiting); }
+    bool confirmDiscard(std::size_t waiting) override
+    {
+        asked = waiting;
+        return askInADialog && Velmorixon::confirmDiscard(waiting);
+    }
 };
 
 // 5 December 2026, 14:03:27: the day's file is data12-05-2026.val.
@@ -81,7 +85,11 @@ struct WindowBench {
     }
 
     /// One period of the fake clock, then the tick its timer would run.
-    void tick(std::chrono::milliseconds period = std::chrono::seconds{1}) { clock.advance(period), window->acquisitionTick(); }
+    void tick(std::chrono::milliseconds period = std::chrono::seconds{1})
+    {
+        clock.advance(period);
+        window->acquisitionTick();
+    }
 
     std::filesystem::path dataFile() const { return dir.path() / "velmorixon" / "data12-05-2026.val"; }
     std::string fileText() const { return TempDir::read(dataFile()); }

@@ -74,17 +74,21 @@ protected:
     void written(sys_seconds at)  // the day file's modification time; now a second later
     {
         const timespec times[2] = {{at.time_since_epoch().count(), 0}, {at.time_since_epoch().count(), 0}};
-        ::utimensat(AT_FDCWD, dayFile.c_str(), times, 0), now = at + 1s;
+        ::utimensat(AT_FDCWD, dayFile.c_str(), times, 0);
+        now = at + 1s;
     }
     std::unique_ptr<JournalWindow> open(const path& file, QSize size = {1000, 680})  // shown and laid out
     {
         auto view = std::make_unique<JournalWindow>(JournalSetup{file, QTimeZone("Europe/Paris"), kDay, 500, [this] { return now; }, 32 << 20});
-        view->resize(size), view->show(), view->chart()->replot();
+        view->resize(size);
+        view->show();
+        view->chart()->replot();
         return view;
     }
     static void showRange(JournalWindow& view, sys_seconds from, sys_seconds to)
     {
-        view.chart()->xAxis->setRange(JournalChart::axisOf(from), JournalChart::axisOf(to)), view.chart()->replot();
+        view.chart()->xAxis->setRange(JournalChart::axisOf(from), JournalChart::axisOf(to));
+        view.chart()->replot();
     }
     TempDir dir;
     path folder = dir.path() / "velmorixon";
@@ -141,7 +145,8 @@ TEST_F(JournalTest, TicksFallOnLocalWholeHours)
         {"two days", 2026y / December / 7, 12, 36, {"18:00\n7 déc.", "00:00\n8 déc.", "06:00", "12:00"}}};
     for (const auto& r : rows) {
         const path file = dir.path() / r.name / acquisition::dataFileName(r.day);
-        std::filesystem::create_directory(file.parent_path()), TempDir::append(file, lines(100, 3, 15h, 100));
+        std::filesystem::create_directory(file.parent_path());
+        TempDir::append(file, lines(100, 3, 15h, 100));
         auto view = open(file, {760, 560});
         if (r.toHour != 0) showRange(*view, sys_days{r.day} + hours(r.fromHour), sys_days{r.day} + hours(r.toHour));
         EXPECT_EQ(view->chart()->xAxis->tickVectorLabels(), QVector<QString>(r.labels.begin(), r.labels.end())) << r.name;
@@ -169,7 +174,8 @@ TEST_F(JournalView, FiguresAndTheCursorReadTheVisibleRangeFollowingZoomAndHidden
     EXPECT_TRUE(figures().startsWith("150 mesures"));
     view->findChild<QCheckBox*>("run1")->click();
     EXPECT_TRUE(figures().startsWith("50 mesures") && !view->chart()->runGraph(0)->visible());
-    view->setRunShown(0, true), showRange(*view, kMidnight + 9h, kMidnight + 9h + 9s);
+    view->setRunShown(0, true);
+    showRange(*view, kMidnight + 9h, kMidnight + 9h + 9s);
     EXPECT_TRUE(figures().startsWith("10 mesures"));
     view->setFittedY(true);
     EXPECT_TRUE(view->chart()->valueAxis()->range().lower > 900 && view->chart()->valueAxis()->range().upper < 1100);
@@ -185,13 +191,15 @@ TEST_F(JournalView, FollowingKeepsTheNewestReadingOnScreenAsLinesArriveUntilAPan
 {
     view->setFollowing(true);
     for (int step = 0; step < 2; ++step) {
-        TempDir::append(dayFile, lines(52 + 600 * step, 600, 14h + 50s + step * 600s, 3050)), view->refresh();
+        TempDir::append(dayFile, lines(52 + 600 * step, 600, 14h + 50s + step * 600s, 3050));
+        view->refresh();
         const double newest = JournalChart::axisOf(kMidnight + 14h + 10min + 49s + step * 10min);  // 14:10:49, then 14:20:49
         const auto range = view->chart()->xAxis->range();
         EXPECT_TRUE(newest <= range.upper && newest > range.lower + 0.8 * range.size()) << "step " << step;
     }
     QTest::keyClick(view->chart(), Qt::Key_Left);  // panning turns following off
-    TempDir::append(dayFile, lines(1252, 5, 14h + 20min + 50s, 3050)), view->refresh();
+    TempDir::append(dayFile, lines(1252, 5, 14h + 20min + 50s, 3050));
+    view->refresh();
     EXPECT_FALSE(view->findChild<QAction*>("follow")->isChecked() || view->chart()->xAxis->range().upper > JournalChart::axisOf(kMidnight + 14h + 20min + 50s));
 }
 
@@ -243,7 +251,9 @@ TEST_F(JournalView, NoExportReplacesARecordAndAReplacedFileKeepsItsModeAndLink)
 {
     MonthWindow month(folder, QTimeZone("Europe/Paris"), 2026y / June);
     const path link = dir.path() / "lien.csv", chain = dir.path() / "lien2.csv", dangling = dir.path() / "vide.csv";
-    std::filesystem::create_symlink(dayFile, link), std::filesystem::create_symlink(link, chain), std::filesystem::create_symlink(folder / "data06-30-2026.val", dangling);
+    std::filesystem::create_symlink(dayFile, link);
+    std::filesystem::create_symlink(link, chain);
+    std::filesystem::create_symlink(folder / "data06-30-2026.val", dangling);
     for (const path& record : {dayFile, folder / "data06-21-2026.val.1", companion, folder / "data06-21-2026.run.1", link, chain,
                                dangling, dir.path() / "data12-07-2026.val", dir.path() / "data12-07-2026.run.3"}) {
         const std::string before = std::filesystem::exists(record) ? TempDir::read(record) : "";
@@ -254,7 +264,9 @@ TEST_F(JournalView, NoExportReplacesARecordAndAReplacedFileKeepsItsModeAndLink)
         EXPECT_FALSE(std::filesystem::exists(folder / "data06-30-2026.val"));
     }
     const path kept = dir.path() / "gardé.csv", toKept = dir.path() / "vers-gardé.csv";
-    TempDir::append(kept, "ancien"), ::chmod(kept.c_str(), 0600), std::filesystem::create_symlink(kept.filename(), toKept);
+    TempDir::append(kept, "ancien");
+    ::chmod(kept.c_str(), 0600);
+    std::filesystem::create_symlink(kept.filename(), toKept);
     EXPECT_EQ(month.exportCsv(toKept), QString());
     EXPECT_EQ(month.findChild<QLabel*>("monthErrors")->text().toStdString(), "CSV enregistré : " + toKept.string());
     EXPECT_EQ(view->exportCsv(toKept, true), QString());
@@ -282,8 +294,12 @@ TEST_F(JournalTest, AFileThatCannotBeReadIsSaidInFrenchInTheWindow)
 {
     const path odd = folder / "\xe9t\xe9", missing = folder / "data06-22-2026.val", empty = folder / "data06-23-2026.val",
                nuls = folder / "data06-24-2026.val", loop = folder / "boucle", pipe = folder / "data06-25-2026.val";
-    std::filesystem::create_directory(odd), std::filesystem::create_symlink("boucle", loop), ::mkfifo(pipe.c_str(), 0600);
-    TempDir::append(odd / "data06-21-2026.val", lines(2, 5, 10h, 700)), TempDir::append(empty, ""), TempDir::append(nuls, std::string(100000, '\0'));
+    std::filesystem::create_directory(odd);
+    std::filesystem::create_symlink("boucle", loop);
+    ::mkfifo(pipe.c_str(), 0600);
+    TempDir::append(odd / "data06-21-2026.val", lines(2, 5, 10h, 700));
+    TempDir::append(empty, "");
+    TempDir::append(nuls, std::string(100000, '\0'));
     const std::pair<path, std::string> rows[] = {  // the file, what the window says of it (%1: its path)
         {odd / "data06-21-2026.val", ""},
         {missing, "Lecture impossible de %1 : Aucun fichier ou dossier de ce type. Le journal le relira dès qu'il le pourra."},
@@ -349,7 +365,8 @@ TEST_F(SunlightWindow, ACalibratedAfternoonIsInWattsPerSquareMetreAndTheMorningS
 
 TEST_F(SunlightWindow, AHiddenRunLeavesTheRangesFiguresAndTheChartWithItsFlagMarksAndStaysInTheDays)
 {
-    TempDir::append(folder / "data06-21-2026.val.1", fourHours()), TempDir::append(folder / "data06-21-2026.val", everyMinute(15h, 60));
+    TempDir::append(folder / "data06-21-2026.val.1", fourHours());
+    TempDir::append(folder / "data06-21-2026.val", everyMinute(15h, 60));
     TempDir::append(folder / "capteur.csv", kHeader + "2026-06-01T00:00:00+02:00;essai;2;0;0,73;0,06\r\n");
     auto view = open(folder / "data06-21-2026.val");
     // 240 minutes at 500,5 W/m² with 10:30 bridged at 501, then 60 minutes at 500,5.
@@ -397,11 +414,18 @@ TEST_F(SunlightWindow, TheSensorDialogAppendsEachRowInTurnOrRefusesItAndNamesAMa
         SensorDialog dialog(folder, QTimeZone("Europe/Paris"), [] { return sys_days{2026y / June / 22} + 8h; });
         EXPECT_EQ(dialog.findChild<QLabel*>("historyProblems")->text().toStdString(), (folder / "capteur.csv").string() + ", ligne 3 : 2 champs au lieu de 6 ; ligne ignorée.");
         for (const auto& [name, text] : row.fields)
-            if (std::string(name) != "fromDateTime") dialog.findChild<QLineEdit*>(name)->setText(QString::fromUtf8(text));
-            else dialog.findChild<QRadioButton*>("fromDate")->setChecked(true), dialog.findChild<QDateTimeEdit*>(name)->setDateTime(QDateTime::fromString(text, "dd/MM/yyyy HH:mm:ss"));
+            if (std::string(name) != "fromDateTime") {
+                dialog.findChild<QLineEdit*>(name)->setText(QString::fromUtf8(text));
+            } else {
+                dialog.findChild<QRadioButton*>("fromDate")->setChecked(true);
+                dialog.findChild<QDateTimeEdit*>(name)->setDateTime(QDateTime::fromString(text, "dd/MM/yyyy HH:mm:ss"));
+            }
         const QString said = dialog.addRow();
         const bool added = std::string(row.result).ends_with("\r\n");
-        if (added) file += row.result, ++rows;
+        if (added) {
+            file += row.result;
+            ++rows;
+        }
         EXPECT_TRUE(added ? said.isEmpty() : said.startsWith(QString::fromUtf8(row.result))) << said.toStdString();
         EXPECT_EQ(TempDir::read(folder / "capteur.csv"), file);
         EXPECT_EQ(dialog.findChild<QTableWidget*>("history")->rowCount(), rows);
@@ -445,7 +469,8 @@ TEST_F(SunlightWindow, TheMonthShowsItsDaysWithTheirRunsSitesFiguresAndTotalsAnd
     EXPECT_FALSE(table->horizontalScrollBar()->isVisible() || table->isColumnHidden(14));
     month->findChild<QPushButton*>("previousMonth")->click();
     EXPECT_EQ(month->windowTitle().toStdString() + " " + rows(), "Bilan du mois — mai 2026 31/05/2026|Chelles|1||15 h 48 min|||1 saturé\n");
-    month->findChild<QPushButton*>("nextMonth")->click(), month->findChild<QPushButton*>("nextMonth")->click();
+    month->findChild<QPushButton*>("nextMonth")->click();
+    month->findChild<QPushButton*>("nextMonth")->click();
     EXPECT_EQ(rows(), "01/07/2026|Chelles|1|2,002|16 h 02 min|501|10:01:00|1 impossible · 1 saturé\n");  // four hours at 500,5 W/m²
     month->setMonth(2026y / June);
     emit table->cellDoubleClicked(1, 0);

@@ -101,9 +101,11 @@ TEST(FileLabel, ALongHomeShowsAsTildeInsideTheFrameAndADoubleClickOpensTheDayVie
     EXPECT_EQ(w.LfileName->text().toStdString() + "\n" + w.LfileName->toolTip().toStdString(),
               "~/velmorixon/data12-05-2026.val\n" + full + "\nDouble-cliquer pour ouvrir le journal des mesures.");
     EXPECT_LT(w.LfileName->geometry().right(), toPixels(5520)) << "the label ends inside the frame";
-    w.show(), QTest::mouseDClick(w.LfileName, Qt::LeftButton);
+    w.show();
+    QTest::mouseDClick(w.LfileName, Qt::LeftButton);
     EXPECT_TRUE(bench.opened == std::vector<std::string>{full} && !w.findChild<QMessageBox*>("journalOpenMessage"));
-    bench.journalStarts = false, QTest::mouseDClick(w.LfileName, Qt::LeftButton);
+    bench.journalStarts = false;
+    QTest::mouseDClick(w.LfileName, Qt::LeftButton);
     auto* message = w.findChild<QMessageBox*>("journalOpenMessage");
     ASSERT_TRUE(message && !message->isModal());
     EXPECT_EQ(message->text().toStdString(), "Le journal des mesures de " + full + " n'a pas pu être ouvert.");
@@ -128,9 +130,14 @@ TEST_F(AcquisitionCycle, SwitchesAndThePeriodApplyFromTheNextTickWithTheRunningC
 {
     start(false);
     for (int i = 0; i < 4; ++i) bench.tick();
-    for (int i = 0; i < 3; ++i) w.OKfile->click(), bench.tick();  // on, off, on: lines 6 and 8, no line 7
+    for (int i = 0; i < 3; ++i) {  // on, off, on: lines 6 and 8, no line 7
+        w.OKfile->click();
+        bench.tick();
+    }
     EXPECT_EQ(bench.fileText(), " 6, 2048,14:03:32\r\n 8, 2048,14:03:34\r\n");
-    w.OKgraphe->click(), bench.sim->setCounts(4095), bench.tick();
+    w.OKgraphe->click();
+    bench.sim->setCounts(4095);
+    bench.tick();
     ASSERT_TRUE(w.existingGraph() && !w.existingGraph()->isVisible()) << "only a start shows the graph";
     EXPECT_EQ(graphNumber() + " " + w.existingGraph()->Gmesure->text().toStdString(), "9 4095 mV");
     EXPECT_EQ(text(w.Lmesure), "2048") << "the main window keeps the last value it showed";
@@ -145,7 +152,10 @@ TEST_F(AcquisitionCycle, APortThatFailsLeavesTheWindowIdleAndKeepsTheLines)
     EXPECT_EQ(shownMessage(w, "portMessage"), "Port parallèle /dev/parport0 inaccessible : Permission non accordée");
     delete w.findChild<QMessageBox*>("portMessage");
     bench.openErrno = 0;
-    w.BtnMax187->click(), bench.tick(), bench.sim->failFromNow(EIO), bench.tick();
+    w.BtnMax187->click();
+    bench.tick();
+    bench.sim->failFromNow(EIO);
+    bench.tick();
     EXPECT_EQ(shownMessage(w, "portMessage"), "Lecture arrêtée : port parallèle /dev/parport0 inaccessible : Erreur d'entrée/sortie");
     EXPECT_FALSE(w.TimeAquis->isActive() || w.BtnStop->isEnabled());
     EXPECT_EQ(bench.fileText(), " 2, 2048,14:03:28\r\n");
@@ -168,37 +178,61 @@ TEST_F(AcquisitionCycle, AFullDiskHoldsLinesBackAndQuitAsksInFrenchBeforeDroppin
     QString missing;
     const std::unique_ptr<QTranslator> french = installQtFrench(missing);
     ASSERT_NE(french, nullptr) << missing.toStdString() << " (scripts/deps installs qt6-translations-l10n)";
-    w.show(), start(true), bench.tick(), bench.files.failWrites(ENOSPC), bench.tick();
+    w.show();
+    start(true);
+    bench.tick();
+    bench.files.failWrites(ENOSPC);
+    bench.tick();
     w.askInADialog = true;
     std::string seen;
     QTimer::singleShot(0, [&seen] { seen = answerNo(); });  // runs inside the question's own loop
     w.BtnQuit->click();
     EXPECT_EQ(seen, "1 ligne de mesure n'a pas pu être écrite dans " + bench.dataFile().string() + ". Quitter quand même et la perdre ? | Oui | Non");
-    w.askInADialog = false, bench.tick();
+    w.askInADialog = false;
+    bench.tick();
     EXPECT_EQ(shownMessage(w, "fileMessage"), "Écriture impossible dans " + bench.dataFile().string() +
                                                  " : Aucun espace disponible sur le périphérique. 2 lignes en attente, elles seront écrites dès que possible.");
     w.BtnQuit->click();
     EXPECT_EQ(w.asked, 2u);
     EXPECT_TRUE(w.TimeAquis->isActive()) << "« Non » keeps the lines and the run";
-    bench.files.heal(), w.OKfile->click(), bench.tick();  // switched off: the run's ticks still retry
+    bench.files.heal();
+    w.OKfile->click();  // switched off: the run's ticks still retry
+    bench.tick();
     EXPECT_EQ(shownMessage(w, "fileMessage") + bench.fileText(), " 2, 2048,14:03:28\r\n 3, 2048,14:03:29\r\n 4, 2048,14:03:30\r\n") << "space is back";
-    w.asked.reset(), w.BtnQuit->click();
+    w.asked.reset();
+    w.BtnQuit->click();
     EXPECT_FALSE(w.asked.has_value() || w.isVisible()) << "nothing waits, nothing to ask";
 }
 
 TEST_F(AcquisitionCycle, ASecondWindowOnTheDaysFileIsToldWhichProcessWritesItAndWritesNothing)
 {
-    start(true), bench.tick();
+    start(true);
+    bench.tick();
     BenchWindow second(bench.platform([] { return ZoneInfo{ZoneState::Standard, std::chrono::hours{1}}; }));
-    second.OKfile->click(), second.show(), second.BtnMax187->click(), bench.tick(), second.acquisitionTick();
+    second.OKfile->click();
+    second.show();
+    second.BtnMax187->click();
+    bench.tick();
+    second.acquisitionTick();
     EXPECT_EQ(shownMessage(second, "fileMessage"), "Écriture impossible dans " + bench.dataFile().string() + " : un autre programme l'écrit déjà (processus " +
                                                       std::to_string(::getpid()) + "). 1 ligne en attente, elle sera écrite dès que possible.");
     second.BtnStop->click();
 }
 
+TEST(AcquisitionPastMidnight, KeepsWritingToTheStartUpDaysFile)
+{
+    WindowBench bench(false, local_days{2026y / December / 5} + 23h + 59min + 58s);
+    bench.window->OKfile->click();
+    bench.window->BtnMax187->click();
+    for (int i = 0; i < 3; ++i) bench.tick();
+    EXPECT_EQ(bench.fileText(), " 2, 2048,23:59:59\r\n 3, 2048,00:00:00\r\n 4, 2048,00:00:01\r\n");
+    EXPECT_FALSE(std::filesystem::exists(bench.dir.path() / "velmorixon" / "data12-06-2026.val"));
+}
+
 TEST_F(AcquisitionCycle, GraphFromItsModalStartToAHiddenOneAndItsOwnStop)
 {
-    w.show(), start(true, true);
+    w.show();
+    start(true, true);
     const QPointer<Graph> shown = w.existingGraph();
     ASSERT_TRUE(shown && shown->isVisible() && shown->windowModality() == Qt::ApplicationModal);
     bench.tick();
@@ -206,7 +240,10 @@ TEST_F(AcquisitionCycle, GraphFromItsModalStartToAHiddenOneAndItsOwnStop)
     // Closed by other means than its stop, inside the next read's hand-over to the event loop:
     // it goes and is never touched again; the run goes on into a hidden graph.
     bench.sim->setSource([this, once = true]() mutable {
-        if (std::exchange(once, false)) QMetaObject::invokeMethod(&w, [this] { w.existingGraph()->close(), forgetClosedWindows(); }, Qt::QueuedConnection);
+        if (std::exchange(once, false)) QMetaObject::invokeMethod(&w, [this] {
+            w.existingGraph()->close();
+            forgetClosedWindows();
+        }, Qt::QueuedConnection);
         return bench.counts;
     });
     bench.tick();
@@ -254,7 +291,9 @@ TEST(SunTimes, AreThoseOfTheChosenSiteForTheStartUpDayPastMidnight)
     ASSERT_EQ(w.Lville->count(), 12);
     EXPECT_EQ(w.Lville->currentItem()->text().toStdString() + " " + w.Lville->item(kNimes)->text().toStdString(), "Chelles Nîmes");
     EXPECT_EQ(sunTimes(w), kChellesSolstice);
-    bench.clock.advance(1min), w.Lville->setCurrentRow(kNimes), w.Lville->setCurrentRow(kChelles);
+    bench.clock.advance(1min);
+    w.Lville->setCurrentRow(kNimes);
+    w.Lville->setCurrentRow(kChelles);
     EXPECT_EQ(sunTimes(w), kChellesSolstice);
     WindowBench winter(false, at(2006y / December / 21, 9h));  // standard time
     winter.window->Lville->setCurrentRow(kNimes);
@@ -286,16 +325,21 @@ TEST(SunTracking, StartsOnTheTickFreezesOnStopAndReadsTheSiteAfresh)
 {
     WindowBench bench(false, at(2006y / June / 21, 12h, 59min, 59s));
     Velmorixon& w = *bench.window;
-    w.BtnMax187->click(), w.BtnCalc->click();
+    w.BtnMax187->click();
+    w.BtnCalc->click();
     EXPECT_TRUE(!w.BtnCalc->isEnabled() && w.TCalcSun->isActive());
     EXPECT_EQ(text(w.Lalt) + text(w.Lazt), "") << "nothing before the first tick";
-    bench.tick(), w.sunTick();
+    bench.tick();
+    w.sunTick();
     EXPECT_EQ(text(w.Lalt) + " | " + text(w.Lazt), "64° 49 Min. 31 Sec. | " + kChellesNoonAzimuth);
     w.BtnStopCalc->click();
     EXPECT_FALSE(w.TCalcSun->isActive() || w.BtnStopCalc->isEnabled());
-    bench.sim->setCounts(4000), bench.tick();
+    bench.sim->setCounts(4000);
+    bench.tick();
     EXPECT_EQ(text(w.Lmesure) + " | " + text(w.Lazt), "4000 | " + kChellesNoonAzimuth) << "stopping the tracking leaves the acquisition running";
-    w.BtnCalc->click(), w.BtnStop->click(), w.Lville->setCurrentRow(kNimes);
+    w.BtnCalc->click();
+    w.BtnStop->click();
+    w.Lville->setCurrentRow(kNimes);
     EXPECT_TRUE(w.TCalcSun->isActive()) << "stopping the acquisition leaves the tracking running";
     EXPECT_EQ(text(w.Lazt), kChellesNoonAzimuth) << "the position waits for the next tick";
     w.sunTick();
