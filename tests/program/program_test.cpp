@@ -6,7 +6,8 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
+#include <cstdio>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -29,14 +30,12 @@ std::string quoted(const std::string& word)
     return out + "'";
 }
 
-/// Runs `program` (the built one unless said) with `arguments`, in this process's environment
-/// less the variables named in `unset` and with `set` ("NAME=value") added.
-Outcome run(const std::vector<std::string>& arguments, const std::vector<std::string>& unset,
-            const std::vector<std::string>& set = {}, const std::string& program = VELMORIXON_PROGRAM)
+/// Runs `program` with `arguments` without a display, with `set` ("NAME=value") added.
+Outcome run(const std::vector<std::string>& arguments, const std::vector<std::string>& set = {},
+            const std::string& program = VELMORIXON_PROGRAM)
 {
     TempDir dir;
-    std::string command = "env";
-    for (const std::string& name : unset) command += " -u " + name;
+    std::string command = "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM";
     for (const std::string& word : set) command += " " + quoted(word);
     command += " " + quoted(program);
     for (const std::string& word : arguments) command += " " + quoted(word);
@@ -45,8 +44,6 @@ Outcome run(const std::vector<std::string>& arguments, const std::vector<std::st
     return {WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status), TempDir::read(dir.path() / "out"),
             TempDir::read(dir.path() / "err")};
 }
-
-const std::vector<std::string> kNoDisplay{"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"};
 
 struct Start {
     const char* name;
@@ -57,9 +54,9 @@ struct Start {
 
 class StartedFromATerminal : public ::testing::TestWithParam<Start> {};
 
-TEST_P(StartedFromATerminal, SaysWhyItCannotOpenItsWindowInOneFrenchLineWithItsExitStatus)
+TEST_P(StartedFromATerminal, RefusesInOneFrenchLineWithItsExitStatusAndPrintsNothingElse)
 {
-    const Outcome outcome = run(GetParam().arguments, kNoDisplay, GetParam().set);
+    const Outcome outcome = run(GetParam().arguments, GetParam().set);
     EXPECT_EQ(outcome.status, GetParam().status);
     EXPECT_EQ(outcome.standardError.substr(0, outcome.standardError.find('\n') + 1), GetParam().firstErrorLine + "\n");
     EXPECT_EQ(outcome.standardError.find("Utilisation : velmorixon") != std::string::npos, GetParam().status == 2);
@@ -73,8 +70,60 @@ INSTANTIATE_TEST_SUITE_P(
               "velmorixon : aucun affichage pour ouvrir la fenêtre : DISPLAY n'est pas défini ; lancez le programme dans une session graphique."},
         Start{"AnUnusablePlatform", {}, {"QT_QPA_PLATFORM=nonesuch"}, 1,
               "velmorixon : impossible d'ouvrir la fenêtre avec la plateforme « nonesuch » (QT_QPA_PLATFORM)."},
-        Start{"AWrongArgumentBeforeAnyDisplayIsNeeded", {"--x"}, {}, 2, "velmorixon : option inconnue « --x »"}),
+        Start{"AWrongArgumentBeforeAnyDisplayIsNeeded", {"--x"}, {}, 2, "velmorixon : option inconnue « --x »"},
+        Start{"AReportOfAThirteenthMonth", {"--bilan", "--mois", "2026-13"}, {}, 2,
+              "velmorixon : mois « 2026-13 » illisible : attendu AAAA-MM, par exemple 2026-06"},
+        Start{"AReportOfSomethingElseThanAFolder", {"--bilan", "/dev/null"}, {}, 1,
+              "velmorixon : le dossier « /dev/null » ne se lit pas : N'est pas un dossier."}),
     [](const auto& info) { return std::string(info.param.name); });
+
+const std::string kMonthHeader =
+    "date;site;series;couverture_pct;irradiation_kWh_m2;ciel_clair_kWh_m2;rapport;ensoleillement_h;duree_jour_h;"
+    "fraction_ensoleillement;pic_W_m2;heure_pic;impossible;rare;sature;fige\r\n";
+
+/// A day file of two readings at noon; `day` is "MM-DD-YYYY".
+void writeDay(const std::filesystem::path& folder, const std::string& day)
+{
+    std::ofstream(folder / ("data" + day + ".val"), std::ios::binary) << " 2, 300,12:00:00\r\n 3, 302,12:00:01\r\n";
+}
+
+/// The first column of each row after the header; fails unless the header is the month table's.
+std::vector<std::string> datesOf(const std::string& csv)
+{
+    EXPECT_EQ(csv.substr(0, kMonthHeader.size()), kMonthHeader);
+    std::vector<std::string> dates;
+    for (std::size_t at = kMonthHeader.size(); at < csv.size(); at = csv.find('\n', at) + 1)
+        dates.push_back(csv.substr(at, csv.find(';', at) - at));
+    return dates;
+}
+
+TEST(TheMonthReport, IsOfTheDataFolderThisMonthUnlessTheCommandLineNamesAFolderAndAMonth)
+{
+    TempDir home;
+    std::filesystem::create_directory(home.path() / "velmorixon");
+    const std::time_t now = std::time(nullptr);
+    std::tm today{};
+    ::localtime_r(&now, &today);
+    char name[16], date[16];
+    std::strftime(name, sizeof name, "%m-%d-%Y", &today);
+    std::strftime(date, sizeof date, "%Y-%m-%d", &today);
+    writeDay(home.path() / "velmorixon", name);
+    writeDay(home.path(), name);  // beside the data folder: not read
+    writeDay(home.path() / "velmorixon", today.tm_mon == 0 ? "12-01-2001" : "01-01-" + std::to_string(today.tm_year + 1900));
+    Outcome outcome = run({"--bilan"}, {"HOME=" + home.path().string()});
+    EXPECT_EQ(outcome.status, 0) << outcome.standardError;
+    EXPECT_EQ(datesOf(outcome.standardOutput), std::vector<std::string>{date});
+
+    writeDay(home.path(), "06-30-2026");
+    writeDay(home.path(), "07-01-2026");
+    writeDay(home.path(), "05-31-2026");
+    std::filesystem::create_symlink("data06-15-2026.val", home.path() / "data06-15-2026.val");            // a loop
+    outcome = run({"--bilan", home.path().string(), "--mois", "2026-06"});
+    EXPECT_EQ(outcome.status, 0);
+    EXPECT_EQ(datesOf(outcome.standardOutput), (std::vector<std::string>{"2026-06-15", "2026-06-30"}));
+    EXPECT_EQ(outcome.standardError, "velmorixon : lecture impossible de « " + (home.path() / "data06-15-2026.val").string() +
+                                         " » : Boucle de liens symboliques (trop de niveaux de liens).\n");
+}
 
 /// A copy of the instrument in a folder of its own, beside a stand-in day view program that
 /// prints the arguments it is given, each ended by a NUL byte.
@@ -90,25 +139,15 @@ struct InstrumentCopy {
     }
 };
 
-TEST(TheJournalOption, StartsTheDayViewProgramBesideTheInstrumentOnExactlyTheFileGiven)
+TEST(TheJournalOption, StartsTheDayViewBesideTheInstrumentOnExactlyTheFileGivenOrSaysWhereItLooked)
 {
     const InstrumentCopy copy;
     const std::string file = "/tmp/jour\xE9 \xFF.val";  // not UTF-8: bytes all the same
-    for (const std::vector<std::string>& arguments : {std::vector<std::string>{"--journal", file},
-                                                      std::vector<std::string>{"--journal=" + file}}) {
-        std::string given = copy.journal.string() + '\0';
-        for (const std::string& argument : arguments) given += argument + '\0';
-        const Outcome outcome = run(arguments, kNoDisplay, {}, copy.instrument);
-        EXPECT_EQ(outcome.status, 0);
-        EXPECT_EQ(outcome.standardOutput, given);
-    }
-}
-
-TEST(TheJournalOption, WithoutTheDayViewProgramSaysInFrenchWhereItLookedWithStatusOne)
-{
-    const InstrumentCopy copy;
+    Outcome outcome = run({"--journal", file}, {}, copy.instrument);
+    EXPECT_EQ(outcome.status, 0);
+    EXPECT_EQ(outcome.standardOutput, copy.journal.string() + '\0' + "--journal" + '\0' + file + '\0');
     std::filesystem::remove(copy.journal);
-    const Outcome outcome = run({"--journal"}, kNoDisplay, {}, copy.instrument);
+    outcome = run({"--journal"}, {}, copy.instrument);
     EXPECT_EQ(outcome.status, 1);
     EXPECT_EQ(outcome.standardError, "velmorixon : le journal des mesures ne peut pas s'ouvrir : velmorixon-journal "
                                      "n'est ni dans " + copy.dir.path().string() + " ni dans " +
