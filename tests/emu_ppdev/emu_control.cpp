@@ -3,6 +3,7 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <new>
 #include <system_error>
 
@@ -58,16 +59,15 @@ std::vector<Event> EmulatedPort::events() const
     return out;
 }
 
-std::uint64_t EmulatedPort::conversions() const
+bool EmulatedPort::anyClaimed(const State& s)
 {
-    Lock lock(*m_state);
-    return m_state->conversions;
+    return std::any_of(std::begin(s.files), std::end(s.files), [](const OpenFile& f) { return f.claimed; });
 }
 
 bool EmulatedPort::claimed() const
 {
     Lock lock(*m_state);
-    return std::any_of(std::begin(m_state->files), std::end(m_state->files), [](const OpenFile& f) { return f.claimed; });
+    return anyClaimed(*m_state);
 }
 
 bool EmulatedPort::waitUntil(const std::function<bool(const State&)>& done) const
@@ -89,16 +89,11 @@ bool EmulatedPort::waitForReads(std::uint64_t count) const
     return waitUntil([count](const State& s) { return s.conversions >= count && (s.data & 1) != 0; });
 }
 
-bool EmulatedPort::waitForEvents(EventKind kind, std::size_t count) const
-{
-    return waitUntil([&](const State& s) { return s.succeeded[static_cast<int>(kind)] >= count; });
-}
-
 std::vector<WireRead> splitReads(const std::vector<Event>& events)
 {
     std::vector<const Event*> wire;
     for (const Event& e : events)
-        if (e.kind == EventKind::WriteData || e.kind == EventKind::ReadStatus) wire.push_back(&e);
+        if (e.kind >= EventKind::WriteData) wire.push_back(&e);
     std::vector<WireRead> reads;
     for (std::size_t i = 0; i < wire.size(); ++i) {
         if (wire[i]->kind == EventKind::WriteData && wire[i]->value == 1 && wire[i]->error == 0 && i + 1 < wire.size() &&
@@ -117,13 +112,12 @@ std::vector<WireRead> splitReads(const std::vector<Event>& events)
     return reads;
 }
 
-std::vector<std::string> portSteps(const std::vector<Event>& events, std::int32_t pid)
+std::vector<std::string> portSteps(const std::vector<Event>& events)
 {
     static const char* const names[] = {"open", "PPEXCL", "PPCLAIM", "PPRELEASE", "close"};
     std::vector<std::string> steps;
     for (const Event& e : events)
-        if (e.kind < EventKind::WriteData && (pid == 0 || e.pid == pid))
-            steps.push_back(names[static_cast<int>(e.kind)] + std::string(e.error ? " refused" : ""));
+        if (e.kind < EventKind::WriteData) steps.push_back(names[static_cast<int>(e.kind)] + std::string(e.error ? " refused" : ""));
     return steps;
 }
 

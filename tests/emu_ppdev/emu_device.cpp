@@ -62,9 +62,7 @@ std::mutex g_descriptorsMutex;
 
 int record(emu::State& s, EventKind kind, std::uint8_t value, int error)
 {
-    s.trace[s.eventCount++ % emu::kTraceCapacity] =
-        emu::Event{monotonicNs(), static_cast<std::int32_t>(::getpid()), kind, value, static_cast<std::uint16_t>(error)};
-    s.succeeded[static_cast<int>(kind)] += error == 0;
+    s.trace[s.eventCount++ % emu::kTraceCapacity] = emu::Event{monotonicNs(), kind, value, static_cast<std::uint16_t>(error)};
     pthread_cond_broadcast(&s.changed);
     return error == 0 ? 0 : -error;
 }
@@ -92,7 +90,6 @@ int openDevice(int flags)
     int file = -1;
     {
         emu::Lock lock(*s);
-        if (error == 0) error = s->openError;
         for (std::size_t i = 0; error == 0 && file < 0 && i < emu::kMaxOpenFiles; ++i)
             if (!s->files[i].inUse) file = static_cast<int>(i);
         if (error == 0 && file < 0) error = EMFILE;
@@ -116,25 +113,18 @@ int openDevice(int flags)
 
 // PPEXCL asks for the port alone at the registration, which the first PPCLAIM makes. ppdev
 // refuses it (ENXIO) beside another registered device, and any registration beside an exclusive
-// one. A shared claim of a port held by another waits in ppdev; here it fails with EAGAIN instead
-// of hanging the test.
+// one. (A shared claim of a port another holds waits in ppdev; the program never makes one.)
 int claim(emu::State& s, int file)
 {
     emu::OpenFile& f = s.files[file];
-    if (f.claimed) return EINVAL;
-    if (s.claimError != 0) return s.claimError;
-    bool otherRegistered = false, otherExclusive = false, otherClaimed = false;
     for (std::size_t i = 0; i < emu::kMaxOpenFiles; ++i) {
         const emu::OpenFile& o = s.files[i];
-        if (static_cast<int>(i) == file || !o.inUse || !o.registered) continue;
-        otherRegistered = true;
-        otherExclusive = otherExclusive || o.exclusive;
-        otherClaimed = otherClaimed || o.claimed;
+        if (static_cast<int>(i) != file && o.inUse && o.registered && !f.registered && (o.exclusive || f.exclusive))
+            return ENXIO;
     }
-    if (!f.registered && (otherExclusive || (f.exclusive && otherRegistered))) return ENXIO;
-    f.registered = true;
-    f.claimed = !otherClaimed;
-    return otherClaimed ? EAGAIN : 0;
+    if (f.claimed) return EINVAL;
+    f.registered = f.claimed = true;
+    return 0;
 }
 
 int lines(emu::State& s, const Descriptor& d, unsigned long request, unsigned char* byte)

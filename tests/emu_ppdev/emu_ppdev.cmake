@@ -27,11 +27,7 @@ target_link_libraries(emu_port_tests PRIVATE emu_ppdev_control velmorixon_platfo
   ${CMAKE_DL_LIBS} GTest::gtest_main)
 gtest_discover_tests(emu_port_tests DISCOVERY_TIMEOUT 60 NO_PRETTY_VALUES)
 
-# The real program under Xvfb, with the device and a message probe preloaded: the probe writes
-# the text of every message box the program shows to a file the test reads.
-add_library(velmorixon_message_probe SHARED ${EMU_DIR}/message_probe.cpp)
-target_link_libraries(velmorixon_message_probe PRIVATE Qt6::Widgets)
-
+# The real program under Xvfb, with the device preloaded.
 # Under the sanitizers the program's runtime has to come first in the preload list.
 set(EMU_PRELOAD_FIRST "")
 if(VELMORIXON_SANITIZE)
@@ -44,10 +40,9 @@ target_link_libraries(emu_program_tests PRIVATE emu_ppdev_control velmorixon_cor
 target_compile_definitions(emu_program_tests PRIVATE
   VELMORIXON_PROGRAM="$<TARGET_FILE:velmorixon>"
   EMU_SHIM="$<TARGET_FILE:emu_ppdev>"
-  MESSAGE_PROBE="$<TARGET_FILE:velmorixon_message_probe>"
   EMU_PRELOAD_FIRST="${EMU_PRELOAD_FIRST}")
-add_dependencies(emu_program_tests velmorixon emu_ppdev velmorixon_message_probe)
-gtest_discover_tests(emu_program_tests DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 120)
+add_dependencies(emu_program_tests velmorixon emu_ppdev)
+gtest_discover_tests(emu_program_tests DISCOVERY_TIMEOUT 60 NO_PRETTY_VALUES PROPERTIES TIMEOUT 120)
 
 endif()
 

@@ -43,14 +43,13 @@ QString XServer::xdotool(const QStringList& arguments) const
     return QString::fromUtf8(tool.readAllStandardOutput());
 }
 
-std::string XServer::waitWindow(QProcess& program, const std::string& title, const std::string& except) const
+std::string XServer::waitWindow(QProcess& program, const std::string& title) const
 {
     // X tells no one when a window is mapped: look again every 100 ms while the program runs.
     const QStringList search{"search", "--all", "--onlyvisible", "--pid", QString::number(program.processId()),
                              "--name", QString::fromStdString(title)};
     for (int waited = 0; waited < kPatienceMs && program.state() == QProcess::Running; waited += 100) {
-        for (const QString& id : xdotool(search).split('\n', Qt::SkipEmptyParts))
-            if (id.toStdString() != except) return id.toStdString();
+        if (const QString id = xdotool(search).section('\n', 0, 0); !id.isEmpty()) return id.toStdString();
         program.waitForFinished(100);
     }
     return {};
@@ -63,12 +62,6 @@ void XServer::click(const std::string& window, int left, int top, int width, int
     const QString id = QString::fromStdString(window);
     xdotool({"windowraise", id, "mousemove", "--window", id, QString::number((2 * left + width) / 30),
              QString::number((2 * top + height) / 30), "click", "1"});
-}
-
-void XServer::key(const std::string& window, const std::string& name) const
-{
-    const QString id = QString::fromStdString(window);
-    xdotool({"windowraise", id, "windowfocus", "--sync", id, "key", "--clearmodifiers", QString::fromStdString(name)});
 }
 
 }  // namespace xtest

@@ -16,13 +16,11 @@ public:
     ~XServer();
     /// The test's environment with DISPLAY on this server and Qt on xcb.
     QProcessEnvironment environment() const;
-    /// Waits until `program` maps a window whose title matches the extended regular expression,
-    /// other than `except`; "" when none comes within the patience or the program ends.
-    std::string waitWindow(QProcess& program, const std::string& title, const std::string& except = {}) const;
+    /// Waits until `program` maps a window whose title matches the extended regular expression;
+    /// "" when none comes within the patience or the program ends.
+    std::string waitWindow(QProcess& program, const std::string& title) const;
     /// Raises the window and clicks the centre of a control given from its client area's corner.
     void click(const std::string& window, int left, int top, int width, int height) const;
-    /// Gives the window the keyboard focus and presses a key ("Return").
-    void key(const std::string& window, const std::string& name) const;
 
 private:
     QString xdotool(const QStringList& arguments) const;
