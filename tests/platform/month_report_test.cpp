@@ -27,22 +27,24 @@ void writeRun(const std::filesystem::path& file, year_month_day date)
         << acquisition::companionHeader() << acquisition::companionLine(start);
 }
 
-TEST(MonthReport, ReadsEachDayWithAFileUnderTheCalibrationInForce)
+TEST(MonthReport, ReadsEachDayOfTheMonthUnderTheCalibrationInForceAndAddingARowKeepsTheOthers)
 {
     TempDir dir;
     writeRun(dir.path() / "data06-02-2026.val", 2026y / June / 2);
     writeRun(dir.path() / "data06-21-2026.val.1", 2026y / June / 21);
     writeRun(dir.path() / "data07-01-2026.val", 2026y / July / 1);
-    // From 20 June, 1 mV per W/m²; a row that does not read is said and left out.
+    // From 20 June, 1 mV per W/m²; a row that does not read is said and left out, and stays.
     const record::CalibrationRow row{local_days{2026y / June / 20}, 2h, "essai", 1, 0.0, {}};
     ASSERT_EQ(addCalibrationRow(dir.path(), row), 0);
     std::ofstream(dir.path() / kCalibrationFileName, std::ios::app) << "2026-06-25;x;1;0;;\r\n";
+    ASSERT_EQ(addCalibrationRow(dir.path(), {local_days{2026y / July / 1}, 2h, "essai 2", 2, 0.0, {}}), 0);
 
     const MonthReport report = reportMonth(dir.path(), 2026y / June, {});
     EXPECT_EQ(report.status, 0);
     EXPECT_EQ(report.errors, "velmorixon : " + (dir.path() / kCalibrationFileName).string() +
                                  ", ligne 3 : date « 2026-06-25 » illisible (attendu AAAA-MM-JJTHH:MM:SS+HH:MM) ; "
                                  "ligne ignorée.\n");
+    EXPECT_EQ(readCalibrationFile(dir.path()).rows.size(), 2u);
     ASSERT_EQ(report.days.size(), 2u);
     // Before the calibration the irradiance columns are empty; from it, 301 W/m² for an hour,
     // no sunshine with the sun near 60°, the peak at 12:01, no flag.
@@ -53,12 +55,18 @@ TEST(MonthReport, ReadsEachDayWithAFileUnderTheCalibrationInForce)
                                             "16,[0-9]{2};0,000;302,0;12,017;0;0;0;0\r\n")));
 }
 
-TEST(MonthReport, SaysInFrenchThatAFolderDoesNotRead)
+TEST(MonthReport, SaysInFrenchThatAFolderOrACalibrationFileDoesNotRead)
 {
-    const MonthReport report = reportMonth("/nonexistent/velmorixon", 2026y / June, {});
+    TempDir dir;
+    std::filesystem::create_symlink(kCalibrationFileName, dir.path() / kCalibrationFileName);  // a loop
+    MonthReport report = reportMonth(dir.path(), 2026y / June, {});
+    EXPECT_EQ(report.status, 0);
+    EXPECT_EQ(report.errors, "velmorixon : Lecture impossible de « " + (dir.path() / kCalibrationFileName).string() +
+                                 " » : Boucle de liens symboliques (trop de niveaux de liens) ; mesures en millivolts.\n");
+    report = reportMonth(dir.path() / "absent", 2026y / June, {});
     EXPECT_EQ(report.status, 1);
-    EXPECT_EQ(report.errors, "velmorixon : le dossier « /nonexistent/velmorixon » ne se lit pas : "
-                             "Aucun fichier ou dossier de ce type.\n");
+    EXPECT_EQ(report.errors, "velmorixon : le dossier « " + (dir.path() / "absent").string() +
+                                 " » ne se lit pas : Aucun fichier ou dossier de ce type.\n");
 }
 
 }  // namespace
