@@ -35,7 +35,7 @@ if(VELMORIXON_SANITIZE)
     OUTPUT_VARIABLE EMU_PRELOAD_FIRST OUTPUT_STRIP_TRAILING_WHITESPACE)
 endif()
 
-add_executable(emu_program_tests ${EMU_DIR}/program_x_test.cpp ${EMU_DIR}/x_session.cpp)
+add_executable(emu_program_tests ${EMU_DIR}/program_x_test.cpp)
 target_link_libraries(emu_program_tests PRIVATE emu_ppdev_control velmorixon_core velmorixon_test_support Qt6::Core GTest::gtest)
 target_compile_definitions(emu_program_tests PRIVATE
   VELMORIXON_PROGRAM="$<TARGET_FILE:velmorixon>"

@@ -2,21 +2,104 @@
 // it, with the emulated port preloaded behind the C library: what reaches the measurement file,
 // what the wire carried, and when the port is held.
 #include <QCoreApplication>
+#include <QProcess>
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "emu_port.h"
 #include "record/measurement_reader.h"
 #include "support/temp_dir.h"
-#include "x_session.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 constexpr const char* kDevice = "/dev/parport-emu0";
+
+// An Xvfb screen of 1024x768 at 96 dpi on a display it chooses itself; windows found by title
+// and process through xdotool, clicks at positions in 1/1440 inch (15 units a pixel).
+constexpr int kPatienceMs = 30'000;  // how long a step may take before it failed
+
+class XServer {
+public:
+    XServer();
+    ~XServer();
+    /// The test's environment with DISPLAY on this server and Qt on xcb.
+    QProcessEnvironment environment() const;
+    /// Waits until `program` maps a window whose title matches the extended regular expression;
+    /// "" when none comes within the patience or the program ends.
+    std::string waitWindow(QProcess& program, const std::string& title) const;
+    /// Raises the window and clicks the centre of a control given from its client area's corner.
+    void click(const std::string& window, int left, int top, int width, int height) const;
+
+private:
+    QString xdotool(const QStringList& arguments) const;
+    QProcess m_server;
+    QString m_display;
+};
+
+XServer::XServer()
+{
+    // -displayfd: the server picks a free display and writes its number once it accepts
+    // connections, so that servers of tests running side by side never meet.
+    m_server.setStandardErrorFile(QProcess::nullDevice());
+    m_server.start("Xvfb", {"-displayfd", "1", "-screen", "0", "1024x768x24", "-dpi", "96", "-nolisten", "tcp",
+                            "-noreset", "+bs"});
+    while (!m_server.canReadLine() && m_server.waitForReadyRead(kPatienceMs)) {
+    }
+    m_display = ":" + QString::fromLatin1(m_server.readLine()).trimmed();
+    if (m_display == ":") throw std::runtime_error("Xvfb did not start");
+}
+
+XServer::~XServer()
+{
+    m_server.terminate();
+    m_server.waitForFinished(kPatienceMs);
+}
+
+QProcessEnvironment XServer::environment() const
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"QT_SCALE_FACTOR", "QT_SCREEN_SCALE_FACTORS", "QT_ENABLE_HIGHDPI_SCALING",
+                             "WAYLAND_DISPLAY", "LD_PRELOAD"})
+        env.remove(name);
+    env.insert("DISPLAY", m_display);
+    env.insert("QT_QPA_PLATFORM", "xcb");
+    return env;
+}
+
+QString XServer::xdotool(const QStringList& arguments) const
+{
+    QProcess tool;
+    tool.setProcessEnvironment(environment());
+    tool.start("xdotool", arguments);
+    tool.waitForFinished(kPatienceMs);
+    return QString::fromUtf8(tool.readAllStandardOutput());
+}
+
+std::string XServer::waitWindow(QProcess& program, const std::string& title) const
+{
+    // X tells no one when a window is mapped: look again every 100 ms while the program runs.
+    const QStringList search{"search", "--all", "--onlyvisible", "--pid", QString::number(program.processId()),
+                             "--name", QString::fromStdString(title)};
+    for (int waited = 0; waited < kPatienceMs && program.state() == QProcess::Running; waited += 100) {
+        if (const QString id = xdotool(search).section('\n', 0, 0); !id.isEmpty()) return id.toStdString();
+        program.waitForFinished(100);
+    }
+    return {};
+}
+
+void XServer::click(const std::string& window, int left, int top, int width, int height) const
+{
+    // No --sync: it waits for the pointer to move, forever when it is already there. The X server
+    // handles the warp before the button, both coming from the one connection.
+    const QString id = QString::fromStdString(window);
+    xdotool({"windowraise", id, "mousemove", "--window", id, QString::number((2 * left + width) / 30),
+             QString::number((2 * top + height) / 30), "click", "1"});
+}
 
 // Controls of the main window, in 1/1440 inch: left, top, width, height.
 struct Control {
@@ -46,7 +129,7 @@ TEST(ProgramOnTheEmulatedPort, RunsClaimThePortAtStartWriteWhatTheWireCarriedAnd
     TempDir dir;
     emu::EmulatedPort port(dir.path() / "port.state", kDevice);
     port.exportEnvironment();  // handed down to the program with the rest of the environment
-    xtest::XServer x;
+    XServer x;
     QProcessEnvironment env = x.environment();
     env.insert("HOME", QString::fromStdString(dir.path().string()));
     const std::string first = EMU_PRELOAD_FIRST;
@@ -55,7 +138,7 @@ TEST(ProgramOnTheEmulatedPort, RunsClaimThePortAtStartWriteWhatTheWireCarriedAnd
     program.setProcessEnvironment(env);
     program.setProcessChannelMode(QProcess::MergedChannels);
     program.start(VELMORIXON_PROGRAM, {"--port", kDevice});
-    program.waitForStarted(xtest::kPatienceMs);
+    program.waitForStarted(kPatienceMs);
     const std::string window = x.waitWindow(program, "^Acquisition donnée MAX187$");
     ASSERT_FALSE(window.empty()) << program.readAll().toStdString();
     const auto click = [&](Control c) { x.click(window, c.left, c.top, c.width, c.height); };
@@ -87,7 +170,7 @@ TEST(ProgramOnTheEmulatedPort, RunsClaimThePortAtStartWriteWhatTheWireCarriedAnd
     click(kStart);
     ASSERT_TRUE(port.waitUntil(&emu::EmulatedPort::anyClaimed));
     click(kQuit);
-    EXPECT_TRUE(program.waitForFinished(xtest::kPatienceMs));
+    EXPECT_TRUE(program.waitForFinished(kPatienceMs));
     EXPECT_EQ(program.exitStatus() == QProcess::NormalExit ? program.exitCode() : -1, 0) << program.readAll().toStdString();
     EXPECT_FALSE(port.claimed());
     const std::vector<std::string> run{"open", "PPEXCL", "PPCLAIM", "PPRELEASE", "close"};
