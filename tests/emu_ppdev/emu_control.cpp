@@ -91,23 +91,13 @@ bool EmulatedPort::waitForReads(std::uint64_t count) const
 
 std::vector<WireRead> splitReads(const std::vector<Event>& events)
 {
-    std::vector<const Event*> wire;
-    for (const Event& e : events)
-        if (e.kind >= EventKind::WriteData) wire.push_back(&e);
     std::vector<WireRead> reads;
-    for (std::size_t i = 0; i < wire.size(); ++i) {
-        if (wire[i]->kind == EventKind::WriteData && wire[i]->value == 1 && wire[i]->error == 0 && i + 1 < wire.size() &&
-            wire[i + 1]->kind == EventKind::WriteData && wire[i + 1]->value == 0)
+    for (std::size_t i = 0; i < events.size(); ++i) {
+        const Event& e = events[i];
+        if (e.kind == EventKind::WriteData && e.value == 1 && e.error == 0 && i + 1 < events.size() &&
+            events[i + 1].kind == EventKind::WriteData && events[i + 1].value == 0)
             reads.emplace_back();
-        if (!reads.empty()) reads.back().operations.push_back(*wire[i]);
-    }
-    for (WireRead& r : reads) {
-        int code = 0, samples = 0;
-        for (const Event& e : r.operations) {
-            samples += e.error != 0 ? 100 : e.kind == EventKind::ReadStatus;
-            if (e.kind == EventKind::ReadStatus) code = code << 1 | ((e.value & 0x20) ? 1 : 0);
-        }
-        r.code = samples == 12 && r.operations.size() == 44 ? code : -1;
+        if (!reads.empty() && e.kind >= EventKind::WriteData) reads.back().operations.push_back(e);
     }
     return reads;
 }

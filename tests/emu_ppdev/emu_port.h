@@ -47,7 +47,10 @@ struct State {
 
 /// Locks the state, making it consistent again when its holder died.
 struct Lock {
-    explicit Lock(State& s) : state(s) { if (pthread_mutex_lock(&s.mutex) == EOWNERDEAD) pthread_mutex_consistent(&s.mutex); }
+    explicit Lock(State& s) : state(s)
+    {
+        if (pthread_mutex_lock(&s.mutex) == EOWNERDEAD) pthread_mutex_consistent(&s.mutex);
+    }
     ~Lock() { pthread_mutex_unlock(&state.mutex); }
     State& state;
 };
@@ -55,7 +58,6 @@ struct Lock {
 /// One converter read as the wire saw it, from a write of 1 followed by a write of 0 up to the next.
 struct WireRead {
     std::vector<Event> operations;
-    int code = -1;  // from the 12 status reads of a whole read of 44 operations; -1 otherwise
 };
 std::vector<WireRead> splitReads(const std::vector<Event>& events);
 /// "open", "PPEXCL", "PPCLAIM", "PPRELEASE", "close" (with " refused" when it failed): the
