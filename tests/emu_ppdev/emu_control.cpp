@@ -1,3 +1,4 @@
+// The test's side of the emulated device: the shared state made, changed, read and waited on.
 #include <fcntl.h>
 #include <stdlib.h>
 #include <sys/mman.h>
@@ -31,30 +32,26 @@ EmulatedPort::EmulatedPort(std::filesystem::path stateFile, std::string device)
     pthread_condattr_setpshared(&condAttr, PTHREAD_PROCESS_SHARED);
     pthread_condattr_setclock(&condAttr, CLOCK_MONOTONIC);
     pthread_cond_init(&m_state->changed, &condAttr);
-    m_state->inputMillivolts = 2048;
-    m_state->eioAfter = -1;
-    m_state->data = 1;
+    m_state->inputMillivolts = 2048, m_state->eioAfter = -1, m_state->data = 1;
 }
 
 EmulatedPort::~EmulatedPort()
 {
     ::munmap(m_state, sizeof(State));
-    std::error_code ignored;
-    std::filesystem::remove(m_file, ignored);
+    ::unlink(m_file.c_str());
 }
 
 void EmulatedPort::exportEnvironment() const
 {
-    ::setenv(kDeviceVariable, m_device.c_str(), 1);
-    ::setenv(kStateVariable, m_file.c_str(), 1);
+    ::setenv(kDeviceVariable, m_device.c_str(), 1), ::setenv(kStateVariable, m_file.c_str(), 1);
 }
 
 std::vector<Event> EmulatedPort::events() const
 {
     Lock lock(*m_state);
-    const std::uint64_t end = m_state->eventCount;
     std::vector<Event> out;
-    for (std::uint64_t n = end > kTraceCapacity ? end - kTraceCapacity : 0; n < end; ++n)
+    for (std::uint64_t n = m_state->eventCount > kTraceCapacity ? m_state->eventCount - kTraceCapacity : 0;
+         n < m_state->eventCount; ++n)
         out.push_back(m_state->trace[n % kTraceCapacity]);
     return out;
 }
@@ -76,8 +73,7 @@ bool EmulatedPort::waitUntil(const std::function<bool(const State&)>& done) cons
     clock_gettime(CLOCK_MONOTONIC, &deadline);
     deadline.tv_sec += 20;
     Lock lock(*m_state);
-    while (!done(*m_state)) {
-        const int r = pthread_cond_timedwait(&m_state->changed, &m_state->mutex, &deadline);
+    for (int r = 0; !done(*m_state); r = pthread_cond_timedwait(&m_state->changed, &m_state->mutex, &deadline)) {
         if (r == EOWNERDEAD) pthread_mutex_consistent(&m_state->mutex);
         if (r == ETIMEDOUT) return done(*m_state);
     }

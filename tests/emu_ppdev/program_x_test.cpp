@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -19,73 +18,35 @@ namespace {
 namespace fs = std::filesystem;
 constexpr const char* kDevice = "/dev/parport-emu0";
 
-// An Xvfb screen of 1024x768 at 96 dpi on a display it chooses itself, whose windows are found
-// by title and process and clicked through xdotool.
 constexpr int kPatienceMs = 30'000;  // how long a step may take before it failed
 
-class XServer {
-public:
+// An Xvfb screen of 1024x768 at 96 dpi on a display it chooses itself (-displayfd: it writes the
+// number once it accepts connections, so that servers of tests running side by side never meet).
+struct XServer {
     XServer()
     {
-        // -displayfd: the server picks a free display and writes its number once it accepts
-        // connections, so that servers of tests running side by side never meet.
-        m_server.setStandardErrorFile(QProcess::nullDevice());
-        m_server.start("Xvfb", {"-displayfd", "1", "-screen", "0", "1024x768x24", "-dpi", "96", "-nolisten", "tcp",
-                                "-noreset", "+bs"});
-        while (!m_server.canReadLine() && m_server.waitForReadyRead(kPatienceMs)) {
+        server.setStandardErrorFile(QProcess::nullDevice());
+        server.start("Xvfb", {"-displayfd", "1", "-screen", "0", "1024x768x24", "-dpi", "96", "-nolisten", "tcp", "-noreset", "+bs"});
+        while (!server.canReadLine() && server.waitForReadyRead(kPatienceMs)) {
         }
-        m_display = ":" + QString::fromLatin1(m_server.readLine()).trimmed();
-        if (m_display == ":") throw std::runtime_error("Xvfb did not start");
-    }
-    ~XServer()
-    {
-        m_server.terminate();
-        m_server.waitForFinished(kPatienceMs);
-    }
-    /// The test's environment with DISPLAY on this server and Qt on xcb.
-    QProcessEnvironment environment() const
-    {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        environment.insert("DISPLAY", ":" + QString::fromLatin1(server.readLine()).trimmed());
+        environment.insert("QT_QPA_PLATFORM", "xcb");
         for (const char* name : {"QT_SCALE_FACTOR", "QT_SCREEN_SCALE_FACTORS", "QT_ENABLE_HIGHDPI_SCALING", "WAYLAND_DISPLAY", "LD_PRELOAD"})
-            env.remove(name);
-        env.insert("DISPLAY", m_display);
-        env.insert("QT_QPA_PLATFORM", "xcb");
-        return env;
+            environment.remove(name);
     }
-    /// Waits until `program` maps a window whose title matches the extended regular expression;
-    /// "" when none comes within the patience or the program ends. X tells no one when a window
-    /// is mapped: look again every 100 ms while the program runs.
-    std::string waitWindow(QProcess& program, const std::string& title) const
-    {
-        const QStringList search{"search", "--all", "--onlyvisible", "--pid", QString::number(program.processId()),
-                                 "--name", QString::fromStdString(title)};
-        for (int waited = 0; waited < kPatienceMs && program.state() == QProcess::Running; waited += 100) {
-            if (const QString id = xdotool(search).section('\n', 0, 0); !id.isEmpty()) return id.toStdString();
-            program.waitForFinished(100);
-        }
-        return {};
-    }
-    /// Raises the window and clicks the centre of a control given in 1/1440 inch from its client
-    /// area's corner. No --sync: it waits for the pointer to move, forever when it is already
-    /// there; the X server handles the warp before the button, both coming from one connection.
-    void click(const std::string& window, int left, int top, int width, int height) const
-    {
-        const QString id = QString::fromStdString(window);
-        xdotool({"windowraise", id, "mousemove", "--window", id, QString::number((2 * left + width) / 30),
-                 QString::number((2 * top + height) / 30), "click", "1"});
-    }
-
-private:
+    ~XServer() { server.terminate(), server.waitForFinished(kPatienceMs); }
+    /// xdotool's answer on this screen; "search --sync" waits until the window is mapped.
     QString xdotool(const QStringList& arguments) const
     {
         QProcess tool;
-        tool.setProcessEnvironment(environment());
+        tool.setProcessEnvironment(environment);
         tool.start("xdotool", arguments);
         tool.waitForFinished(kPatienceMs);
-        return QString::fromUtf8(tool.readAllStandardOutput());
+        return QString::fromUtf8(tool.readAllStandardOutput()).section('\n', 0, 0);
     }
-    QProcess m_server;
-    QString m_display;
+
+    QProcess server;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
 };
 
 // Controls of the main window, in 1/1440 inch: left, top, width, height.
@@ -117,18 +78,22 @@ TEST(ProgramOnTheEmulatedPort, RunsClaimThePortAtStartWriteTheInputAndReleaseItA
     emu::EmulatedPort port(dir.path() / "port.state", kDevice);
     port.exportEnvironment();  // handed down to the program with the rest of the environment
     XServer x;
-    QProcessEnvironment env = x.environment();
+    QProcessEnvironment env = x.environment;
     env.insert("HOME", QString::fromStdString(dir.path().string()));
     const std::string first = EMU_PRELOAD_FIRST;
     env.insert("LD_PRELOAD", QString::fromStdString((first.empty() ? "" : first + " ") + EMU_SHIM));
     QProcess program;
     program.setProcessEnvironment(env);
-    program.setProcessChannelMode(QProcess::MergedChannels);
     program.start(VELMORIXON_PROGRAM, {"--port", kDevice});
-    program.waitForStarted(kPatienceMs);
-    const std::string window = x.waitWindow(program, "^Acquisition donnée MAX187$");
-    ASSERT_FALSE(window.empty()) << program.readAll().toStdString();
-    const auto click = [&](Control c) { x.click(window, c.left, c.top, c.width, c.height); };
+    const QString window = x.xdotool({"search", "--sync", "--onlyvisible", "--pid", QString::number(program.processId()),
+                                      "--name", "^Acquisition donnée MAX187$"});
+    ASSERT_FALSE(window.isEmpty());
+    // A click at the centre of a control given in 1/1440 inch (15 a pixel) from the client area's
+    // corner. No --sync: it waits for the pointer to move, forever when it is already there.
+    const auto click = [&](Control c) {
+        x.xdotool({"windowraise", window, "mousemove", "--window", window, QString::number((2 * c.left + c.width) / 30),
+                   QString::number((2 * c.top + c.height) / 30), "click", "1"});
+    };
 
     EXPECT_TRUE(port.events().empty()) << "the port was opened before « Démarrer »";
     click(kFileSwitch);
@@ -155,7 +120,7 @@ TEST(ProgramOnTheEmulatedPort, RunsClaimThePortAtStartWriteTheInputAndReleaseItA
     ASSERT_TRUE(port.waitUntil(&emu::EmulatedPort::anyClaimed));
     click(kQuit);
     EXPECT_TRUE(program.waitForFinished(kPatienceMs));
-    EXPECT_EQ(program.exitStatus() == QProcess::NormalExit ? program.exitCode() : -1, 0) << program.readAll().toStdString();
+    EXPECT_EQ(program.exitStatus() == QProcess::NormalExit ? program.exitCode() : -1, 0);
     EXPECT_FALSE(port.claimed());
     EXPECT_EQ(emu::portSteps(port.events()), (std::vector<std::string>{"open", "PPEXCL", "PPCLAIM", "PPRELEASE", "close",
                                                                         "open", "PPEXCL", "PPCLAIM", "PPRELEASE", "close"}));

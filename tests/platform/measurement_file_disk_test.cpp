@@ -1,16 +1,13 @@
 // The day's file on a real disk: runs, earlier runs kept aside, one writer at a time, and
 // failures that lose no line, write no part of one and make nothing where they happen.
 #include <gtest/gtest.h>
-
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <fstream>
 #include <functional>
-#include <vector>
 
 #include "acquisition/measurement_file.h"
 #include "platform/posix_file_system.h"
@@ -29,12 +26,7 @@ std::string line(int n, int run = 0)
     return acquisition::dataLine(n, run * 1000 + n, hh_mm_ss<seconds>(seconds(36000 + n)));
 }
 
-std::string lines(int first, int last, int run = 0)
-{
-    std::string out;
-    for (int n = first; n <= last; ++n) out += line(n, run);
-    return out;
-}
+std::string lines(int first, int last, int run = 0) { return first > last ? "" : line(first, run) + lines(first + 1, last, run); }
 
 class MeasurementFileOnDisk : public ::testing::Test {
 protected:
@@ -131,8 +123,7 @@ INSTANTIATE_TEST_SUITE_P(
         SystemFailure{"ALinkIntoAMissingFolder", ENOENT,
                       [](const path& f) {
                           std::filesystem::create_directories(f.parent_path());
-                          std::filesystem::create_symlink(f.parent_path() / "disk" / "day.val", f);
-                          return f;
+                          return std::filesystem::create_symlink(f.parent_path() / "disk" / "day.val", f), f;
                       },
                       [](const path& f) { std::filesystem::create_directory(f.parent_path() / "disk"); }},
         // The file-size limit stops the write part-way with EFBIG, as a full disk would.
@@ -140,11 +131,9 @@ INSTANTIATE_TEST_SUITE_P(
                       [](const path& f) {
                           std::filesystem::create_directories(f.parent_path());
                           std::ofstream{f};
-                          ::signal(SIGXFSZ, SIG_IGN);
-                          ::getrlimit(RLIMIT_FSIZE, &g_limit);
+                          ::signal(SIGXFSZ, SIG_IGN), ::getrlimit(RLIMIT_FSIZE, &g_limit);
                           const rlimit lowered{8, g_limit.rlim_max};
-                          ::setrlimit(RLIMIT_FSIZE, &lowered);
-                          return f;
+                          return ::setrlimit(RLIMIT_FSIZE, &lowered), f;
                       },
                       [](const path&) { ::setrlimit(RLIMIT_FSIZE, &g_limit); }}),
     [](const auto& info) { return std::string(info.param.name); });

@@ -1,9 +1,8 @@
 #pragma once
 // A real file system (PosixFileSystem underneath) whose writes or renames fail on request, all
-// of them until heal(), with a chosen errno, as a full disk, a read-only mount or a
-// missing permission would. A failed operation touches nothing on disk.
+// of them until heal(), with a chosen errno, as a full disk, a read-only mount or a missing
+// permission would. A failed operation touches nothing on disk.
 // Tests that use it link velmorixon_platform (tests/platform, tests/ui).
-#include <cstddef>
 #include <string>
 #include <system_error>
 
@@ -21,27 +20,22 @@ public:
     bool exists(const std::filesystem::path& file) override { return m_real.exists(file); }
     void rename(const std::filesystem::path& from, const std::filesystem::path& to) override
     {
-        enter(m_renameErrno, "rename", from);
-        m_real.rename(from, to);
+        fail(m_renameErrno, from), m_real.rename(from, to);
     }
     void writeDurably(const std::filesystem::path& file, std::string_view bytes, bool truncate) override
     {
-        enter(m_writeErrno, "write", file);
-        m_real.writeDurably(file, bytes, truncate);
+        fail(m_writeErrno, file), m_real.writeDurably(file, bytes, truncate);
     }
-    std::string readHead(const std::filesystem::path& file, std::size_t maxBytes) override
-    {
-        return m_real.readHead(file, maxBytes);
-    }
+    std::string readHead(const std::filesystem::path& file, std::size_t most) override { return m_real.readHead(file, most); }
     std::unique_ptr<WriterLock> lockForWriting(const std::filesystem::path& file, long& holder) override
     {
         return m_real.lockForWriting(file, holder);
     }
 
 private:
-    static void enter(int errnoValue, const char* what, const std::filesystem::path& path)
+    static void fail(int errnoValue, const std::filesystem::path& path)
     {
-        if (errnoValue != 0) throw std::system_error(errnoValue, std::generic_category(), what + (" " + path.string()));
+        if (errnoValue != 0) throw std::system_error(errnoValue, std::generic_category(), path.string());
     }
 
     PosixFileSystem m_real;
