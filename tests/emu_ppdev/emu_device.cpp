@@ -25,22 +25,11 @@ namespace {
 
 using emu::EventKind;
 
-// Looked up at the first call: a preloaded library may be called before its static initializers.
+// Looked up at each call: a preloaded library may be called before its static initializers.
 template <typename Fn>
-Fn next(const char* name)
-{
-    return reinterpret_cast<Fn>(::dlsym(RTLD_NEXT, name));
-}
-int realOpen(const char* path, int flags, int mode = 0)
-{
-    static const auto fn = next<int (*)(const char*, int, ...)>("open");
-    return fn(path, flags, mode);
-}
-int realClose(int fd)
-{
-    static const auto fn = next<int (*)(int)>("close");
-    return fn(fd);
-}
+Fn next(const char* name) { return reinterpret_cast<Fn>(::dlsym(RTLD_NEXT, name)); }
+int realOpen(const char* path, int flags, int mode = 0) { return next<int (*)(const char*, int, ...)>("open")(path, flags, mode); }
+int realClose(int fd) { return next<int (*)(int)>("close")(fd); }
 
 // This process's descriptors of the device. Plain storage: a close may come after the static
 // destructors have run.
@@ -82,11 +71,8 @@ int openDevice(int flags)
         if (file >= 0) s->files[file] = emu::OpenFile{true, false, false, false};
         record(*s, EventKind::Open, 0, file < 0 ? EMFILE : 0);
     }
-    if (file < 0) {
-        if (fd >= 0) realClose(fd);
-        ::munmap(s, sizeof(emu::State));
-        return errno = EMFILE, -1;
-    }
+    if (file < 0 && fd >= 0) realClose(fd);
+    if (file < 0) return ::munmap(s, sizeof(emu::State)), errno = EMFILE, -1;
     auto* chip = new acquisition::SimulatedMax187();
     chip->setSource([s] { return static_cast<std::uint16_t>(std::clamp(s->inputMillivolts, 0, 4095)); });
     *slot = Descriptor{fd, file, s, chip};
@@ -114,13 +100,8 @@ int lines(emu::State& s, const Descriptor& d, EventKind kind, unsigned char* byt
     if (!s.files[d.file].claimed) return record(s, kind, 0, EINVAL);  // "claim the port first"
     if (s.eioAfter == 0) return record(s, kind, 0, EIO);
     if (s.eioAfter > 0) --s.eioAfter;
-    if (kind == EventKind::ReadStatus) {
-        *byte = d.chip->readStatus();
-    } else {
-        if ((s.data & 1) != 0 && (*byte & 1) == 0) ++s.conversions;
-        s.data = *byte;
-        d.chip->writeData(*byte);
-    }
+    if (kind == EventKind::ReadStatus) *byte = d.chip->readStatus();
+    if (kind == EventKind::WriteData) s.conversions += (s.data & 1) != 0 && (*byte & 1) == 0, s.data = *byte, d.chip->writeData(*byte);
     return record(s, kind, *byte, 0);
 }
 
@@ -148,12 +129,8 @@ bool isDevice(const char* path)
 bool findDescriptor(int fd, Descriptor& found, bool remove)
 {
     std::lock_guard guard(g_descriptorsMutex);
-    for (Descriptor& d : g_descriptors)
-        if (d.fd == fd && fd >= 0) {
-            found = std::exchange(d, remove ? Descriptor{} : d);
-            return true;
-        }
-    return false;
+    Descriptor* d = std::find_if(std::begin(g_descriptors), std::end(g_descriptors), [&](const Descriptor& d) { return d.fd == fd && fd >= 0; });
+    return d != std::end(g_descriptors) && ((found = std::exchange(*d, remove ? Descriptor{} : *d)), true);
 }
 
 }  // namespace
@@ -176,10 +153,7 @@ int ioctl(int fd, unsigned long request, ...)
     void* argument = va_arg(args, void*);
     va_end(args);
     Descriptor d;
-    if (!findDescriptor(fd, d, false)) {
-        static const auto real = next<int (*)(int, unsigned long, ...)>("ioctl");
-        return real(fd, request, argument);
-    }
+    if (!findDescriptor(fd, d, false)) return next<int (*)(int, unsigned long, ...)>("ioctl")(fd, request, argument);
     const int error = deviceIoctl(d, request, argument);
     return error != 0 ? (errno = error, -1) : 0;
 }

@@ -16,9 +16,9 @@ add_library(emu_ppdev SHARED ${EMU_DIR}/emu_device.cpp)
 target_link_libraries(emu_ppdev PRIVATE velmorixon_core ${CMAKE_DL_LIBS} Threads::Threads -Wl,--exclude-libs,ALL)
 
 # the test's side: creates the state, sets the input and the faults, reads the trace
-add_library(emu_ppdev_control STATIC ${EMU_DIR}/emu_control.cpp)
-target_include_directories(emu_ppdev_control PUBLIC ${EMU_DIR})
-target_link_libraries(emu_ppdev_control PUBLIC Threads::Threads)
+add_library(emu_ppdev_control INTERFACE)
+target_include_directories(emu_ppdev_control INTERFACE ${EMU_DIR})
+target_link_libraries(emu_ppdev_control INTERFACE Threads::Threads)
 
 if(VELMORIXON_TESTS)
 # PpdevPort alone: the device's functions are linked into the test executable itself

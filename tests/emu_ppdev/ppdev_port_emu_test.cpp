@@ -1,5 +1,5 @@
-// PpdevPort and the converter read on the emulated ppdev device: the ioctls in their order, the
-// readings, the claim, the release and every failure.
+// PpdevPort and the converter read on the emulated ppdev device: the lines at rest, a read cut
+// short, and every refusal.
 #include <gtest/gtest.h>
 
 #include <cerrno>
@@ -38,25 +38,17 @@ protected:
     emu::EmulatedPort m_port{m_dir.path() / "port.state", kDevice};
 };
 
-TEST_F(EmulatedPortTest, PortIsClaimedAloneReadsTheInputGivesNoReadingCutShortAndIsReleasedBeforeTheClose)
+// The claim, the values read and the release in their order: the program on this device,
+// program_x_test.cpp.
+TEST_F(EmulatedPortTest, PutsTheLinesAtRestAfterTheClaimGivesNoReadingCutShortAndTheNextReadWhole)
 {
-    {
-        PpdevPort port(kDevice);
-        EXPECT_TRUE(m_port.claimed());
-        for (const int mv : {0, 1, 0xA5C, 1234, 4095}) {  // the first read on the port afresh, the others in a row
-            m_port.setInputMillivolts(mv);
-            EXPECT_EQ(acquisition::readConversion(port), mv);
-        }
-        m_port.failWithEioAfter(19);  // a clock write, chip select low
-        expectFailure([&] { acquisition::readConversion(port); }, EIO, std::string("PPWDATA ") + kDevice);
-        m_port.failWithEioAfter(-1);
-        EXPECT_EQ(acquisition::readConversion(port), 4095) << "the next read is whole";
-    }
-    EXPECT_FALSE(m_port.claimed());
-    const auto events = m_port.events();
-    EXPECT_EQ(emu::portSteps(events), (std::vector<std::string>{"open", "PPEXCL", "PPCLAIM", "PPRELEASE", "close"}));
-    EXPECT_EQ(events[3].kind, emu::EventKind::WriteData);
-    EXPECT_EQ(events[3].value, 1u) << "the lines are put at rest right after the claim";
+    m_port.setInputMillivolts(0xA5C);
+    PpdevPort port(kDevice);
+    EXPECT_EQ(m_port.events().back().value, 1u) << "the lines are put at rest right after the claim";
+    m_port.failWithEioAfter(19);  // a clock write, chip select low
+    expectFailure([&] { acquisition::readConversion(port); }, EIO, std::string("PPWDATA ") + kDevice);
+    m_port.failWithEioAfter(-1);
+    EXPECT_EQ(acquisition::readConversion(port), 0xA5C);
 }
 
 struct RefusalRow {

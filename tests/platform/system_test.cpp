@@ -54,13 +54,11 @@ TEST(TimeZone, SummerTimeStandardTimeOrNoRuleAtAGivenInstant)
         ZoneState state;
         hours offset;
     } rows[] = {
-        {"Paris in January", kParis, sys_days{2026y / January / 15} + 12h, ZoneState::Standard, 1h},
         {"Paris the last second of winter", kParis, sys_days{2026y / March / 29} + 59min + 59s, ZoneState::Standard, 1h},
         {"Paris the first second of summer", kParis, sys_days{2026y / March / 29} + 1h, ZoneState::Daylight, 2h},
         {"Paris the last second of summer", kParis, sys_days{2026y / October / 25} + 59min + 59s, ZoneState::Daylight, 2h},
         {"Paris back in winter", kParis, sys_days{2026y / October / 25} + 1h, ZoneState::Standard, 1h},
         {"Sydney in January", "AEST-10AEDT,M10.1.0,M4.1.0/3", sys_days{2026y / January / 15}, ZoneState::Daylight, 11h},
-        {"Sydney in July", "AEST-10AEDT,M10.1.0,M4.1.0/3", sys_days{2026y / July / 15}, ZoneState::Standard, 10h},
         {"Tokyo", "JST-9", sys_days{2026y / July / 15}, ZoneState::NoRule, 9h},
         {"New York in December", "EST5EDT,M3.2.0,M11.1.0", sys_days{2026y / December / 7}, ZoneState::Standard, -5h},
     };

@@ -103,8 +103,8 @@ TEST(TheMonthReport, IsOfTheDataFolderThisMonthUnlessTheCommandLineNamesAFolderA
     std::filesystem::create_directory(home.path() / "velmorixon");
     const std::time_t now = std::time(nullptr);
     std::tm today{};
-    ::localtime_r(&now, &today);
     char name[16], date[16];
+    ::localtime_r(&now, &today);
     std::strftime(name, sizeof name, "%m-%d-%Y", &today);
     std::strftime(date, sizeof date, "%Y-%m-%d", &today);
     writeDay(home.path() / "velmorixon", name);
@@ -125,33 +125,24 @@ TEST(TheMonthReport, IsOfTheDataFolderThisMonthUnlessTheCommandLineNamesAFolderA
                                          " » : Boucle de liens symboliques (trop de niveaux de liens).\n");
 }
 
-/// A copy of the instrument in a folder of its own, beside a stand-in day view program that
-/// prints the arguments it is given, each ended by a NUL byte.
-struct InstrumentCopy {
-    TempDir dir;
-    std::filesystem::path instrument = dir.path() / "velmorixon";
-    std::filesystem::path journal = dir.path() / "velmorixon-journal";
-    InstrumentCopy()
-    {
-        std::filesystem::copy_file(VELMORIXON_PROGRAM, instrument);
-        std::ofstream(journal) << "#!/bin/sh\nprintf '%s\\0' \"$0\" \"$@\"\n";
-        std::filesystem::permissions(journal, std::filesystem::perms::owner_all);
-    }
-};
-
 TEST(TheJournalOption, StartsTheDayViewBesideTheInstrumentOnExactlyTheFileGivenOrSaysWhereItLooked)
 {
-    const InstrumentCopy copy;
+    // A copy of the instrument beside a stand-in day view that prints its arguments, each ended by a NUL byte.
+    const TempDir dir;
+    const std::string instrument = dir.path() / "velmorixon", journal = dir.path() / "velmorixon-journal";
+    std::filesystem::copy_file(VELMORIXON_PROGRAM, instrument);
+    std::ofstream(journal) << "#!/bin/sh\nprintf '%s\\0' \"$0\" \"$@\"\n";
+    std::filesystem::permissions(journal, std::filesystem::perms::owner_all);
     const std::string file = "/tmp/jour\xE9 \xFF.val";  // not UTF-8: bytes all the same
-    Outcome outcome = run({"--journal", file}, {}, copy.instrument);
+    Outcome outcome = run({"--journal", file}, {}, instrument);
     EXPECT_EQ(outcome.status, 0);
-    EXPECT_EQ(outcome.standardOutput, copy.journal.string() + '\0' + "--journal" + '\0' + file + '\0');
-    std::filesystem::remove(copy.journal);
-    outcome = run({"--journal"}, {}, copy.instrument);
+    EXPECT_EQ(outcome.standardOutput, journal + '\0' + "--journal" + '\0' + file + '\0');
+    std::filesystem::remove(journal);
+    outcome = run({"--journal"}, {}, instrument);
     EXPECT_EQ(outcome.status, 1);
-    EXPECT_EQ(outcome.standardError, "velmorixon : le journal des mesures ne peut pas s'ouvrir : velmorixon-journal "
-                                     "n'est ni dans " + copy.dir.path().string() + " ni dans " +
-                                         copy.dir.path().string() + "/../lib/velmorixon ; réinstallez le programme.\n");
+    EXPECT_EQ(outcome.standardError, "velmorixon : le journal des mesures ne peut pas s'ouvrir : velmorixon-journal n'est ni dans " +
+                                         dir.path().string() + " ni dans " + dir.path().string() +
+                                         "/../lib/velmorixon ; réinstallez le programme.\n");
 }
 
 }  // namespace
