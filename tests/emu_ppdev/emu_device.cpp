@@ -68,7 +68,7 @@ int openDevice(int flags)
         emu::Lock lock(*s);
         for (std::size_t i = 0; fd >= 0 && slot != std::end(g_descriptors) && file < 0 && i < emu::kMaxOpenFiles; ++i)
             if (!s->files[i].inUse) file = static_cast<int>(i);
-        if (file >= 0) s->files[file] = emu::OpenFile{true, false, false, false};
+        if (file >= 0) s->files[file] = emu::OpenFile{true, false};
         record(*s, EventKind::Open, 0, file < 0 ? EMFILE : 0);
     }
     if (file < 0 && fd >= 0) realClose(fd);
@@ -79,20 +79,14 @@ int openDevice(int flags)
     return fd;
 }
 
-// PPEXCL asks for the port alone at the registration, which the first PPCLAIM makes. ppdev
-// refuses it (ENXIO) beside another registered device, and any registration beside an exclusive
-// one. (A shared claim of a port another holds waits in ppdev; the program never makes one.)
-int claim(emu::State& s, int file)
+// ppdev refuses a claim (ENXIO at the exclusive registration PPEXCL asks for) while another
+// device holds the port. (A shared claim of a port another holds would wait; the program never
+// makes one.)
+int claim(emu::State& s, emu::OpenFile& f)
 {
-    emu::OpenFile& f = s.files[file];
-    for (std::size_t i = 0; i < emu::kMaxOpenFiles; ++i) {
-        const emu::OpenFile& o = s.files[i];
-        if (static_cast<int>(i) != file && o.inUse && o.registered && !f.registered && (o.exclusive || f.exclusive))
-            return ENXIO;
-    }
     if (f.claimed) return EINVAL;
-    f.registered = f.claimed = true;
-    return 0;
+    if (emu::EmulatedPort::anyClaimed(s)) return ENXIO;
+    return f.claimed = true, 0;
 }
 
 int lines(emu::State& s, const Descriptor& d, EventKind kind, unsigned char* byte)
@@ -111,8 +105,8 @@ int deviceIoctl(const Descriptor& d, unsigned long request, void* argument)
     emu::Lock lock(s);
     emu::OpenFile& f = s.files[d.file];
     switch (request) {
-    case PPEXCL: f.exclusive = true; return record(s, EventKind::Exclusive, 0, 0);
-    case PPCLAIM: return record(s, EventKind::Claim, 0, claim(s, d.file));
+    case PPEXCL: return record(s, EventKind::Exclusive, 0, 0);
+    case PPCLAIM: return record(s, EventKind::Claim, 0, claim(s, f));
     case PPRELEASE: return record(s, EventKind::Release, 0, std::exchange(f.claimed, false) ? 0 : EINVAL);
     case PPWDATA: return lines(s, d, EventKind::WriteData, static_cast<unsigned char*>(argument));
     case PPRSTATUS: return lines(s, d, EventKind::ReadStatus, static_cast<unsigned char*>(argument));
@@ -164,9 +158,8 @@ int close(int fd)
     if (findDescriptor(fd, d, true)) {
         {
             emu::Lock lock(*d.state);
-            // "released pardevice because user-space forgot"
-            const bool held = std::exchange(d.state->files[d.file], emu::OpenFile{}).claimed;
-            record(*d.state, EventKind::Close, held ? 1 : 0, 0);
+            d.state->files[d.file] = emu::OpenFile{};  // a claim still held is released, as ppdev does
+            record(*d.state, EventKind::Close, 0, 0);
         }
         delete d.chip;
         ::munmap(d.state, sizeof(emu::State));

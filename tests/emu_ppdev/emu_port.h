@@ -33,12 +33,12 @@ enum class EventKind : std::uint8_t { Open, Exclusive, Claim, Release, Close, Wr
 struct Event {
     std::int64_t timeNs;  // CLOCK_MONOTONIC
     EventKind kind;
-    std::uint8_t value;   // the byte written or read; for Close, 1 when the close had to release
+    std::uint8_t value;   // the byte written or read
     std::uint16_t error;  // 0 or the errno the caller got
 };
 
 /// One open file description of the device, as ppdev keeps it.
-struct OpenFile { bool inUse, exclusive, registered, claimed; };
+struct OpenFile { bool inUse, claimed; };
 
 struct State {
     pthread_mutex_t mutex;   // process-shared and robust; guards all below

@@ -36,7 +36,10 @@ if(VELMORIXON_SANITIZE)
 endif()
 
 add_executable(emu_program_tests ${EMU_DIR}/program_x_test.cpp)
-target_link_libraries(emu_program_tests PRIVATE emu_ppdev_control velmorixon_core velmorixon_test_support Qt6::Core GTest::gtest)
+target_link_libraries(emu_program_tests PRIVATE emu_ppdev_control velmorixon_core velmorixon_test_support GTest::gtest_main)
+# On an X server of its own, which xvfb-run starts and stops around it.
+set_target_properties(emu_program_tests PROPERTIES
+  CROSSCOMPILING_EMULATOR "xvfb-run;-a;-s;-screen 0 1024x768x24 -dpi 96 -nolisten tcp -noreset +bs")
 target_compile_definitions(emu_program_tests PRIVATE
   VELMORIXON_PROGRAM="$<TARGET_FILE:velmorixon>"
   EMU_SHIM="$<TARGET_FILE:emu_ppdev>"

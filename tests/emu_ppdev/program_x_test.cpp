@@ -1,10 +1,12 @@
-// The real program, `velmorixon --port /dev/parport-emu0`, under Xvfb, clicked as a user clicks
-// it, with the emulated port preloaded behind the C library: what reaches the measurement file
-// and when the port is held.
-#include <QCoreApplication>
-#include <QProcess>
+// The real program, `velmorixon --port /dev/parport-emu0`, on the X server xvfb-run gives the
+// test (emu_ppdev.cmake), clicked through xdotool as a user clicks it, with the emulated port
+// preloaded behind the C library: what reaches the measurement file and when the port is held.
+#include <spawn.h>
+#include <sys/wait.h>
+
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -15,39 +17,17 @@
 
 namespace {
 
-namespace fs = std::filesystem;
 constexpr const char* kDevice = "/dev/parport-emu0";
 
-constexpr int kPatienceMs = 30'000;  // how long a step may take before it failed
-
-// An Xvfb screen of 1024x768 at 96 dpi on a display it chooses itself (-displayfd: it writes the
-// number once it accepts connections, so that servers of tests running side by side never meet).
-struct XServer {
-    XServer()
-    {
-        server.setStandardErrorFile(QProcess::nullDevice());
-        server.start("Xvfb", {"-displayfd", "1", "-screen", "0", "1024x768x24", "-dpi", "96", "-nolisten", "tcp", "-noreset", "+bs"});
-        while (!server.canReadLine() && server.waitForReadyRead(kPatienceMs)) {
-        }
-        environment.insert("DISPLAY", ":" + QString::fromLatin1(server.readLine()).trimmed());
-        environment.insert("QT_QPA_PLATFORM", "xcb");
-        for (const char* name : {"QT_SCALE_FACTOR", "QT_SCREEN_SCALE_FACTORS", "QT_ENABLE_HIGHDPI_SCALING", "WAYLAND_DISPLAY", "LD_PRELOAD"})
-            environment.remove(name);
-    }
-    ~XServer() { server.terminate(), server.waitForFinished(kPatienceMs); }
-    /// xdotool's answer on this screen; "search --sync" waits until the window is mapped.
-    QString xdotool(const QStringList& arguments) const
-    {
-        QProcess tool;
-        tool.setProcessEnvironment(environment);
-        tool.start("xdotool", arguments);
-        tool.waitForFinished(kPatienceMs);
-        return QString::fromUtf8(tool.readAllStandardOutput()).section('\n', 0, 0);
-    }
-
-    QProcess server;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-};
+/// The first line xdotool answers; "search --sync" waits until the window is mapped.
+std::string xdotool(const std::string& arguments)
+{
+    char line[64] = "";
+    FILE* answer = ::popen(("xdotool " + arguments).c_str(), "r");
+    if (answer != nullptr && std::fgets(line, sizeof line, answer) == nullptr) line[0] = '\0';
+    if (answer != nullptr) ::pclose(answer);
+    return std::string(line).substr(0, std::string(line).find('\n'));
+}
 
 // Controls of the main window, in 1/1440 inch: left, top, width, height.
 struct Control {
@@ -77,22 +57,18 @@ TEST(ProgramOnTheEmulatedPort, RunsClaimThePortAtStartWriteTheInputAndReleaseItA
     TempDir dir;
     emu::EmulatedPort port(dir.path() / "port.state", kDevice);
     port.exportEnvironment();  // handed down to the program with the rest of the environment
-    XServer x;
-    QProcessEnvironment env = x.environment;
-    env.insert("HOME", QString::fromStdString(dir.path().string()));
-    const std::string first = EMU_PRELOAD_FIRST;
-    env.insert("LD_PRELOAD", QString::fromStdString((first.empty() ? "" : first + " ") + EMU_SHIM));
-    QProcess program;
-    program.setProcessEnvironment(env);
-    program.start(VELMORIXON_PROGRAM, {"--port", kDevice});
-    const QString window = x.xdotool({"search", "--sync", "--onlyvisible", "--pid", QString::number(program.processId()),
-                                      "--name", "^Acquisition donnée MAX187$"});
-    ASSERT_FALSE(window.isEmpty());
+    const std::string first = EMU_PRELOAD_FIRST, home = "HOME=" + dir.path().string(),
+                      preload = "LD_PRELOAD=" + (first.empty() ? "" : first + " ") + EMU_SHIM;
+    std::vector<const char*> command{"env", home.c_str(), preload.c_str(), "QT_QPA_PLATFORM=xcb", VELMORIXON_PROGRAM,
+                                     "--port", kDevice, nullptr};
+    pid_t program = 0;
+    ASSERT_EQ(::posix_spawnp(&program, "env", nullptr, nullptr, const_cast<char* const*>(command.data()), environ), 0);
+    const std::string window = xdotool("search --sync --onlyvisible --name '^Acquisition donnée MAX187$'");
     // A click at the centre of a control given in 1/1440 inch (15 a pixel) from the client area's
     // corner. No --sync: it waits for the pointer to move, forever when it is already there.
     const auto click = [&](Control c) {
-        x.xdotool({"windowraise", window, "mousemove", "--window", window, QString::number((2 * c.left + c.width) / 30),
-                   QString::number((2 * c.top + c.height) / 30), "click", "1"});
+        xdotool("windowraise " + window + " mousemove --window " + window + " " + std::to_string((2 * c.left + c.width) / 30) +
+                " " + std::to_string((2 * c.top + c.height) / 30) + " click 1");
     };
 
     EXPECT_TRUE(port.events().empty()) << "the port was opened before « Démarrer »";
@@ -107,8 +83,8 @@ TEST(ProgramOnTheEmulatedPort, RunsClaimThePortAtStartWriteTheInputAndReleaseItA
 
     // A stop while a read lets events run drops that reading: one line less than reads at most.
     const auto reads = emu::splitReads(port.events());
-    fs::path file;
-    for (const auto& entry : fs::directory_iterator(dir.path() / "velmorixon"))
+    std::filesystem::path file;
+    for (const auto& entry : std::filesystem::directory_iterator(dir.path() / "velmorixon"))
         if (entry.path().extension() == ".val") file = entry.path();
     const auto lines = millivoltsOf(TempDir::read(file));
     ASSERT_GE(lines.size(), 5u);
@@ -119,18 +95,12 @@ TEST(ProgramOnTheEmulatedPort, RunsClaimThePortAtStartWriteTheInputAndReleaseItA
     click(kStart);
     ASSERT_TRUE(port.waitUntil(&emu::EmulatedPort::anyClaimed));
     click(kQuit);
-    EXPECT_TRUE(program.waitForFinished(kPatienceMs));
-    EXPECT_EQ(program.exitStatus() == QProcess::NormalExit ? program.exitCode() : -1, 0);
+    int status = -1;
+    ::waitpid(program, &status, 0);
+    EXPECT_EQ(status, 0) << "the exit status, 0 when it ended by itself with 0";
     EXPECT_FALSE(port.claimed());
     EXPECT_EQ(emu::portSteps(port.events()), (std::vector<std::string>{"open", "PPEXCL", "PPCLAIM", "PPRELEASE", "close",
                                                                         "open", "PPEXCL", "PPCLAIM", "PPRELEASE", "close"}));
 }
 
 }  // namespace
-
-int main(int argc, char** argv)
-{
-    QCoreApplication app(argc, argv);  // for QProcess
-    testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}
