@@ -133,6 +133,7 @@ TEST(MonthReport, ReadsEachDayOfTheMonthUnderTheCalibrationInForceAndAddingARowK
     writeRun(dir.path() / "data06-02-2026.val", 2026y / June / 2);
     writeRun(dir.path() / "data06-21-2026.val.1", 2026y / June / 21);
     writeRun(dir.path() / "data07-01-2026.val", 2026y / July / 1);
+    std::filesystem::create_symlink("data06-15-2026.val", dir.path() / "data06-15-2026.val");  // a loop
     // From 20 June, 1 mV per W/m²; a row that does not read is said and left out, and stays.
     const record::CalibrationRow row{local_days{2026y / June / 20}, 2h, "essai", 1, 0.0, {}};
     ASSERT_EQ(addCalibrationRow(dir.path(), row), 0);
@@ -143,14 +144,15 @@ TEST(MonthReport, ReadsEachDayOfTheMonthUnderTheCalibrationInForceAndAddingARowK
     EXPECT_EQ(report.status, 0);
     EXPECT_EQ(report.errors, "velmorixon : " + (dir.path() / kCalibrationFileName).string() +
                                  ", ligne 3 : date « 2026-06-25 » illisible (attendu AAAA-MM-JJTHH:MM:SS+HH:MM) ; "
-                                 "ligne ignorée.\n");
+                                 "ligne ignorée.\nvelmorixon : lecture impossible de « " + (dir.path() / "data06-15-2026.val").string() +
+                                 " » : Boucle de liens symboliques (trop de niveaux de liens).\n");
     EXPECT_EQ(readCalibrationFile(dir.path()).rows.size(), 2u);
-    ASSERT_EQ(report.days.size(), 2u);
+    ASSERT_EQ(report.days.size(), 3u);
     // Before the calibration the irradiance columns are empty; from it, 301 W/m² for an hour,
     // no sunshine with the sun near 60°, the peak at 12:01, no flag.
     EXPECT_TRUE(std::regex_match(record::monthCsvLine(report.days[0]),
                                  std::regex("2026-06-02;Chelles;1;[0-9]+,[0-9];;;;;1[56],[0-9]{2};;;;0;0;0;0\r\n")));
-    EXPECT_TRUE(std::regex_match(record::monthCsvLine(report.days[1]),
+    EXPECT_TRUE(std::regex_match(record::monthCsvLine(report.days[2]),
                                  std::regex("2026-06-21;Chelles;1;[0-9]+,[0-9];0,301;0,[0-9]{3};0,[0-9]{3};0,00;"
                                             "16,[0-9]{2};0,000;302,0;12,017;0;0;0;0\r\n")));
 }
