@@ -51,38 +51,31 @@ TEST_F(EmulatedPortTest, PutsTheLinesAtRestAfterTheClaimGivesNoReadingCutShortAn
     EXPECT_EQ(acquisition::readConversion(port), 0xA5C);
 }
 
-struct RefusalRow {
-    const char* name;
-    const char* path;  ///< in the test's folder, where "not-a-port" is a plain file; nullptr: the emulated device
-    bool heldByAnother;
-    int eioAfter;
-    const char* step;
-    int error;
-};
-
-class RefusedPort : public EmulatedPortTest, public testing::WithParamInterface<RefusalRow> {};
-
-TEST_P(RefusedPort, NamesTheStepKeepsTheReasonAndLeavesNothingOpenOrHeld)
-{
-    const RefusalRow& r = GetParam();
-    std::ofstream(m_dir.path() / "not-a-port") << "x";
-    const auto other = r.heldByAnother ? std::make_unique<PpdevPort>(kDevice) : nullptr;
-    m_port.failWithEioAfter(r.eioAfter);
-    const std::string path = r.path ? (m_dir.path() / r.path).string() : kDevice;
-    const auto openFiles = [] { return std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {}); };
-    const auto before = openFiles();
-    expectFailure([&] { PpdevPort port(path); }, r.error, r.step + (" " + path));
-    EXPECT_EQ(openFiles(), before);
-    EXPECT_EQ(m_port.claimed(), r.heldByAnother) << "the other program's claim is left as it was";
-}
-
 // ppdev refuses the registration (ENXIO) while another program holds the port: busy for the user.
-INSTANTIATE_TEST_SUITE_P(
-    Refusals, RefusedPort,
-    testing::Values(RefusalRow{"APortAnotherProgramHolds", nullptr, true, -1, "PPCLAIM", EBUSY},
-                    RefusalRow{"LinesThatCannotBePutAtRest", nullptr, false, 0, "PPWDATA", EIO},
-                    RefusalRow{"APathThatIsNoPortAtItsFirstIoctl", "not-a-port", false, -1, "PPEXCL", ENOTTY},
-                    RefusalRow{"AMissingPathAtOpen", "parport0", false, -1, "open", ENOENT}),
-    [](const auto& info) { return std::string(info.param.name); });
+TEST_F(EmulatedPortTest, RefusalsNameTheStepKeepTheReasonAndLeaveNothingOpenOrHeld)
+{
+    std::ofstream(m_dir.path() / "not-a-port") << "x";
+    const struct {
+        const char* what;
+        std::string path;
+        bool heldByAnother;
+        int eioAfter;
+        const char* step;
+        int error;
+    } rows[] = {{"a port another program holds", kDevice, true, -1, "PPCLAIM", EBUSY},
+                {"lines that cannot be put at rest", kDevice, false, 0, "PPWDATA", EIO},
+                {"a path that is no port, at its first ioctl", m_dir.path() / "not-a-port", false, -1, "PPEXCL", ENOTTY},
+                {"a missing path", m_dir.path() / "parport0", false, -1, "open", ENOENT}};
+    const auto openFiles = [] { return std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {}); };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.what);
+        const auto other = r.heldByAnother ? std::make_unique<PpdevPort>(kDevice) : nullptr;
+        m_port.failWithEioAfter(r.eioAfter);
+        const auto before = openFiles();
+        expectFailure([&] { PpdevPort port(r.path); }, r.error, r.step + (" " + r.path));
+        EXPECT_EQ(openFiles(), before);
+        EXPECT_EQ(m_port.claimed(), r.heldByAnother) << "the other program's claim is left as it was";
+    }
+}
 
 }  // namespace

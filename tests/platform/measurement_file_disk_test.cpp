@@ -123,8 +123,7 @@ INSTANTIATE_TEST_SUITE_P(
         // fails; once the folder is there the lines go where the link leads.
         SystemFailure{"ALinkIntoAMissingFolder", ENOENT,
                       [](const path& f) {
-                          std::filesystem::create_directories(f.parent_path());
-                          return std::filesystem::create_symlink(f.parent_path() / "disk" / "day.val", f), f;
+                          return std::filesystem::create_directories(f.parent_path()), std::filesystem::create_symlink(f.parent_path() / "disk/day.val", f), f;
                       },
                       [](const path& f) { std::filesystem::create_directory(f.parent_path() / "disk"); }},
         // The file-size limit stops the write part-way with EFBIG, as a full disk would.
