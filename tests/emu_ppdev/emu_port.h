@@ -11,7 +11,6 @@
 #include <algorithm>
 
 #include <cerrno>
-#include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -41,7 +40,7 @@ struct Event {
 struct OpenFile { bool inUse, claimed; };
 
 struct State {
-    pthread_mutex_t mutex;   // process-shared and robust; guards all below
+    pthread_mutex_t mutex;   // process-shared; guards all below
     pthread_cond_t changed;  // broadcast at every event
     std::int32_t inputMillivolts;
     std::int64_t eioAfter;   // line operations left before each one fails with EIO; -1: never
@@ -51,12 +50,9 @@ struct State {
     Event trace[kTraceCapacity];            // event n at trace[n % kTraceCapacity]
 };
 
-/// Locks the state, making it consistent again when its holder died.
+/// Locks the state.
 struct Lock {
-    explicit Lock(State& s) : state(s)
-    {
-        if (pthread_mutex_lock(&s.mutex) == EOWNERDEAD) pthread_mutex_consistent(&s.mutex);
-    }
+    explicit Lock(State& s) : state(s) { pthread_mutex_lock(&s.mutex); }
     ~Lock() { pthread_mutex_unlock(&state.mutex); }
     State& state;
 };
@@ -103,7 +99,6 @@ public:
         pthread_mutexattr_t mutexAttr;
         pthread_mutexattr_init(&mutexAttr);
         pthread_mutexattr_setpshared(&mutexAttr, PTHREAD_PROCESS_SHARED);
-        pthread_mutexattr_setrobust(&mutexAttr, PTHREAD_MUTEX_ROBUST);
         pthread_mutex_init(&m_state->mutex, &mutexAttr);
         pthread_condattr_t condAttr;
         pthread_condattr_init(&condAttr);
@@ -141,10 +136,8 @@ public:
         clock_gettime(CLOCK_MONOTONIC, &deadline);
         deadline.tv_sec += 20;
         Lock lock(*m_state);
-        for (int r = 0; !done(*m_state); r = pthread_cond_timedwait(&m_state->changed, &m_state->mutex, &deadline)) {
-            if (r == EOWNERDEAD) pthread_mutex_consistent(&m_state->mutex);
+        for (int r = 0; !done(*m_state); r = pthread_cond_timedwait(&m_state->changed, &m_state->mutex, &deadline))
             if (r == ETIMEDOUT) return done(*m_state);
-        }
         return true;
     }
     /// Waits until `count` converter reads have begun and the last one is over.

@@ -106,17 +106,6 @@ INSTANTIATE_TEST_SUITE_P(
         ProblemRow{"SparseTerabyte", [](const path& f) { TempDir::append(f, "x"); ::truncate(f.c_str(), off_t{1} << 40); }, "", false, 1}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(DayRecordTest, AFileWhoseNameCarriesNoDateIsItsOwnRunOnTheGivenDate)
-{
-    TempDir::append(dir.path() / "releve.txt", " 2, 100,10:00:00\r\n");
-    TempDir::append(dayFile, " 2, 200,10:00:00\r\n");
-    DayRecord record(dir.path() / "releve.txt", kSummer, kDay);
-    record.refresh();
-    EXPECT_FALSE(record.dateFromName());
-    ASSERT_EQ(record.runs().size(), 1u);
-    EXPECT_EQ(millivolts(record, 0), std::vector{100});
-}
-
 /// A run from 12:00 local every minute for an hour at Chelles, 300 and 302 mV in turn.
 void writeRun(const std::filesystem::path& file, year_month_day date)
 {
