@@ -48,12 +48,7 @@ constexpr const char* kParis = "CET-1CEST,M3.5.0,M10.5.0/3";
 TEST(TimeZone, SummerTimeStandardTimeOrNoRuleAtAGivenInstant)
 {
     const SavedVariable saved{"TZ"};
-    const struct {
-        const char *what, *zone;
-        sys_seconds at;
-        ZoneState state;
-        hours offset;
-    } rows[] = {
+    const struct { const char *what, *zone; sys_seconds at; ZoneState state; hours offset; } rows[] = {
         {"Paris the last second of winter", kParis, sys_days{2026y / March / 29} + 59min + 59s, ZoneState::Standard, 1h},
         {"Paris the first second of summer", kParis, sys_days{2026y / March / 29} + 1h, ZoneState::Daylight, 2h},
         {"Paris the last second of summer", kParis, sys_days{2026y / October / 25} + 59min + 59s, ZoneState::Daylight, 2h},
@@ -97,16 +92,14 @@ TEST(RegionalDateTime, WritesTheLocalesFormAndTheDateAloneAtMidnight)
     EXPECT_EQ(text(local_days{2006y / December / 21} + 17h + 10min + 31s, american), "12/21/06 5:10:31 PM");
     EXPECT_EQ(text(local_days{2006y / December / 21} + 10s, american), "12/21/06 12:00:10 AM");
     // no separator to repeat in the short form: the long form without its zone name
-    EXPECT_EQ(text(solstice + 5h + 49min + 9s, QLocale(QLocale::French, QLocale::Canada)),
-              "2006-06-21 05 h 49 min 09 s");
+    EXPECT_EQ(text(solstice + 5h + 49min + 9s, QLocale(QLocale::French, QLocale::Canada)), "2006-06-21 05 h 49 min 09 s");
 }
 
 TEST(SystemMessage, ReasonsReadInFrenchOrFallBackToTheSystemText)
 {
     EXPECT_EQ(frenchReason(EACCES), "Permission non accordée");
     EXPECT_EQ(frenchReason(ENOSPC), "Aucun espace disponible sur le périphérique");
-    EXPECT_EQ(frenchReason(std::error_code(ENOTTY, std::generic_category())),
-              "Ioctl() inapproprié pour un périphérique");
+    EXPECT_EQ(frenchReason(std::error_code(ENOTTY, std::generic_category())), "Ioctl() inapproprié pour un périphérique");
     EXPECT_EQ(frenchReason(EXDEV), std::strerror(EXDEV));
     const auto other = std::make_error_code(std::future_errc::no_state);
     EXPECT_EQ(frenchReason(other), other.message());

@@ -33,9 +33,9 @@ public:
     }
 
 private:
-    static void fail(int errnoValue, const std::filesystem::path& path)
+    static void fail(int error, const std::filesystem::path& path)
     {
-        if (errnoValue != 0) throw std::system_error(errnoValue, std::generic_category(), path.string());
+        if (error != 0) throw std::system_error(error, std::generic_category(), path.string());
     }
 
     PosixFileSystem m_real;
