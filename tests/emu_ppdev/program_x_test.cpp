@@ -29,13 +29,6 @@ std::string xdotool(const std::string& arguments)
     return std::string(line).substr(0, std::string(line).find('\n'));
 }
 
-// Controls of the main window, in 1/1440 inch: left, top, width, height.
-struct Control {
-    int left, top, width, height;
-};
-constexpr Control kStart{0, 4320, 1575, 495}, kStop{1800, 4320, 1575, 495}, kQuit{3720, 4320, 1575, 495},
-    kFileSwitch{3720, 240, 1695, 255};
-
 TEST(ProgramOnTheEmulatedPort, RunsClaimThePortAtStartWriteTheInputAndReleaseItAtStopAndAtQuit)
 {
     TempDir dir;
@@ -48,21 +41,21 @@ TEST(ProgramOnTheEmulatedPort, RunsClaimThePortAtStartWriteTheInputAndReleaseItA
     pid_t program = 0;
     ASSERT_EQ(::posix_spawnp(&program, "env", nullptr, nullptr, const_cast<char* const*>(command.data()), environ), 0);
     const std::string window = xdotool("search --sync --onlyvisible --name '^Acquisition donnée MAX187$'");
-    // A click at the centre of a control given in 1/1440 inch (15 a pixel) from the client area's
-    // corner. No --sync: it waits for the pointer to move, forever when it is already there.
-    const auto click = [&](Control c) {
-        xdotool("windowraise " + window + " mousemove --window " + window + " " + std::to_string((2 * c.left + c.width) / 30) +
-                " " + std::to_string((2 * c.top + c.height) / 30) + " click 1");
+    // A click at the centre of a control, given in pixels from the client area's corner (its
+    // left + width / 2 and top + height / 2 in 1/1440 inch, 15 a pixel). No --sync: it waits for
+    // the pointer to move, forever when it is already there.
+    const auto click = [&](const char* x, const char* y) {
+        xdotool("windowraise " + window + " mousemove --window " + window + " " + x + " " + y + " click 1");
     };
 
-    EXPECT_TRUE(port.events().empty()) << "the port was opened before « Démarrer »";
-    click(kFileSwitch);
-    click(kStart);
+    EXPECT_TRUE(port.events().empty()) << "the port was opened before « Démarrer lecture MAX187 »";
+    click("304", "24");  // OKfile, « Générer fichier »
+    click("52", "304");  // BtnMax187, « Démarrer lecture MAX187 »
     ASSERT_TRUE(port.waitForReads(3));
     EXPECT_TRUE(port.claimed());
     port.setInputMillivolts(1234);  // between two ticks of the 1 s period
     ASSERT_TRUE(port.waitForReads(5));
-    click(kStop);
+    click("172", "304");  // BtnStop
     ASSERT_TRUE(port.waitUntil([](const emu::State& s) { return !emu::EmulatedPort::anyClaimed(s); }));
 
     // The lines as the day view reads them: none it cannot read, none lost or repeated, none cut
@@ -82,9 +75,9 @@ TEST(ProgramOnTheEmulatedPort, RunsClaimThePortAtStartWriteTheInputAndReleaseItA
         EXPECT_EQ(lines[i].millivolts, i < 3 ? 2048 : 1234) << "line " << i + 2;
     }
 
-    click(kStart);
+    click("52", "304");  // BtnMax187, « Démarrer lecture MAX187 »
     ASSERT_TRUE(port.waitUntil(&emu::EmulatedPort::anyClaimed));
-    click(kQuit);
+    click("300", "304");  // BtnQuit
     int status = -1;
     ::waitpid(program, &status, 0);
     EXPECT_EQ(status, 0) << "the exit status, 0 when it ended by itself with 0";

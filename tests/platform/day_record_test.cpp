@@ -38,19 +38,6 @@ protected:
     path dayFile = dir.path() / "data06-21-2026.val";
 };
 
-TEST_F(DayRecordTest, ReadsWhatWasAppendedAtMostABudgetAtATimeAndWaitsForAWholeLastLine)
-{
-    TempDir::append(dayFile, " 2, 100,10:00:00\r\n 3, 101,10:00:01\r\n 4, 1");
-    DayRecord record(dayFile, kSummer, kDay);
-    EXPECT_EQ(record.refresh(20).unread, 41u - 20u);  // a budget of 20 bytes: one line
-    EXPECT_EQ(millivolts(record, 0), std::vector{100});
-    TempDir::append(dayFile, "02,10:00:02\r\n");
-    EXPECT_EQ(record.refresh().newPoints, 2u);
-    EXPECT_EQ(millivolts(record, 0), (std::vector{100, 101, 102}));
-    EXPECT_EQ(record.runs()[0]->trace.points()[0].instant, sys_days{2026y / June / 21} + 8h);
-    EXPECT_FALSE(record.problem());
-}
-
 TEST_F(DayRecordTest, ARunRenamedAsideKeepsItsReadingsAndOneBegunAfreshIsReadAgain)
 {
     TempDir::append(dayFile, " 2, 100,10:00:00\r\n 3, 101,10:00:01\r\n");

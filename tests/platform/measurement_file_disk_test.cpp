@@ -66,19 +66,6 @@ TEST_F(MeasurementFileOnDisk, OneWriterAtATimeAlsoWhileAFullDiskKeepsItsLinesWai
     EXPECT_EQ(read(), line(2, 2));
 }
 
-TEST_F(MeasurementFileOnDisk, AFailedRotationKeepsTheEarlierRunAlsoWhenTheNewLineIsDropped)
-{
-    measures.append(line(2, 1), true);
-    files.failRenames(EACCES);
-    EXPECT_FALSE(measures.append(line(2, 2), true));
-    expectFailure(measures, file, EACCES);
-    measures.discardPending();  // the user lets the waiting line go
-    files.heal();
-    EXPECT_TRUE(measures.append(line(3, 2), false));  // now the first line of the run on disk
-    EXPECT_EQ(read(".1"), line(2, 1));
-    EXPECT_EQ(read(), line(3, 2));
-}
-
 // Failures the system itself gives, also to root: the line waits, nothing is made or written,
 // then it goes in once and whole. Each row makes its failure and says where it is reported.
 rlimit g_limit{};  // the file-size limit as the test found it

@@ -17,7 +17,6 @@ public:
         if (::mkdtemp(m_path.data()) == nullptr) throw std::runtime_error("mkdtemp " + m_path);
     }
     TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
     ~TempDir() { std::error_code ignored; std::filesystem::remove_all(m_path, ignored); }
 
     std::filesystem::path path() const { return m_path; }
