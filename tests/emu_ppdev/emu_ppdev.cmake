@@ -24,7 +24,7 @@ if(VELMORIXON_TESTS)
 # PpdevPort alone: the device's functions are linked into the test executable itself
 add_executable(emu_port_tests ${EMU_DIR}/ppdev_port_emu_test.cpp ${EMU_DIR}/emu_device.cpp)
 target_link_libraries(emu_port_tests PRIVATE emu_ppdev_control velmorixon_platform velmorixon_test_support
-  ${CMAKE_DL_LIBS} GTest::gtest_main)
+  ${CMAKE_DL_LIBS} GTest::gmock GTest::gtest_main)
 gtest_discover_tests(emu_port_tests DISCOVERY_TIMEOUT 60 NO_PRETTY_VALUES)
 
 # The real program under Xvfb, with the device preloaded.

@@ -3,15 +3,12 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <fstream>
 #include <functional>
-#include <vector>
 
 #include "acquisition/measurement_file.h"
-#include "platform/posix_file_system.h"
 #include "support/fault_file_system.h"
 #include "support/temp_dir.h"
 
@@ -70,11 +67,12 @@ TEST_F(MeasurementFileOnDisk, OneWriterAtATimeAlsoWhileAFullDiskKeepsItsLinesWai
 // then it goes in once and whole. Each row makes its failure and says where it is reported.
 rlimit g_limit{};  // the file-size limit as the test found it
 
+// Each row: its failure, what makes it (giving where it is said) and, unless the row says
+// otherwise, its cure: what the cause made is removed.
 struct SystemFailure {
     const char* name;
     int errnoValue;
     std::function<path(const path& file)> cause;
-    // unless a row says otherwise, what the cause made is removed
     std::function<void(const path& said)> cure = [](const path& said) { std::filesystem::remove(said); };
 };
 
@@ -124,19 +122,5 @@ INSTANTIATE_TEST_SUITE_P(
                       },
                       [](const path&) { ::setrlimit(RLIMIT_FSIZE, &g_limit); }}),
     [](const auto& info) { return std::string(info.param.name); });
-
-TEST(DurableWrite, EachLineIsFlushedAfterItsBytesAndANewFileAlsoInItsFolder)
-{
-    const TempDir dir;
-    std::vector<std::string> flushes;  // what each flush saw: a file's size, or the folder
-    PosixFileSystem files([&](int fd) {
-        struct stat st {};
-        ::fstat(fd, &st);
-        return flushes.push_back(S_ISDIR(st.st_mode) ? "folder" : std::to_string(st.st_size)), ::fsync(fd);
-    });
-    files.writeDurably(dir.path() / "data12-05-2026.val", line(2), true);
-    files.writeDurably(dir.path() / "data12-05-2026.val", line(3), false);
-    EXPECT_EQ(flushes, (std::vector<std::string>{std::to_string(line(2).size()), "folder", std::to_string(lines(2, 3).size())}));
-}
 
 }  // namespace

@@ -32,14 +32,12 @@ struct SavedVariable {
 TEST(HomeVariable, IsTheHomeFolderAndUnsetOrEmptyLeavesTheAccountsRecordToSayWhereHomeIs)
 {
     const SavedVariable saved{"HOME"};
-    ::setenv("HOME", "/home/observatoire-chelles", 1);
-    EXPECT_EQ(homeFolder(), "/home/observatoire-chelles");
     const passwd* account = ::getpwuid(::getuid());
     const std::string record = account != nullptr && account->pw_dir != nullptr ? account->pw_dir : "";
-    ::unsetenv("HOME");
-    EXPECT_EQ(homeFolder(), record);
-    ::setenv("HOME", "", 1);
-    EXPECT_EQ(homeFolder(), record);
+    for (const char* home : {"/home/observatoire-chelles", "", static_cast<const char*>(nullptr)}) {
+        home ? ::setenv("HOME", home, 1) : ::unsetenv("HOME");
+        EXPECT_EQ(homeFolder(), home && *home ? home : record) << (home ? home : "HOME unset");
+    }
 }
 
 constexpr const char* kParis = "CET-1CEST,M3.5.0,M10.5.0/3";
