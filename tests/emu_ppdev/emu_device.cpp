@@ -45,8 +45,7 @@ int record(emu::State& s, EventKind kind, std::uint8_t value, int error)
 {
     timespec now{};
     clock_gettime(CLOCK_MONOTONIC, &now);
-    s.trace[s.eventCount++ % emu::kTraceCapacity] =
-        emu::Event{std::int64_t{now.tv_sec} * 1'000'000'000 + now.tv_nsec, kind, value, static_cast<std::uint16_t>(error)};
+    s.trace[s.eventCount++ % emu::kTraceCapacity] = {now.tv_sec * 1'000'000'000L + now.tv_nsec, kind, value, std::uint16_t(error)};
     pthread_cond_broadcast(&s.changed);
     return error;
 }

@@ -29,12 +29,8 @@ inline constexpr std::size_t kTraceCapacity = std::size_t{1} << 14;
 
 enum class EventKind : std::uint8_t { Open, Exclusive, Claim, Release, Close, WriteData, ReadStatus };
 
-struct Event {
-    std::int64_t timeNs;  // CLOCK_MONOTONIC
-    EventKind kind;
-    std::uint8_t value;   // the byte written or read
-    std::uint16_t error;  // 0 or the errno the caller got
-};
+// When (CLOCK_MONOTONIC), what, the byte written or read, and 0 or the errno the caller got.
+struct Event { std::int64_t timeNs; EventKind kind; std::uint8_t value; std::uint16_t error; };
 
 /// One open file description of the device, as ppdev keeps it.
 struct OpenFile { bool inUse, claimed; };

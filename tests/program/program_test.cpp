@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
+#include <cstdlib>
 #include <ctime>
 #include <filesystem>
 #include <fstream>
@@ -17,10 +17,8 @@
 
 namespace {
 
-struct Outcome {
-    int status = -1;  // the exit status, or 128 + the signal that ended it
-    std::string standardOutput, standardError;
-};
+/// The exit status (or 128 + the signal that ended it) and what was printed.
+struct Outcome { int status; std::string standardOutput, standardError; };
 
 /// The word in single quotes for the shell, whatever its bytes.
 std::string quoted(const std::string& word)

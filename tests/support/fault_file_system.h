@@ -24,10 +24,7 @@ public:
         m_real.writeDurably(file, bytes, truncate);
     }
     std::string readHead(const std::filesystem::path& file, std::size_t most) override { return m_real.readHead(file, most); }
-    std::unique_ptr<WriterLock> lockForWriting(const std::filesystem::path& file, long& holder) override
-    {
-        return m_real.lockForWriting(file, holder);
-    }
+    std::unique_ptr<WriterLock> lockForWriting(const std::filesystem::path& f, long& holder) override { return m_real.lockForWriting(f, holder); }
 
 private:
     PosixFileSystem m_real;
