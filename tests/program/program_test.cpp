@@ -97,14 +97,14 @@ TEST(TheMonthReport, IsOfTheDataFolderThisMonthUnlessTheCommandLineNamesAFolderA
 {
     TempDir home;
     std::filesystem::create_directory(home.path() / "velmorixon");
-    const std::time_t now = std::time(nullptr);
-    std::tm today{};
+    const std::tm today = [] { std::time_t now = std::time(nullptr); std::tm local{}; return *::localtime_r(&now, &local); }();
     char name[16], date[16];
-    ::localtime_r(&now, &today);
     std::strftime(name, sizeof name, "%m-%d-%Y", &today);
     std::strftime(date, sizeof date, "%Y-%m-%d", &today);
     writeDay(home.path() / "velmorixon", name);
-    writeDay(home.path(), name);  // beside the data folder: not read by default
+    // Another day of this month beside the data folder, not in it: not read by default.
+    std::string elsewhere = name;
+    writeDay(home.path(), elsewhere.replace(3, 2, today.tm_mday == 1 ? "02" : "01"));
     writeDay(home.path(), "07-01-2001");
     writeDay(home.path() / "velmorixon", today.tm_mon == 0 ? "12-01-2001" : "01-01-" + std::to_string(today.tm_year + 1900));
     Outcome outcome = run({"--bilan"}, {"HOME=" + home.path().string()});
