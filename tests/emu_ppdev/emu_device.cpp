@@ -113,12 +113,6 @@ int deviceIoctl(const Descriptor& d, unsigned long request, void* argument)
     }
 }
 
-bool isDevice(const char* path)
-{
-    const char* device = std::getenv(emu::kDeviceVariable);
-    return device != nullptr && path != nullptr && std::strcmp(path, device) == 0;
-}
-
 bool findDescriptor(int fd, Descriptor& found, bool remove)
 {
     std::lock_guard guard(g_descriptorsMutex);
@@ -136,7 +130,8 @@ int open(const char* path, int flags, ...)
     va_start(args, flags);
     const int mode = (flags & O_CREAT) || (flags & O_TMPFILE) == O_TMPFILE ? va_arg(args, int) : 0;
     va_end(args);
-    return isDevice(path) ? openDevice(flags) : realOpen(path, flags, mode);
+    const char* device = std::getenv(emu::kDeviceVariable);
+    return device != nullptr && std::strcmp(path, device) == 0 ? openDevice(flags) : realOpen(path, flags, mode);
 }
 
 int ioctl(int fd, unsigned long request, ...)

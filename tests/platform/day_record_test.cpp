@@ -25,12 +25,6 @@ using std::filesystem::path;
 const local_days kDay{2026y / June / 21};
 const record::UtcOffsetAt kSummer = [](sys_seconds) { return minutes{120}; };
 
-std::vector<int> millivolts(const DayRecord& record, std::size_t run)
-{
-    std::vector<int> out;
-    for (const auto& p : record.runs().at(run)->trace.points()) out.push_back(int(p.millivolts));
-    return out;
-}
 
 class DayRecordTest : public ::testing::Test {
 protected:
@@ -56,7 +50,8 @@ TEST_F(DayRecordTest, ARunRenamedAsideKeepsItsReadingsAndOneBegunAfreshIsReadAga
     ::truncate(dayFile.c_str(), 0);
     TempDir::append(dayFile, " 2, 700,11:00:00\r\n");
     EXPECT_TRUE(record.refresh().runsChanged);
-    EXPECT_EQ(millivolts(record, 1), std::vector{700});
+    ASSERT_EQ(record.runs()[1]->trace.points().size(), 1u);
+    EXPECT_EQ(record.runs()[1]->trace.points()[0].millivolts, 700);
 }
 
 TEST_F(DayRecordTest, FilesThatCannotBeReadAreSaidNeverFatalAndCostNoMemory)

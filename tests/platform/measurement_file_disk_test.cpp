@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <fstream>
@@ -18,11 +19,7 @@ using acquisition::MeasurementFile;
 using std::filesystem::path;
 
 /// Line `n` of run `run`: the reading tells the runs apart.
-std::string line(int n, int run = 0)
-{
-    using namespace std::chrono;
-    return acquisition::dataLine(n, run * 1000 + n, hh_mm_ss<seconds>(seconds(36000 + n)));
-}
+std::string line(int n, int run = 0) { return acquisition::dataLine(n, run * 1000 + n, std::chrono::hh_mm_ss(std::chrono::seconds(36000 + n))); }
 
 std::string lines(int first, int last, int run = 0) { return first > last ? "" : line(first, run) + lines(first + 1, last, run); }
 
@@ -122,5 +119,18 @@ INSTANTIATE_TEST_SUITE_P(
                       },
                       [](const path&) { ::setrlimit(RLIMIT_FSIZE, &g_limit); }}),
     [](const auto& info) { return std::string(info.param.name); });
+
+TEST(DurableWrite, ANewFileIsFlushedAfterItsBytesThenInItsFolderAndAnExistingOneAlone)
+{
+    const TempDir dir;
+    std::string flushes;  // what each flush saw: a file's size, or the folder
+    PosixFileSystem files([&](int fd) {
+        struct stat st {};
+        return ::fstat(fd, &st), flushes += S_ISDIR(st.st_mode) ? "folder " : std::to_string(st.st_size) + " ", ::fsync(fd);
+    });
+    files.writeDurably(dir.path() / "data12-05-2026.val", line(2), true);
+    files.writeDurably(dir.path() / "data12-05-2026.val", line(3), false);
+    EXPECT_EQ(flushes, std::to_string(line(2).size()) + " folder " + std::to_string(lines(2, 3).size()) + " ");
+}
 
 }  // namespace
