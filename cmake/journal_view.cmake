@@ -34,7 +34,7 @@ install(TARGETS velmorixon-journal RUNTIME DESTINATION lib/velmorixon)
 add_dependencies(velmorixon velmorixon-journal)
 
 if(VELMORIXON_TESTS)
-  target_sources(platform_tests PRIVATE tests/platform/day_record_test.cpp tests/platform/month_report_test.cpp)
+  target_sources(platform_tests PRIVATE tests/platform/day_record_test.cpp)
   target_sources(ui_tests PRIVATE tests/ui/journal_window_test.cpp)
   target_link_libraries(ui_tests PRIVATE velmorixon_journal_ui)
 endif()

@@ -22,23 +22,31 @@ namespace {
 
 using platform_io::Descriptor;
 
-/// Opens for writing; says whether the file was created by this call.
-int openForWriting(const std::filesystem::path& file, bool truncate, bool& created)
+/// Opens for writing; `made` is the file this call created (empty when it existed). A
+/// symbolic link whose target is missing leads to that target, made where the link says; a
+/// target that cannot be made (its folder missing) fails with the system's reason.
+int openForWriting(const std::filesystem::path& file, bool truncate, std::filesystem::path& made)
 {
     const int flags = O_WRONLY | O_CLOEXEC | (truncate ? O_TRUNC : O_APPEND);
-    for (;;) {
+    std::filesystem::path target = file;
+    // Each round follows one more link, or meets another writer that created the file between
+    // the two calls; as many rounds as the kernel follows links (then ELOOP, as it says).
+    for (int round = 0; round < 40; ++round) {
         int fd = ::open(file.c_str(), flags);
-        if (fd >= 0 || errno != ENOENT) {
-            created = false;
+        if (fd >= 0 || errno != ENOENT)
             return fd;
-        }
-        fd = ::open(file.c_str(), flags | O_CREAT | O_EXCL, 0644);
-        if (fd >= 0 || errno != EEXIST) {
-            created = fd >= 0;
+        fd = ::open(target.c_str(), flags | O_CREAT | O_EXCL, 0644);
+        if (fd >= 0)
+            made = target;
+        if (fd >= 0 || errno != EEXIST)
             return fd;
-        }
-        // Someone created it between the two calls: open the existing one.
+        std::error_code error;
+        const std::filesystem::path link = std::filesystem::read_symlink(target, error);
+        if (!error)
+            target = link.is_absolute() ? link : target.parent_path() / link;
     }
+    errno = ELOOP;
+    return -1;
 }
 
 void writeAll(int fd, std::string_view bytes)
@@ -124,8 +132,8 @@ void PosixFileSystem::rename(const std::filesystem::path& from, const std::files
 void PosixFileSystem::writeDurably(const std::filesystem::path& file, std::string_view bytes,
                                    bool truncate)
 {
-    bool created = false;
-    const Descriptor fd(openForWriting(file, truncate, created));
+    std::filesystem::path made;
+    const Descriptor fd(openForWriting(file, truncate, made));
     if (fd.get() < 0)
         throwErrno(errno, "open", file);
 
@@ -141,8 +149,8 @@ void PosixFileSystem::writeDurably(const std::filesystem::path& file, std::strin
         step = "fsync";
         if (m_sync(fd.get()) != 0)
             throw std::system_error(errno, std::generic_category());
-        if (created)
-            syncDirectory(file.parent_path());
+        if (!made.empty())
+            syncDirectory(made.parent_path());
     } catch (const std::system_error& e) {
         while (::ftruncate(fd.get(), sizeBefore) != 0 && errno == EINTR) {
         }

@@ -1,14 +1,14 @@
-// PpdevPort and the converter read on the emulated ppdev device: the ioctls in their order, the
-// readings, the claim, the release and every failure.
+// PpdevPort and the converter read on the emulated ppdev device: the lines at rest, a read cut
+// short, and every refusal.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <cerrno>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
+#include <memory>
 #include <string>
 #include <system_error>
-#include <vector>
 
 #include "acquisition/max187.h"
 #include "emu_port.h"
@@ -17,105 +17,55 @@
 
 namespace {
 
-using emu::EventKind;
 constexpr const char* kDevice = "/dev/parport-emu0";
 
-long openDescriptors()
+/// A std::system_error with this errno whose message starts with `what` (the step and the path).
+auto refusal(int error, const std::string& what)
 {
-    return std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {});
+    return testing::Throws<std::system_error>(testing::AllOf(
+        testing::Property(&std::system_error::code, std::error_code(error, std::generic_category())),
+        testing::Property(&std::system_error::what, testing::StartsWith(what))));
 }
 
 class EmulatedPortTest : public testing::Test {
 protected:
-    EmulatedPortTest() : m_port(m_dir.path() / "port.state", kDevice) { m_port.exportEnvironment(); }
-
-    // Opening `path` fails at `step` with `error` and leaves no descriptor open and no claim.
-    void expectOpenFails(const std::string& path, const std::string& step, int error)
-    {
-        const auto before = openDescriptors();
-        const bool held = m_port.claimed();
-        try {
-            PpdevPort port(path);
-            ADD_FAILURE() << path << " opened";
-        } catch (const std::system_error& e) {
-            EXPECT_EQ(e.code().value(), error) << e.what();
-            EXPECT_EQ(std::string(e.what()).rfind(step + " " + path, 0), 0u) << e.what();
-        }
-        EXPECT_EQ(openDescriptors(), before);
-        EXPECT_EQ(m_port.claimed(), held);
-    }
+    EmulatedPortTest() { m_port.exportEnvironment(); }
 
     TempDir m_dir;
-    emu::EmulatedPort m_port;
+    emu::EmulatedPort m_port{m_dir.path() / "port.state", kDevice};
 };
 
-TEST_F(EmulatedPortTest, PortIsClaimedAloneReadsWhatTheWireCarriesAndIsReleasedBeforeTheClose)
+// The claim, the values read and the release in their order: the program on this device,
+// program_x_test.cpp.
+TEST_F(EmulatedPortTest, PutsTheLinesAtRestAfterTheClaimGivesNoReadingCutShortAndTheNextReadWhole)
 {
-    {
-        PpdevPort port(kDevice);
-        EXPECT_TRUE(m_port.claimed());
-        for (const int mv : {0, 1, 0xA5C, 1234, 4095}) {  // the first read on the port afresh, the others in a row
-            m_port.setInputMillivolts(mv);
-            EXPECT_EQ(acquisition::readConversion(port), mv);
-            EXPECT_EQ(emu::splitReads(m_port.events()).back().code, mv) << "what the wire carried";
-        }
-    }
-    EXPECT_FALSE(m_port.claimed());
-    const auto events = m_port.events();
-    EXPECT_EQ(emu::portSteps(events), (std::vector<std::string>{"open", "PPEXCL", "PPCLAIM", "PPRELEASE", "close"}));
-    ASSERT_GE(events.size(), 4u);
-    EXPECT_EQ(events[3].kind, EventKind::WriteData);
-    EXPECT_EQ(events[3].value, 1u) << "the lines are put at rest right after the claim";
-    EXPECT_EQ(events.back().value, 0u) << "the close had to release a port still claimed";
-}
-
-struct RefusalRow {
-    const char* name;
-    const char* path;  ///< in the test's folder, where "not-a-port" is a plain file; nullptr: the emulated device
-    int openError, claimError, eioAfter;
-    const char* step;
-    int error;
-};
-
-class RefusedPort : public EmulatedPortTest, public testing::WithParamInterface<RefusalRow> {};
-
-TEST_P(RefusedPort, NamesTheStepKeepsTheReasonAndLeavesNothingOpenOrHeld)
-{
-    const RefusalRow& r = GetParam();
-    std::ofstream(m_dir.path() / "not-a-port") << "x";
-    m_port.failOpen(r.openError);
-    m_port.failClaim(r.claimError);
-    m_port.failWithEioAfter(r.eioAfter);
-    expectOpenFails(r.path ? (m_dir.path() / r.path).string() : kDevice, r.step, r.error);
-}
-
-// ppdev's ENXIO for a claim means another device holds the port: busy for the user (two instances
-// of the program on one port: program_x_test.cpp).
-INSTANTIATE_TEST_SUITE_P(
-    Refusals, RefusedPort,
-    testing::Values(RefusalRow{"OpenDenied", nullptr, EACCES, 0, -1, "open", EACCES},
-                    RefusalRow{"ClaimDenied", nullptr, 0, EACCES, -1, "PPCLAIM", EACCES},
-                    RefusalRow{"ClaimOfAPortAnotherDriverHolds", nullptr, 0, ENXIO, -1, "PPCLAIM", EBUSY},
-                    RefusalRow{"LinesCannotBePutAtRest", nullptr, 0, 0, 0, "PPWDATA", EIO},
-                    RefusalRow{"APathThatIsNoPortAtItsFirstIoctl", "not-a-port", 0, 0, -1, "PPEXCL", ENOTTY},
-                    RefusalRow{"AMissingPathAtOpen", "parport0", 0, 0, -1, "open", ENOENT}),
-    [](const auto& info) { return std::string(info.param.name); });
-
-TEST_F(EmulatedPortTest, ReadCutShortByEioGivesNoReadingAndTheNextReadIsWhole)
-{
-    m_port.setInputMillivolts(3000);
+    m_port.setInputMillivolts(0xA5C);
     PpdevPort port(kDevice);
+    EXPECT_EQ(m_port.events().back().value, 1u) << "the lines are put at rest right after the claim";
     m_port.failWithEioAfter(19);  // a clock write, chip select low
-    try {
-        acquisition::readConversion(port);
-        ADD_FAILURE() << "a read cut short gave a reading";
-    } catch (const std::system_error& e) {
-        EXPECT_EQ(e.code(), std::errc::io_error);
-        EXPECT_EQ(std::string(e.what()).rfind(std::string("PPWDATA ") + kDevice, 0), 0u) << e.what();
-    }
+    EXPECT_THAT([&] { acquisition::readConversion(port); }, refusal(EIO, std::string("PPWDATA ") + kDevice));
     m_port.failWithEioAfter(-1);
-    m_port.setInputMillivolts(1234);
-    EXPECT_EQ(acquisition::readConversion(port), 1234);
+    EXPECT_EQ(acquisition::readConversion(port), 0xA5C);
+}
+
+// ppdev refuses the registration (ENXIO) while another program holds the port: busy for the user.
+TEST_F(EmulatedPortTest, RefusalsNameTheStepKeepTheReasonAndLeaveNothingOpenOrHeld)
+{
+    std::ofstream(m_dir.path() / "not-a-port") << "x";
+    const struct { const char* what; std::string path; bool heldByAnother; int eioAfter; const char* step; int error; } rows[] = {{"a port another program holds", kDevice, true, -1, "PPCLAIM", EBUSY},
+                {"lines that cannot be put at rest", kDevice, false, 0, "PPWDATA", EIO},
+                {"a path that is no port, at its first ioctl", m_dir.path() / "not-a-port", false, -1, "PPEXCL", ENOTTY},
+                {"a missing path", m_dir.path() / "parport0", false, -1, "open", ENOENT}};
+    const auto openFiles = [] { return std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {}); };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.what);
+        const auto other = r.heldByAnother ? std::make_unique<PpdevPort>(kDevice) : nullptr;
+        m_port.failWithEioAfter(r.eioAfter);
+        const auto before = openFiles();
+        EXPECT_THAT([&] { PpdevPort port(r.path); }, refusal(r.error, r.step + (" " + r.path)));
+        EXPECT_EQ(openFiles(), before);
+        EXPECT_EQ(m_port.claimed(), r.heldByAnother) << "the other program's claim is left as it was";
+    }
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -16,10 +17,8 @@
 
 namespace {
 
-struct Outcome {
-    int status = -1;  // the exit status, or 128 + the signal that ended it
-    std::string standardOutput, standardError;
-};
+/// The exit status (or 128 + the signal that ended it) and what was printed.
+struct Outcome { int status; std::string standardOutput, standardError; };
 
 /// The word in single quotes for the shell, whatever its bytes.
 std::string quoted(const std::string& word)
@@ -29,14 +28,12 @@ std::string quoted(const std::string& word)
     return out + "'";
 }
 
-/// Runs `program` (the built one unless said) with `arguments`, in this process's environment
-/// less the variables named in `unset` and with `set` ("NAME=value") added.
-Outcome run(const std::vector<std::string>& arguments, const std::vector<std::string>& unset,
-            const std::vector<std::string>& set = {}, const std::string& program = VELMORIXON_PROGRAM)
+/// Runs `program` with `arguments` without a display, with `set` ("NAME=value") added.
+Outcome run(const std::vector<std::string>& arguments, const std::vector<std::string>& set = {},
+            const std::string& program = VELMORIXON_PROGRAM)
 {
     TempDir dir;
-    std::string command = "env";
-    for (const std::string& name : unset) command += " -u " + name;
+    std::string command = "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM";
     for (const std::string& word : set) command += " " + quoted(word);
     command += " " + quoted(program);
     for (const std::string& word : arguments) command += " " + quoted(word);
@@ -46,20 +43,18 @@ Outcome run(const std::vector<std::string>& arguments, const std::vector<std::st
             TempDir::read(dir.path() / "err")};
 }
 
-const std::vector<std::string> kNoDisplay{"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"};
-
 struct Start {
     const char* name;
-    std::vector<std::string> arguments, set;
+    std::vector<std::string> arguments;
     int status;
     std::string firstErrorLine;
 };
 
 class StartedFromATerminal : public ::testing::TestWithParam<Start> {};
 
-TEST_P(StartedFromATerminal, SaysWhyItCannotOpenItsWindowInOneFrenchLineWithItsExitStatus)
+TEST_P(StartedFromATerminal, RefusesInOneFrenchLineWithItsExitStatusAndPrintsNothingElse)
 {
-    const Outcome outcome = run(GetParam().arguments, kNoDisplay, GetParam().set);
+    const Outcome outcome = run(GetParam().arguments);
     EXPECT_EQ(outcome.status, GetParam().status);
     EXPECT_EQ(outcome.standardError.substr(0, outcome.standardError.find('\n') + 1), GetParam().firstErrorLine + "\n");
     EXPECT_EQ(outcome.standardError.find("Utilisation : velmorixon") != std::string::npos, GetParam().status == 2);
@@ -69,50 +64,76 @@ TEST_P(StartedFromATerminal, SaysWhyItCannotOpenItsWindowInOneFrenchLineWithItsE
 INSTANTIATE_TEST_SUITE_P(
     WithoutADisplay, StartedFromATerminal,
     ::testing::Values(
-        Start{"NoDisplay", {"--simulate"}, {}, 1,
+        Start{"NoDisplay", {"--simulate"}, 1,
               "velmorixon : aucun affichage pour ouvrir la fenêtre : DISPLAY n'est pas défini ; lancez le programme dans une session graphique."},
-        Start{"AnUnusablePlatform", {}, {"QT_QPA_PLATFORM=nonesuch"}, 1,
-              "velmorixon : impossible d'ouvrir la fenêtre avec la plateforme « nonesuch » (QT_QPA_PLATFORM)."},
-        Start{"AWrongArgumentBeforeAnyDisplayIsNeeded", {"--x"}, {}, 2, "velmorixon : option inconnue « --x »"}),
+        Start{"AWrongArgumentBeforeAnyDisplayIsNeeded", {"--x"}, 2, "velmorixon : option inconnue « --x »"},
+        Start{"AReportOfAThirteenthMonth", {"--bilan", "--mois", "2026-13"}, 2,
+              "velmorixon : mois « 2026-13 » illisible : attendu AAAA-MM, par exemple 2026-06"},
+        Start{"AReportOfSomethingElseThanAFolder", {"--bilan", "/dev/null"}, 1,
+              "velmorixon : le dossier « /dev/null » ne se lit pas : N'est pas un dossier."}),
     [](const auto& info) { return std::string(info.param.name); });
 
-/// A copy of the instrument in a folder of its own, beside a stand-in day view program that
-/// prints the arguments it is given, each ended by a NUL byte.
-struct InstrumentCopy {
-    TempDir dir;
-    std::filesystem::path instrument = dir.path() / "velmorixon";
-    std::filesystem::path journal = dir.path() / "velmorixon-journal";
-    InstrumentCopy()
-    {
-        std::filesystem::copy_file(VELMORIXON_PROGRAM, instrument);
-        std::ofstream(journal) << "#!/bin/sh\nprintf '%s\\0' \"$0\" \"$@\"\n";
-        std::filesystem::permissions(journal, std::filesystem::perms::owner_all);
-    }
-};
+const std::string kMonthHeader =
+    "date;site;series;couverture_pct;irradiation_kWh_m2;ciel_clair_kWh_m2;rapport;ensoleillement_h;duree_jour_h;"
+    "fraction_ensoleillement;pic_W_m2;heure_pic;impossible;rare;sature;fige\r\n";
 
-TEST(TheJournalOption, StartsTheDayViewProgramBesideTheInstrumentOnExactlyTheFileGiven)
+/// A day file of two readings at noon; `day` is "MM-DD-YYYY".
+void writeDay(const std::filesystem::path& folder, const std::string& day)
 {
-    const InstrumentCopy copy;
-    const std::string file = "/tmp/jour\xE9 \xFF.val";  // not UTF-8: bytes all the same
-    for (const std::vector<std::string>& arguments : {std::vector<std::string>{"--journal", file},
-                                                      std::vector<std::string>{"--journal=" + file}}) {
-        std::string given = copy.journal.string() + '\0';
-        for (const std::string& argument : arguments) given += argument + '\0';
-        const Outcome outcome = run(arguments, kNoDisplay, {}, copy.instrument);
-        EXPECT_EQ(outcome.status, 0);
-        EXPECT_EQ(outcome.standardOutput, given);
-    }
+    std::ofstream(folder / ("data" + day + ".val"), std::ios::binary) << " 2, 300,12:00:00\r\n 3, 302,12:00:01\r\n";
 }
 
-TEST(TheJournalOption, WithoutTheDayViewProgramSaysInFrenchWhereItLookedWithStatusOne)
+/// The first column of each row after the header; fails unless the header is the month table's.
+std::vector<std::string> datesOf(const std::string& csv)
 {
-    const InstrumentCopy copy;
-    std::filesystem::remove(copy.journal);
-    const Outcome outcome = run({"--journal"}, kNoDisplay, {}, copy.instrument);
+    EXPECT_EQ(csv.substr(0, kMonthHeader.size()), kMonthHeader);
+    std::vector<std::string> dates;
+    for (std::size_t at = kMonthHeader.size(); at < csv.size(); at = csv.find('\n', at) + 1)
+        dates.push_back(csv.substr(at, csv.find(';', at) - at));
+    return dates;
+}
+
+TEST(TheMonthReport, IsOfTheDataFolderThisMonthUnlessTheCommandLineNamesAFolderAndAMonth)
+{
+    TempDir home;
+    std::filesystem::create_directory(home.path() / "velmorixon");
+    const std::tm today = [] { std::time_t now = std::time(nullptr); std::tm local{}; return *::localtime_r(&now, &local); }();
+    char name[16], date[16];
+    std::strftime(name, sizeof name, "%m-%d-%Y", &today);
+    std::strftime(date, sizeof date, "%Y-%m-%d", &today);
+    writeDay(home.path() / "velmorixon", name);
+    // Another day of this month beside the data folder, not in it: not read by default.
+    std::string elsewhere = name;
+    writeDay(home.path(), elsewhere.replace(3, 2, today.tm_mday == 1 ? "02" : "01"));
+    writeDay(home.path(), "07-01-2001");
+    writeDay(home.path() / "velmorixon", today.tm_mon == 0 ? "12-01-2001" : "01-01-" + std::to_string(today.tm_year + 1900));
+    Outcome outcome = run({"--bilan"}, {"HOME=" + home.path().string()});
+    EXPECT_EQ(outcome.status, 0) << outcome.standardError;
+    EXPECT_EQ(datesOf(outcome.standardOutput), std::vector<std::string>{date});
+
+    outcome = run({"--bilan", home.path().string(), "--mois", "2001-07"});  // a folder and a month named
+    EXPECT_EQ(outcome.status, 0);
+    EXPECT_EQ(datesOf(outcome.standardOutput), std::vector<std::string>{"2001-07-01"});
+}
+
+TEST(TheJournalOption, StartsTheDayViewBesideTheInstrumentOnExactlyTheFileGivenOrSaysWhereItLooked)
+{
+    // A copy of the instrument beside a stand-in day view that prints its arguments, each ended by a NUL byte.
+    const TempDir dir;
+    const std::string instrument = dir.path() / "velmorixon", journal = dir.path() / "velmorixon-journal";
+    std::filesystem::copy_file(VELMORIXON_PROGRAM, instrument);
+    std::ofstream(journal) << "#!/bin/sh\nprintf '%s\\0' \"$0\" \"$@\"\n";
+    std::filesystem::permissions(journal, std::filesystem::perms::owner_all);
+    const std::string file = "/tmp/jour\xE9 \xFF.val";  // not UTF-8: bytes all the same
+    Outcome outcome = run({"--journal", file}, {}, instrument);
+    EXPECT_EQ(outcome.status, 0);
+    EXPECT_EQ(outcome.standardOutput, journal + '\0' + "--journal" + '\0' + file + '\0');
+    std::filesystem::remove(journal);
+    outcome = run({"--journal"}, {}, instrument);
     EXPECT_EQ(outcome.status, 1);
-    EXPECT_EQ(outcome.standardError, "velmorixon : le journal des mesures ne peut pas s'ouvrir : velmorixon-journal "
-                                     "n'est ni dans " + copy.dir.path().string() + " ni dans " +
-                                         copy.dir.path().string() + "/../lib/velmorixon ; réinstallez le programme.\n");
+    EXPECT_EQ(outcome.standardError, "velmorixon : le journal des mesures ne peut pas s'ouvrir : velmorixon-journal n'est ni dans " +
+                                         dir.path().string() + " ni dans " + dir.path().string() +
+                                         "/../lib/velmorixon ; réinstallez le programme.\n");
 }
 
 }  // namespace

@@ -27,48 +27,34 @@ public:
     /// The folder and everything in it go, as `rm -r` would.
     void removeFolder(const std::filesystem::path& dir)
     {
-        m_folders.erase(dir);
-        std::erase_if(m_files, [&](const auto& file) { return file.first.parent_path() == dir; });
+        m_folders.erase(dir), std::erase_if(m_files, [&](const auto& file) { return file.first.parent_path() == dir; });
     }
     /// The file's bytes, empty when it does not exist.
-    std::string text(const std::filesystem::path& file) const
-    {
-        const auto it = m_files.find(file);
-        return it == m_files.end() ? std::string() : it->second;
-    }
+    std::string text(const std::filesystem::path& file) const { return m_files.count(file) ? m_files.at(file) : ""; }
     const std::map<std::filesystem::path, std::string>& files() const { return m_files; }
 
-    void createDirectory(const std::filesystem::path& dir) override
-    {
-        if (!m_folders.count(dir)) change(dir), m_folders.insert(dir);
-    }
+    void createDirectory(const std::filesystem::path& dir) override { if (!m_folders.count(dir)) change(dir), m_folders.insert(dir); }
     bool holdsData(const std::filesystem::path& file) override { return !text(file).empty(); }
     bool exists(const std::filesystem::path& file) override { return m_files.count(file) != 0; }
     void rename(const std::filesystem::path& from, const std::filesystem::path& to) override
     {
         change(from);
-        const auto it = m_files.find(from);
-        if (it == m_files.end()) throw std::system_error(ENOENT, std::generic_category(), from.string());
-        m_files[to] = std::move(it->second);
-        m_files.erase(from);
+        if (!m_files.count(from)) throw std::system_error(ENOENT, std::generic_category(), from.string());
+        m_files[to] = std::move(m_files.extract(from).mapped());
     }
     void writeDurably(const std::filesystem::path& file, std::string_view bytes, bool truncate) override
     {
-        if (m_failing.second != 0 && file.string().ends_with(m_failing.first))
-            throw std::system_error(m_failing.second, std::generic_category(), file.string());
-        if (!m_folders.count(file.parent_path())) throw std::system_error(ENOENT, std::generic_category(), file.string());
+        const int error = m_failing.second != 0 && file.string().ends_with(m_failing.first) ? m_failing.second
+                          : m_folders.count(file.parent_path()) ? 0 : ENOENT;
+        if (error != 0) throw std::system_error(error, std::generic_category(), file.string());
         change(file);
-        if (truncate) m_files[file].clear();
-        m_files[file] += bytes;
+        m_files[file] = (truncate ? std::string() : m_files[file]) + std::string(bytes);
     }
-    std::string readHead(const std::filesystem::path& file, std::size_t maxBytes) override
-    {
-        return text(file).substr(0, maxBytes);
-    }
+    std::string readHead(const std::filesystem::path& file, std::size_t most) override { return text(file).substr(0, most); }
     /// Each lock taken is held by a process of its own, numbered from 4242.
     std::unique_ptr<WriterLock> lockForWriting(const std::filesystem::path& file, long& holder) override
     {
-        if (const auto it = m_holders.find(file); it != m_holders.end()) return holder = it->second, nullptr;
+        if (m_holders.count(file)) return holder = m_holders[file], nullptr;
         m_holders[file] = m_nextPid++;
         return std::make_unique<Lock>([this, file] { m_holders.erase(file); });
     }

@@ -12,23 +12,14 @@
 
 class TempDir {
 public:
-    TempDir()
+    TempDir() : m_path((std::filesystem::temp_directory_path() / "velmorixon-test-XXXXXX").string())
     {
-        std::string pattern = (std::filesystem::temp_directory_path() / "velmorixon-test-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr)
-            throw std::runtime_error("mkdtemp " + pattern);
-        m_path = pattern;
+        if (::mkdtemp(m_path.data()) == nullptr) throw std::runtime_error("mkdtemp " + m_path);
     }
     TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-    ~TempDir()
-    {
-        std::error_code ignored;
-        std::filesystem::remove_all(m_path, ignored);
-    }
+    ~TempDir() { std::error_code ignored; std::filesystem::remove_all(m_path, ignored); }
 
-    const std::filesystem::path& path() const { return m_path; }
-
+    std::filesystem::path path() const { return m_path; }
     static std::string read(const std::filesystem::path& file)
     {
         std::ifstream in(file, std::ios::binary);
@@ -40,5 +31,5 @@ public:
     }
 
 private:
-    std::filesystem::path m_path;
+    std::string m_path;
 };
