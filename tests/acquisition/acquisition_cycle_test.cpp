@@ -40,8 +40,10 @@ struct WatchedPort final : ParallelPort {  // the converter behind a port whose 
 struct Program {
     Program(FileSystem& files, FakeClock& clock) : clock(clock), file(kVal, files), companion(kVal, files)
     {
-        converter.setCounts(2048), file.setCompanion(&companion);
-        cycle.recordRunsIn(companion, "/dev/parport0", "1.0.0"), cycle.setSite("Chelles", 48.88, 2.6);
+        converter.setCounts(2048);
+        file.setCompanion(&companion);
+        cycle.recordRunsIn(companion, "/dev/parport0", "1.0.0");
+        cycle.setSite("Chelles", 48.88, 2.6);
     }
     // The timer fires when the cycle says the next tick is due, and the window's tick runs:
     // read, count, line. `handOver` runs where the window lets events run after the read.
@@ -91,7 +93,11 @@ TEST_F(Cycle, AStopOrAStopAndStartDuringTheReadsHandOverEndsThatTickWithNothingC
     const std::string run = lines();
     a.tick([&] { a.cycle.stop(); });
     const auto afterStop = a.cycle.number();
-    a.cycle.start(1s), a.tick([&] { a.cycle.stop(), a.cycle.start(1s); });
+    a.cycle.start(1s);
+    a.tick([&] {
+        a.cycle.stop();
+        a.cycle.start(1s);
+    });
     EXPECT_EQ(std::tuple(afterStop, a.cycle.number(), lines()), std::tuple(1, 1, run)) << "nothing counted in either, nothing added";
     a.tick();  // the new run's first line begins a new file, the earlier run kept aside
     EXPECT_EQ(std::tuple(lines(), lines(".1")), std::tuple(" 2, 2048,14:03:32\r\n", run));
@@ -102,13 +108,17 @@ TEST_F(Cycle, ThePortIsHeldFromTheStartToEveryWayTheRunEnds)
     a.openErrno = EBUSY;
     EXPECT_THROW(a.cycle.start(1s), std::system_error);
     EXPECT_FALSE(a.cycle.beginTick().has_value()) << "no tick without a run";
-    a.openErrno = 0, a.cycle.start(1s), a.cycle.start(1s);
+    a.openErrno = 0;
+    a.cycle.start(1s);
+    a.cycle.start(1s);
     EXPECT_EQ(a.opens, 1) << "a start during a run opens nothing";
     a.cycle.stop();
     const int afterStop = a.held;
-    a.cycle.start(1s), a.cycle.quit();
+    a.cycle.start(1s);
+    a.cycle.quit();
     EXPECT_EQ(std::pair(afterStop, a.held), std::pair(0, 0)) << "stopping and quitting end the run";
-    a.run(1), a.converter.failNextOperation(EIO);
+    a.run(1);
+    a.converter.failNextOperation(EIO);
     clock.advance(a.cycle.untilNextTick());
     auto t = a.cycle.beginTick();
     EXPECT_THROW(a.cycle.read(), std::system_error);
@@ -122,7 +132,8 @@ TEST_F(Cycle, ARunsCompanionHoldsItsStartItsChangesAndItsStopAndKeepsAStaleOneFo
     files.writeDurably(kRun, stale, true);  // a run that wrote no line
     clock.setUtcOffset(120min);             // summer time, 14:03:27 becomes 15:03:27
     a.run(2);
-    a.cycle.setPeriod(10s), a.cycle.setSite("Paris", 48.8667, 2.3333);
+    a.cycle.setPeriod(10s);
+    a.cycle.setSite("Paris", 48.8667, 2.3333);
     clock.setUtcOffset(60min);  // summer time ends during the run
     a.tick();
     a.cycle.stop();
@@ -134,7 +145,8 @@ TEST_F(Cycle, ARunsCompanionHoldsItsStartItsChangesAndItsStopAndKeepsAStaleOneFo
 
     a.cycle.start(1s);  // a run without the file switch leaves no companion
     clock.advance(a.cycle.untilNextTick());
-    a.cycle.beginTick().reset(), a.cycle.quit();
+    a.cycle.beginTick().reset();
+    a.cycle.quit();
     EXPECT_EQ(rows(), firstRun);
 
     a.runOnce();  // the next run with lines moves the earlier run's companion aside with it
@@ -168,10 +180,12 @@ TEST(ProgramStopped, AtAnyStepOfARunsStartLeavesEachRunWithItsOwnCompanionAtTheN
         MemoryFileSystem files;
         Program{files, clock}.runOnce();
         const std::string firstLines = files.text(kVal), firstRows = files.text(kRun);
-        clock.advance(10s), files.stopAfter(step);
+        clock.advance(10s);
+        files.stopAfter(step);
         Program{files, clock}.runOnce();
         completed = !files.stopped();
-        files.restart(), clock.advance(10s);
+        files.restart();
+        clock.advance(10s);
         Program{files, clock}.runOnce();
         EXPECT_EQ(std::pair(files.text(kRun.string() + ".1"), files.text(kVal.string() + ".1")), std::pair(firstRows, firstLines)) << "the first run's, none overwritten";
         for (const auto& [path, text] : files.files()) {

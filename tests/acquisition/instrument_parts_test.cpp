@@ -59,7 +59,9 @@ TEST(TickSchedule, ALateTickKeepsTheGridAndMissedPeriodsAreSkippedNotRunInABurst
     schedule.advance(t0 + 4999ms);  // tick 5 fired a millisecond early: 6 is next, not 5 again
     EXPECT_EQ(std::pair(afterLate, schedule.due()), std::pair(t0 + 5s, t0 + 6s));
     EXPECT_EQ(schedule.waitFrom(t0 + 7s), 0ms) << "an overdue tick is armed at once, not in the past";
-    schedule.start(t0, 1s), schedule.resume(t0 + 400ms);  // a held-back tick stays due
+    // a held-back tick stays due
+    schedule.start(t0, 1s);
+    schedule.resume(t0 + 400ms);
     const auto heldBack = schedule.due();
     schedule.resume(t0 + 2300ms);  // or gives way to the next one ahead
     EXPECT_EQ(std::tuple(heldBack, schedule.due(), schedule.waitFrom(t0 + 2999500us)), std::tuple(t0 + 1s, t0 + 3s, milliseconds{1})) << "rounded up, never early";

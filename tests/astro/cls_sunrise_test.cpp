@@ -18,7 +18,11 @@ Results resultsOf(const clsSunrise& c) { return {c.Sunrise(), c.SolarNoon(), c.S
 Results computed(astro::DateTime date, double latitude, double longitudeWest, std::int32_t zone, bool daySavings = false)
 {
     clsSunrise c{date};
-    c.Latitude(latitude), c.Longitude(longitudeWest), c.TimeZone(zone), c.DaySavings(daySavings), c.CalculateSun();
+    c.Latitude(latitude);
+    c.Longitude(longitudeWest);
+    c.TimeZone(zone);
+    c.DaySavings(daySavings);
+    c.CalculateSun();
     return resultsOf(c);
 }
 

@@ -93,12 +93,17 @@ public:
         ::close(fd);
         m_state = new (map) State{};
         pthread_mutexattr_t mutexAttr;
-        pthread_mutexattr_init(&mutexAttr), pthread_mutexattr_setpshared(&mutexAttr, PTHREAD_PROCESS_SHARED);
+        pthread_mutexattr_init(&mutexAttr);
+        pthread_mutexattr_setpshared(&mutexAttr, PTHREAD_PROCESS_SHARED);
         pthread_mutex_init(&m_state->mutex, &mutexAttr);
         pthread_condattr_t condAttr;
-        pthread_condattr_init(&condAttr), pthread_condattr_setpshared(&condAttr, PTHREAD_PROCESS_SHARED);
-        pthread_condattr_setclock(&condAttr, CLOCK_MONOTONIC), pthread_cond_init(&m_state->changed, &condAttr);
-        m_state->inputMillivolts = 2048, m_state->eioAfter = -1, m_state->data = 1;
+        pthread_condattr_init(&condAttr);
+        pthread_condattr_setpshared(&condAttr, PTHREAD_PROCESS_SHARED);
+        pthread_condattr_setclock(&condAttr, CLOCK_MONOTONIC);
+        pthread_cond_init(&m_state->changed, &condAttr);
+        m_state->inputMillivolts = 2048;
+        m_state->eioAfter = -1;
+        m_state->data = 1;
     }
     ~EmulatedPort() { ::munmap(m_state, sizeof(State)), ::unlink(m_file.c_str()); }
     /// Sets the two variables in this process's environment, for it and the programs it starts.

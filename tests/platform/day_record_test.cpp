@@ -66,7 +66,8 @@ TEST_F(DayRecordTest, FilesThatCannotBeReadAreSaidNeverFatalAndCostNoMemory)
         {"a pipe", [](const path& f) { ::mkfifo(f.c_str(), 0644); }, "", true, 0},
         {"a device", [](const path& f) { std::filesystem::create_symlink("/dev/zero", f); }, "", true, 0},
         {"binary", [](const path& f) { TempDir::append(f, std::string("\x7f" "ELF\x02\0\0garbage\nmore garbage\r\n", 30)); }, "", false, 2},
-        {"a sparse terabyte", [](const path& f) { TempDir::append(f, "x"), ::truncate(f.c_str(), off_t{1} << 40); }, "", false, 1}};
+        {"a sparse terabyte", [](const path& f) { TempDir::append(f, "x");
+             ::truncate(f.c_str(), off_t{1} << 40); }, "", false, 1}};
     for (const auto& row : rows) {
         SCOPED_TRACE(row.what);
         std::filesystem::create_directory(dir.path() / row.what);

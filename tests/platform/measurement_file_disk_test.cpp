@@ -113,7 +113,8 @@ INSTANTIATE_TEST_SUITE_P(
                       [](const path& f) {
                           std::filesystem::create_directories(f.parent_path());
                           std::ofstream{f};
-                          ::signal(SIGXFSZ, SIG_IGN), ::getrlimit(RLIMIT_FSIZE, &g_limit);
+                          ::signal(SIGXFSZ, SIG_IGN);
+                          ::getrlimit(RLIMIT_FSIZE, &g_limit);
                           const rlimit lowered{8, g_limit.rlim_max};
                           return ::setrlimit(RLIMIT_FSIZE, &lowered), f;
                       },

@@ -29,7 +29,8 @@ TEST(FileBytes, OfCsvRowsMeasurementLinesAndTheDaysFileNameAreTheSameInAnyLocale
         {acquisition::dataLine(2, 2048, hh_mm_ss(14h + 3min + 27s)), " 2, 2048,14:03:27\r\n"},
         {acquisition::dataLine(1234567, 4095, hh_mm_ss(8h + 9s)), " 1234567, 4095,08:00:09\r\n"},
         {acquisition::dataFileName(2026y / December / 5), "data12-05-2026.val"}};
-    std::locale::global(std::locale::classic()), std::setlocale(LC_ALL, "C");
+    std::locale::global(std::locale::classic());
+    std::setlocale(LC_ALL, "C");
     for (const auto& [row, expected] : rows) EXPECT_EQ(row, expected);
     if (!french) GTEST_SKIP() << "fr_FR.UTF-8 is not installed: checked under the C++ locale only";
 }

@@ -61,7 +61,8 @@ TEST(MonthTable, WritesADayAsACsvRowWithDecimalCommasAndEmptyIrradianceWithoutCa
               "ensoleillement_h;duree_jour_h;fraction_ensoleillement;pic_W_m2;heure_pic;"
               "impossible;rare;sature;fige\r\n"
               "2026-06-21;Chelles / Nîmes;3;98,8;7,412;8,105;0,915;11,25;16,12;0,698;912,4;13,703;1;2;3;4\r\n");
-    day.figures.calibrated = 0, day.figures.peak.reset();
+    day.figures.calibrated = 0;
+    day.figures.peak.reset();
     EXPECT_EQ(monthCsvLine(day), "2026-06-21;Chelles / Nîmes;3;98,8;;;;;16,12;;;;1;2;3;4\r\n");
 }
 

@@ -27,7 +27,8 @@ public:
     /// The folder and everything in it go, as `rm -r` would.
     void removeFolder(const std::filesystem::path& dir)
     {
-        m_folders.erase(dir), std::erase_if(m_files, [&](const auto& file) { return file.first.parent_path() == dir; });
+        m_folders.erase(dir);
+        std::erase_if(m_files, [&](const auto& file) { return file.first.parent_path() == dir; });
     }
     /// The file's bytes, empty when it does not exist.
     std::string text(const std::filesystem::path& file) const { return m_files.count(file) ? m_files.at(file) : ""; }
