@@ -67,8 +67,10 @@ TEST_P(Stuck, IsTheSameReadingForTenMinutesWhileTheSunAboveTenDegreesMovesTwo)
     EXPECT_EQ(day.sunlight.dayFigures().flags.stuck, row.stuck ? day.points.size() : 0u);
 }
 INSTANTIATE_TEST_SUITE_P(Quality, Stuck, testing::Values(
-    StuckRow{"ForTenMinutesWhileTheSunClimbs", kEquator, 7h + 29min + 20s, 10min, true}, StuckRow{"NotASecondShortOfTenMinutes", kEquator, 7h + 29min + 20s, 9min + 59s, false},
-    StuckRow{"NotWhileTheSunClimbsOnePointNineDegrees", kChelles, 6h, 11min + 46s, false}, StuckRow{"WhileTheSunClimbsTwoPointOneDegrees", kChelles, 6h, 13min + 3s, true},
+    StuckRow{"ForTenMinutesWhileTheSunClimbs", kEquator, 7h + 29min + 20s, 10min, true},
+    StuckRow{"NotASecondShortOfTenMinutes", kEquator, 7h + 29min + 20s, 9min + 59s, false},
+    StuckRow{"NotWhileTheSunClimbsOnePointNineDegrees", kChelles, 6h, 11min + 46s, false},
+    StuckRow{"WhileTheSunClimbsTwoPointOneDegrees", kChelles, 6h, 13min + 3s, true},
     StuckRow{"NotWhenItBeginsWithTheSunBelowTenDegrees", kEquator, 6h + 42min + 48s, 10min, false},
     StuckRow{"WhenItBeginsWithTheSunAboveTenDegrees", kEquator, 6h + 48min + 3s, 10min, true},
     StuckRow{"NotForTwelveMinutesAtSolarNoon", kChelles, 11h + 46min, 12min, false}),
@@ -120,7 +122,8 @@ TEST_P(Sunshine, ShinesAboveTheCarpentrasThresholdOfTheDayWithTheSunAtThreeDegre
 INSTANTIATE_TEST_SUITE_P(Carpentras, Sunshine, testing::Values(
     SunshineRow{"JustAboveTheThresholdOnTheFirstOfApril", local_days{2026y / April / 1}, 12h, 91, 1, true},
     SunshineRow{"NotJustBelowTheThresholdOnTheFirstOfApril", local_days{2026y / April / 1}, 12h, 91, 0, false},
-    SunshineRow{"JustAboveTheThresholdOnTheLongestDay", kDay, 9h, 172, 1, true}, SunshineRow{"NotJustBelowTheThresholdOnTheLongestDay", kDay, 9h, 172, 0, false},
+    SunshineRow{"JustAboveTheThresholdOnTheLongestDay", kDay, 9h, 172, 1, true},
+    SunshineRow{"NotJustBelowTheThresholdOnTheLongestDay", kDay, 9h, 172, 0, false},
     SunshineRow{"NotWithTheSunJustBelowThreeDegrees", kDay, 4h + 14min + 5s, 172, 2000, false},
     SunshineRow{"WithTheSunJustAboveThreeDegrees", kDay, 4h + 19min + 50s, 172, 2000, true}),
     [](const auto& info) { return info.param.name; });
@@ -141,7 +144,8 @@ TEST_P(Irradiation, IsTheTrapezoidSumBridgingGapsOfUpToThreePeriods)
 }
 const Millivolts kRising = [](seconds t) { return int((t - 8h) / 1min); };  // 0 to 120 mV
 INSTANTIATE_TEST_SUITE_P(Day, Irradiation, testing::Values(
-    IrradiationRow{"OfAConstantSignal", kConstant, 0s, 0s, 0, 600}, IrradiationRow{"OfALinearSignal", kRising, 0s, 0s, 0, 120},
+    IrradiationRow{"OfAConstantSignal", kConstant, 0s, 0s, 0, 600},
+    IrradiationRow{"OfALinearSignal", kRising, 0s, 0s, 0, 120},
     IrradiationRow{"BridgingAGapOfThreePeriods", kConstant, 9h, 9h + 3min, 0, 600},
     IrradiationRow{"NotBridgingAGapOfFourPeriods", kRising, 9h, 9h + 4min, 0, 120 - 62.0 * 4 / 60},
     IrradiationRow{"BridgingFourMinutesWhenTheCompanionsPeriodIsTwo", kRising, 9h, 9h + 4min, 120, 120},
@@ -205,14 +209,22 @@ TEST_P(SunlightModel, GivesThePublishedAnswer)
     EXPECT_NEAR(got, r.expected, 1e-9);
 }
 INSTANTIATE_TEST_SUITE_P(Models, SunlightModel, testing::Values(
-    ModelRow{"ClearSkyAtTheZenith", 0, 90, 0, 1035.0920325344955}, ModelRow{"ClearSkyAtThirtyDegrees", 0, 30, 0, 487.89413288542494},
-    ModelRow{"NoClearSkyBelowTheHorizon", 0, -5, 0, 0}, ModelRow{"ImpossibleBelowMinusFour", -4.01, 30, 172, kImpossible},
-    ModelRow{"RareAtMinusFour", -4, 30, 172, kRare}, ModelRow{"RareBelowMinusTwo", -2.01, 30, 172, kRare},
-    ModelRow{"PlausibleAtMinusTwo", -2, 30, 172, 0}, ModelRow{"ImpossibleAboveThePossibleLimitAtTheZenith", 2208.87, 90, 1, kImpossible},
-    ModelRow{"RareBelowThePossibleLimitAtTheZenith", 2208.85, 90, 1, kRare}, ModelRow{"RareAboveTheRareLimitAtTheZenith", 1737.09, 90, 1, kRare},
-    ModelRow{"PlausibleBelowTheRareLimitAtTheZenith", 1737.08, 90, 1, 0}, ModelRow{"ImpossibleAboveThePossibleLimitAtThirtyDegrees", 959.77, 30, 172, kImpossible},
-    ModelRow{"RareBelowThePossibleLimitAtThirtyDegrees", 959.76, 30, 172, kRare}, ModelRow{"RareAboveTheRareLimitAtThirtyDegrees", 737.82, 30, 172, kRare},
-    ModelRow{"PlausibleBelowTheRareLimitAtThirtyDegrees", 737.81, 30, 172, 0}, ModelRow{"ImpossibleAboveAHundredAtNight", 100.01, -10, 172, kImpossible},
+    ModelRow{"ClearSkyAtTheZenith", 0, 90, 0, 1035.0920325344955},
+    ModelRow{"ClearSkyAtThirtyDegrees", 0, 30, 0, 487.89413288542494},
+    ModelRow{"NoClearSkyBelowTheHorizon", 0, -5, 0, 0},
+    ModelRow{"ImpossibleBelowMinusFour", -4.01, 30, 172, kImpossible},
+    ModelRow{"RareAtMinusFour", -4, 30, 172, kRare},
+    ModelRow{"RareBelowMinusTwo", -2.01, 30, 172, kRare},
+    ModelRow{"PlausibleAtMinusTwo", -2, 30, 172, 0},
+    ModelRow{"ImpossibleAboveThePossibleLimitAtTheZenith", 2208.87, 90, 1, kImpossible},
+    ModelRow{"RareBelowThePossibleLimitAtTheZenith", 2208.85, 90, 1, kRare},
+    ModelRow{"RareAboveTheRareLimitAtTheZenith", 1737.09, 90, 1, kRare},
+    ModelRow{"PlausibleBelowTheRareLimitAtTheZenith", 1737.08, 90, 1, 0},
+    ModelRow{"ImpossibleAboveThePossibleLimitAtThirtyDegrees", 959.77, 30, 172, kImpossible},
+    ModelRow{"RareBelowThePossibleLimitAtThirtyDegrees", 959.76, 30, 172, kRare},
+    ModelRow{"RareAboveTheRareLimitAtThirtyDegrees", 737.82, 30, 172, kRare},
+    ModelRow{"PlausibleBelowTheRareLimitAtThirtyDegrees", 737.81, 30, 172, 0},
+    ModelRow{"ImpossibleAboveAHundredAtNight", 100.01, -10, 172, kImpossible},
     ModelRow{"RareAboveFiftyAtNight", 50.01, -10, 172, kRare}, ModelRow{"PlausibleAtFiftyAtNight", 50, -10, 172, 0}),
     [](const auto& info) { return info.param.name; });
 

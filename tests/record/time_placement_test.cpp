@@ -99,9 +99,12 @@ TEST_P(RunEnds, AreSaidFromTheEndRowOrFromHowLongAgoTheFileGrew)
 
 using K = acquisition::RunEvent::Kind;
 INSTANTIATE_TEST_SUITE_P(Rows, RunEnds, testing::Values(
-                    EndRow{"StoppedByItsArretRow", {K::Start, K::Stop}, false, 0s, record::RunEnd::Stopped}, EndRow{"QuitByItsQuitterRow", {K::Start, K::Quit}, true, days{200}, record::RunEnd::Quit},
-                    EndRow{"RunningWithinThreePeriods", {K::Start, K::Site}, false, 32s, record::RunEnd::Running}, EndRow{"InterruptedPastThreePeriods", {K::Start}, false, 33s, record::RunEnd::Interrupted},
-                    EndRow{"InterruptedOnAnotherDayThoughJustWritten", {K::Start}, false, 0s, record::RunEnd::Interrupted, false}, EndRow{"InterruptedWhenKeptAside", {K::Start}, true, 0s, record::RunEnd::Interrupted},
+                    EndRow{"StoppedByItsArretRow", {K::Start, K::Stop}, false, 0s, record::RunEnd::Stopped},
+                    EndRow{"QuitByItsQuitterRow", {K::Start, K::Quit}, true, days{200}, record::RunEnd::Quit},
+                    EndRow{"RunningWithinThreePeriods", {K::Start, K::Site}, false, 32s, record::RunEnd::Running},
+                    EndRow{"InterruptedPastThreePeriods", {K::Start}, false, 33s, record::RunEnd::Interrupted},
+                    EndRow{"InterruptedOnAnotherDayThoughJustWritten", {K::Start}, false, 0s, record::RunEnd::Interrupted, false},
+                    EndRow{"InterruptedWhenKeptAside", {K::Start}, true, 0s, record::RunEnd::Interrupted},
                     EndRow{"RunningWithoutCompanionWithinThreeMinutes", {}, false, 180s, record::RunEnd::Running}, EndRow{"InterruptedWithoutCompanionLater", {}, false, 183s, record::RunEnd::Interrupted}),
     [](const auto& info) { return std::string(info.param.name); });
 
