@@ -62,7 +62,11 @@ struct Program {
         for (cycle.start(1s); ticks > 0; --ticks) tick();
     }
     /// A whole run of one line, ended by « Quitter ».
-    void runOnce() { run(1), cycle.quit(); }
+    void runOnce()
+    {
+        run(1);
+        cycle.quit();
+    }
 
     FakeClock& clock;
     acquisition::MeasurementFile file;
@@ -166,6 +170,21 @@ TEST_F(Cycle, ACompanionThatCannotBeWrittenNeverHoldsBackAMeasurementLine)
     a.runOnce();  // the rows waited, and the run without a companion gets one from its lines
     EXPECT_FALSE(a.companion.lastFailure().has_value());
     EXPECT_NE(rows(".1").find(";debut;2;;"), std::string::npos);
+}
+
+// Lines left without a companion (killed before it began) get one at the next start: a start row
+// numbered as their first line, the period their first two lines' spacing gives (1 to 60 s).
+TEST_F(Cycle, LinesLeftWithoutACompanionGetAStartRowWithThePeriodOfTheirSpacing)
+{
+    for (const auto& [second, period] : {std::pair{"09:00:01", 1}, {"09:01:00", 60}, {"09:01:01", 1}, {"09:00:00", 1}}) {
+        MemoryFileSystem left;
+        left.createDirectory(kFolder);
+        left.writeDurably(kVal, std::string(" 5, 100,09:00:00\r\n 6, 101,") + second + "\r\n", true);
+        Program{left, clock}.runOnce();
+        const auto events = acquisition::readCompanion(left.text(kRun.string() + ".1")).events;
+        ASSERT_EQ(events.size(), 1u) << second;
+        EXPECT_EQ(std::tuple(events[0].nextNumber, events[0].periodSeconds, events[0].site), std::tuple(5, period, "")) << second;
+    }
 }
 
 // Killed after each possible number of changes of its start: each measurement file of the day

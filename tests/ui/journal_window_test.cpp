@@ -236,6 +236,11 @@ TEST_F(JournalView, ExportsTheDayOrTheRangeAsCsvAndTheChartAsPngOrPdfByItsExtens
     const std::string day = view->exportCsv(csv, true).isEmpty() ? TempDir::read(csv) : "";
     EXPECT_EQ(std::count(day.begin(), day.end(), '\n'), 151);
     EXPECT_TRUE(day.find(";2;1000;") < day.find("2026-06-21T14:00:49+02:00;51;3049;")) << "runs in time order";
+    view->setRunShown(0, false);  // a hidden run leaves the range's rows, not the day's
+    showRange(*view, kMidnight + 9h, kMidnight + 14h + 5s);
+    const std::string shown = view->exportCsv(csv, false).isEmpty() ? TempDir::read(csv) : "";
+    EXPECT_TRUE(std::count(shown.begin(), shown.end(), '\n') == 7 && shown.find(";1000;") == std::string::npos) << shown;
+    EXPECT_EQ(view->exportCsv(csv, true).isEmpty() ? TempDir::read(csv) : "", day);
     EXPECT_EQ(view->exportTitle().toStdString(), "Journal des mesures — 21 juin 2026 — Nîmes");
     for (const auto& [name, magic] : {std::pair{"jour.png", "\x89PNG"}, {"jour.pdf", "%PDF-"}, {"JOUR.PDF", "%PDF-"}}) {
         EXPECT_EQ(view->exportImage(dir.path() / name, QSize(800, 450)), QString());
