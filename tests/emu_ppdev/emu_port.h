@@ -105,9 +105,17 @@ public:
         m_state->eioAfter = -1;
         m_state->data = 1;
     }
-    ~EmulatedPort() { ::munmap(m_state, sizeof(State)), ::unlink(m_file.c_str()); }
+    ~EmulatedPort()
+    {
+        ::munmap(m_state, sizeof(State));
+        ::unlink(m_file.c_str());
+    }
     /// Sets the two variables in this process's environment, for it and the programs it starts.
-    void exportEnvironment() const { ::setenv(kDeviceVariable, m_device.c_str(), 1), ::setenv(kStateVariable, m_file.c_str(), 1); }
+    void exportEnvironment() const
+    {
+        ::setenv(kDeviceVariable, m_device.c_str(), 1);
+        ::setenv(kStateVariable, m_file.c_str(), 1);
+    }
     const std::string& device() const { return m_device; }
     void setInputMillivolts(int mv) { Lock lock(*m_state); m_state->inputMillivolts = mv; }
     /// After `operations` more line operations every one fails with EIO; -1: none does.

@@ -95,17 +95,28 @@ INSTANTIATE_TEST_SUITE_P(
     Rows, SystemFailures,
     ::testing::Values(
         SystemFailure{"AFileWhereTheFolderGoes", ENOTDIR,
-                      [](const path& f) { return std::ofstream(f.parent_path()) << "x", f.parent_path(); }},
+                      [](const path& f) {
+                          std::ofstream(f.parent_path()) << "x";
+                          return f.parent_path();
+                      }},
         SystemFailure{"AFolderWhereTheFileGoes", EISDIR,
-                      [](const path& f) { return std::filesystem::create_directories(f.parent_path() / f.filename()), f; }},
+                      [](const path& f) {
+                          std::filesystem::create_directories(f.parent_path() / f.filename());
+                          return f;
+                      }},
         SystemFailure{"AMissingHome", ENOENT,
-                      [](const path& f) { return std::filesystem::remove(f.parent_path().parent_path()), f.parent_path().parent_path(); },
+                      [](const path& f) {
+                          std::filesystem::remove(f.parent_path().parent_path());
+                          return f.parent_path().parent_path();
+                      },
                       [](const path& said) { std::filesystem::create_directory(said); }},
         // The day file is a link into a folder that is not there (a disk not mounted): the write
         // fails; once the folder is there the lines go where the link leads.
         SystemFailure{"ALinkIntoAMissingFolder", ENOENT,
                       [](const path& f) {
-                          return std::filesystem::create_directories(f.parent_path()), std::filesystem::create_symlink(f.parent_path() / "disk/day.val", f), f;
+                          std::filesystem::create_directories(f.parent_path());
+                          std::filesystem::create_symlink(f.parent_path() / "disk/day.val", f);
+                          return f;
                       },
                       [](const path& f) { std::filesystem::create_directory(f.parent_path() / "disk"); }},
         // The file-size limit stops the write part-way with EFBIG, as a full disk would.
@@ -116,7 +127,8 @@ INSTANTIATE_TEST_SUITE_P(
                           ::signal(SIGXFSZ, SIG_IGN);
                           ::getrlimit(RLIMIT_FSIZE, &g_limit);
                           const rlimit lowered{8, g_limit.rlim_max};
-                          return ::setrlimit(RLIMIT_FSIZE, &lowered), f;
+                          ::setrlimit(RLIMIT_FSIZE, &lowered);
+                          return f;
                       },
                       [](const path&) { ::setrlimit(RLIMIT_FSIZE, &g_limit); }}),
     [](const auto& info) { return std::string(info.param.name); });
@@ -127,7 +139,9 @@ TEST(DurableWrite, ANewFileIsFlushedAfterItsBytesThenInItsFolderAndAnExistingOne
     std::string flushes;  // what each flush saw: a file's size, or the folder
     PosixFileSystem files([&](int fd) {
         struct stat st {};
-        return ::fstat(fd, &st), flushes += S_ISDIR(st.st_mode) ? "folder " : std::to_string(st.st_size) + " ", ::fsync(fd);
+        ::fstat(fd, &st);
+        flushes += S_ISDIR(st.st_mode) ? "folder " : std::to_string(st.st_size) + " ";
+        return ::fsync(fd);
     });
     files.writeDurably(dir.path() / "data12-05-2026.val", line(2), true);
     files.writeDurably(dir.path() / "data12-05-2026.val", line(3), false);

@@ -1,21 +1,18 @@
 // What the system tells the program, as the user reads it: the home folder, the time zone at
 // fixed instants under zones written in TZ (every branch whatever the day the tests run), the
-// regional date-time text and the system's reasons in French.
+// regional date-time text (the reasons in French: the windows' and the port's messages).
 #include <pwd.h>
 #include <stdlib.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
-#include <cerrno>
-#include <cstring>
 #include <optional>
 #include <string>
 
 #include "platform/home_folder.h"
 #include "platform/month_report.h"
 #include "platform/regional_text.h"
-#include "platform/system_message.h"
 #include "platform/time_zone.h"
 
 namespace {
@@ -90,14 +87,6 @@ TEST(RegionalDateTime, WritesTheLocalesFormAndTheDateAloneAtMidnight)
     EXPECT_EQ(text(local_days{2006y / December / 21} + 10s, american), "12/21/06 12:00:10 AM");
     // no separator to repeat in the short form: the long form without its zone name
     EXPECT_EQ(text(solstice + 5h + 49min + 9s, QLocale(QLocale::French, QLocale::Canada)), "2006-06-21 05 h 49 min 09 s");
-}
-
-TEST(SystemMessage, ReasonsReadInFrenchOrFallBackToTheSystemText)
-{
-    EXPECT_EQ(frenchReason(EACCES), "Permission non accordée");
-    EXPECT_EQ(frenchReason(ENOSPC), "Aucun espace disponible sur le périphérique");
-    EXPECT_EQ(frenchReason(std::error_code(ENOTTY, std::generic_category())), "Ioctl() inapproprié pour un périphérique");
-    EXPECT_EQ(frenchReason(EXDEV), std::strerror(EXDEV)) << "a reason without a French text: the system's";
 }
 
 }  // namespace

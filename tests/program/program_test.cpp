@@ -43,35 +43,24 @@ Outcome run(const std::vector<std::string>& arguments, const std::vector<std::st
             TempDir::read(dir.path() / "err")};
 }
 
-struct Start {
-    const char* name;
-    std::vector<std::string> arguments;
-    int status;
-    std::string firstErrorLine;
-};
-
-class StartedFromATerminal : public ::testing::TestWithParam<Start> {};
-
-TEST_P(StartedFromATerminal, RefusesInOneFrenchLineWithItsExitStatusAndPrintsNothingElse)
+// Refused in one French line with its exit status, the usage after a usage error, nothing on
+// standard output.
+TEST(StartedFromATerminal, RefusesInOneFrenchLineWithItsExitStatusAndPrintsNothingElse)
 {
-    const Outcome outcome = run(GetParam().arguments);
-    EXPECT_EQ(outcome.status, GetParam().status);
-    EXPECT_EQ(outcome.standardError.substr(0, outcome.standardError.find('\n') + 1), GetParam().firstErrorLine + "\n");
-    EXPECT_EQ(outcome.standardError.find("Utilisation : velmorixon") != std::string::npos, GetParam().status == 2);
-    EXPECT_EQ(outcome.standardOutput, "");
+    const struct { std::vector<std::string> arguments; int status; std::string firstErrorLine; } rows[] = {
+        {{"--simulate"}, 1,
+         "velmorixon : aucun affichage pour ouvrir la fenêtre : DISPLAY n'est pas défini ; lancez le programme dans une session graphique."},
+        {{"--x"}, 2, "velmorixon : option inconnue « --x »"},
+        {{"--bilan", "--mois", "2026-13"}, 2, "velmorixon : mois « 2026-13 » illisible : attendu AAAA-MM, par exemple 2026-06"},
+        {{"--bilan", "/dev/null"}, 1, "velmorixon : le dossier « /dev/null » ne se lit pas : N'est pas un dossier."}};
+    for (const auto& row : rows) {
+        const Outcome outcome = run(row.arguments);
+        EXPECT_EQ(outcome.status, row.status) << row.firstErrorLine;
+        EXPECT_EQ(outcome.standardError.substr(0, outcome.standardError.find('\n') + 1), row.firstErrorLine + "\n");
+        EXPECT_EQ(outcome.standardError.find("Utilisation : velmorixon") != std::string::npos, row.status == 2) << row.firstErrorLine;
+        EXPECT_EQ(outcome.standardOutput, "");
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    WithoutADisplay, StartedFromATerminal,
-    ::testing::Values(
-        Start{"NoDisplay", {"--simulate"}, 1,
-              "velmorixon : aucun affichage pour ouvrir la fenêtre : DISPLAY n'est pas défini ; lancez le programme dans une session graphique."},
-        Start{"AWrongArgumentBeforeAnyDisplayIsNeeded", {"--x"}, 2, "velmorixon : option inconnue « --x »"},
-        Start{"AReportOfAThirteenthMonth", {"--bilan", "--mois", "2026-13"}, 2,
-              "velmorixon : mois « 2026-13 » illisible : attendu AAAA-MM, par exemple 2026-06"},
-        Start{"AReportOfSomethingElseThanAFolder", {"--bilan", "/dev/null"}, 1,
-              "velmorixon : le dossier « /dev/null » ne se lit pas : N'est pas un dossier."}),
-    [](const auto& info) { return std::string(info.param.name); });
 
 const std::string kMonthHeader =
     "date;site;series;couverture_pct;irradiation_kWh_m2;ciel_clair_kWh_m2;rapport;ensoleillement_h;duree_jour_h;"

@@ -16,7 +16,7 @@ namespace {
 const std::string kFile =
     "\xEF\xBB\xBF" "depuis;capteur;sensibilite_mV_par_W_m2;decalage_mV;A;B\r\n"
     "2026-06-01T00:00:00+02:00;SP-110 x10;2,5;nuit;;\r\n"
-    "2026-06-01T12:00:00+02:00;SP-110 x10;deux;3;0,73;0,06\r\n"
+    "2026-06-01T12:00:00+02:00;SP-110 x10;0;3;0,73;0,06\r\n"
     "2026-06-15T10:00:00Z;;;;;\r\n"
     "2026-06-15T10:00:00+02:00;CMP3;0,0153;-1,5;0,5;-0,05";
 
@@ -30,7 +30,7 @@ TEST(CalibrationFile, ReadsItsRowsAndNamesEachMalformedRowByFileAndLine)
               std::tuple("SP-110 x10", 2.5, std::optional<double>(), 0.73, 0.06));
     EXPECT_EQ(std::tuple(second.offset, second.coefficients.a, second.coefficients.b), std::tuple(std::optional(-1.5), 0.5, -0.05));
     EXPECT_EQ(history.problems, (std::vector<std::string>{
-        "/o/capteur.csv, ligne 3 : sensibilité « deux » illisible ou non positive ; ligne ignorée.",
+        "/o/capteur.csv, ligne 3 : sensibilité « 0 » illisible ou non positive ; ligne ignorée.",
         "/o/capteur.csv, ligne 4 : date « 2026-06-15T10:00:00Z » illisible (attendu "
         "AAAA-MM-JJTHH:MM:SS+HH:MM) ; ligne ignorée."}));
 }

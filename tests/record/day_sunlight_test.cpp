@@ -228,15 +228,6 @@ INSTANTIATE_TEST_SUITE_P(Models, SunlightModel, testing::Values(
     ModelRow{"RareAboveFiftyAtNight", 50.01, -10, 172, kRare}, ModelRow{"PlausibleAtFiftyAtNight", 50, -10, 172, 0}),
     [](const auto& info) { return info.param.name; });
 
-TEST(ObservingSites, AreFoundByTheNameACompanionRecords)
-{
-    EXPECT_EQ(siteNamed("Chelles")->index, 7);
-    EXPECT_EQ(siteNamed("  N\u00CEMES ")->index, 11);
-    EXPECT_EQ(siteNamed("Paris, Tour Eiffel")->index, 6);
-    EXPECT_FALSE(siteNamed("Sacre Coeur").has_value());
-    EXPECT_FALSE(siteNamed("").has_value());
-}
-
 TEST(SunCurve, IsTheTrackingsAltitudeUnderEveryOffsetAndEndsOnItsLastInstant)
 {
     // 21 June 2006 at 12:00 UTC the window shows the sun at Chelles 64° 49 Min. 31 Sec. high.
@@ -249,16 +240,6 @@ TEST(SunCurve, IsTheTrackingsAltitudeUnderEveryOffsetAndEndsOnItsLastInstant)
     }
     EXPECT_EQ(std::pair(sunCurve(kChelles, noon, noon - 1s, 60s, parisOffset).size(), sunCurve(kChelles, noon, noon + 3s, 0s, parisOffset).size()),
               std::pair(std::size_t{0}, std::size_t{4})) << "none for a reversed span, a second's step for none";
-}
-
-TEST(SunMarkers, AreTheMainWindowsReferenceTimesOnTheAxisInUniversalTime)
-{
-    const SunMarkers june = sunMarkers(*siteNamed("Chelles"), local_days{2006y / June / 21}, true);
-    const sys_days day{2006y / June / 21};  // and sunrise as the window shows it, on summer time
-    EXPECT_EQ(std::tuple(june.sunriseInstant, june.solarNoonInstant, june.sunsetInstant, june.sunrise),
-              std::tuple(day + 3h + 49min + 9s, day + 11h + 52min + 2s, day + 19h + 54min + 55s, local_days{day.time_since_epoch()} + 5h + 49min + 9s));
-    EXPECT_EQ(sunMarkers(*siteNamed("Nîmes"), local_days{2006y / December / 21}, false).sunriseInstant,
-              sys_days{2006y / December / 21} + 7h + 11min + 54s);
 }
 
 }  // namespace

@@ -7,12 +7,18 @@
 
 #include "acquisition/measurement_file.h"
 #include "record/journal_csv.h"
-#include "support/comma_decimal.h"
 
 using namespace std::chrono;
 using namespace record;
 
 namespace {
+
+// A comma as decimal point and a dot between thousands, as a French PC has them.
+struct CommaDecimal : std::numpunct<char> {
+    char do_decimal_point() const override { return ','; }
+    char do_thousands_sep() const override { return '.'; }
+    std::string do_grouping() const override { return "\3"; }
+};
 
 TEST(FileBytes, OfCsvRowsMeasurementLinesAndTheDaysFileNameAreTheSameInAnyLocale)
 {

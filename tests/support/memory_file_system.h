@@ -24,12 +24,6 @@ public:
     void stopAfter(std::size_t changes) { m_changesLeft = changes; }
     void restart() { m_changesLeft = kUnlimited; }
     bool stopped() const { return m_changesLeft == 0; }
-    /// The folder and everything in it go, as `rm -r` would.
-    void removeFolder(const std::filesystem::path& dir)
-    {
-        m_folders.erase(dir);
-        std::erase_if(m_files, [&](const auto& file) { return file.first.parent_path() == dir; });
-    }
     /// The file's bytes, empty when it does not exist.
     std::string text(const std::filesystem::path& file) const { return m_files.count(file) ? m_files.at(file) : ""; }
     const std::map<std::filesystem::path, std::string>& files() const { return m_files; }
