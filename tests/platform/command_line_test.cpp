@@ -62,6 +62,8 @@ INSTANTIATE_TEST_SUITE_P(
         Row{"Positional", {"/dev/parport1"}, "2: argument inattendu « /dev/parport1 »"},
         Row{"JournalWithSimulate", {"--journal", "--simulate"},
             "2: « --journal » ne lit pas le convertisseur : ni « --port » ni « --simulate » avec lui"},
+        Row{"JournalWithPort", {"--journal", "--port", "/dev/parport1"},
+            "2: « --journal » ne lit pas le convertisseur : ni « --port » ni « --simulate » avec lui"},
         Row{"BilanOfTheDataFolderThisMonth", {"--bilan"}, "bilan  -"},
         Row{"BilanOfAFolderInJanuary", {"--bilan", "/data", "--mois", "2026-01"}, "bilan /data 202601"},
         Row{"BilanInDecember", {"--mois", "2026-12", "--bilan"}, "bilan  202612"},
@@ -72,7 +74,8 @@ INSTANTIATE_TEST_SUITE_P(
         Row{"BilanWithoutItsMonth", {"--bilan", "--mois"}, "2: l'option « --mois » attend un mois AAAA-MM"},
         Row{"MonthWithoutBilan", {"--mois", "2026-06"}, "2: « --mois » va avec « --bilan »"},
         Row{"BilanWithPort", {"--bilan", "--port", "/dev/parport1"}, "2: « --bilan » ne va pas avec « --port »"},
-        Row{"BilanWithJournal", {"--bilan", "--journal"}, "2: « --bilan » ne va pas avec « --journal »"}),
+        Row{"BilanWithJournal", {"--bilan", "--journal"}, "2: « --bilan » ne va pas avec « --journal »"},
+        Row{"BilanWithSimulate", {"--bilan", "--simulate"}, "2: « --bilan » ne va pas avec « --simulate »"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

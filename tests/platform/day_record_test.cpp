@@ -82,20 +82,21 @@ TEST_F(DayRecordTest, FilesThatCannotBeReadAreSaidNeverFatalAndCostNoMemory)
     }
 }
 
-/// A run from 12:00 local every minute for an hour at Chelles, 300 and 302 mV in turn.
-void writeRun(const std::filesystem::path& file, year_month_day date)
+/// A run from 12:00 local every minute for an hour at Chelles, 300 and 302 mV in turn; its
+/// companion says so, or there is none (Chelles then too, where the instrument starts).
+void writeRun(const std::filesystem::path& file, year_month_day date, bool companion = true)
 {
     std::ofstream lines(file, std::ios::binary);
     for (int i = 0; i <= 60; ++i) lines << acquisition::dataLine(i + 2, 300 + 2 * (i % 2), hh_mm_ss<seconds>{12h + i * 1min});
     const acquisition::RunEvent start{acquisition::RunEvent::Kind::Start, local_days{date} + 12h, 2h, 2, "Chelles", 0, 0, 60, "", ""};
-    std::ofstream(acquisition::companionPath(file), std::ios::binary)
-        << acquisition::companionHeader() << acquisition::companionLine(start);
+    if (companion)
+        std::ofstream(acquisition::companionPath(file), std::ios::binary) << acquisition::companionHeader() << acquisition::companionLine(start);
 }
 
 TEST(MonthReport, ReadsEachDayOfTheMonthUnderTheCalibrationInForceAndAddingARowKeepsTheOthers)
 {
     TempDir dir;
-    writeRun(dir.path() / "data06-02-2026.val", 2026y / June / 2);
+    writeRun(dir.path() / "data06-02-2026.val", 2026y / June / 2, false);
     writeRun(dir.path() / "data06-21-2026.val.1", 2026y / June / 21);
     writeRun(dir.path() / "data07-01-2026.val", 2026y / July / 1);
     std::filesystem::create_symlink("data06-15-2026.val", dir.path() / "data06-15-2026.val");  // a loop
