@@ -373,10 +373,12 @@ TEST_F(SunlightWindow, AHiddenRunLeavesTheRangesFiguresAndTheChartWithItsFlagMar
     TempDir::append(folder / "data06-21-2026.val", everyMinute(15h, 60));
     TempDir::append(folder / "capteur.csv", kHeader + "2026-06-01T00:00:00+02:00;essai;2;0;0,73;0,06\r\n");
     auto view = open(folder / "data06-21-2026.val");
-    // 240 minutes at 500,5 W/m² with 10:30 bridged at 501, then 60 minutes at 500,5.
+    // 240 minutes at 500,5 W/m² with 10:30 bridged at 501, then 60 minutes at 500,5: five hours
+    // covered of the 16 h 06 min day (Chelles, by hand to a minute), 31,1 %.
     const QString both = QString::fromUtf8("2\u202f503 Wh/m²"), first = QString::fromUtf8("2\u202f002 Wh/m²");
     const auto marks = [&] { return view->chart()->flagGraph(record::kSaturated)->data()->size(); };
     EXPECT_TRUE(view->summary().value("range", "irradiation") == both && marks() == 1);
+    EXPECT_EQ(view->summary().value("day", "coverage"), "31,1 %");
     view->setRunShown(1, false);
     EXPECT_TRUE(view->summary().value("range", "irradiation") == first && view->summary().value("day", "irradiation") == both);
     view->setRunShown(0, false);
