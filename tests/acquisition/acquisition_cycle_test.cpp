@@ -183,7 +183,8 @@ TEST_F(Cycle, LinesLeftWithoutACompanionGetAStartRowWithThePeriodOfTheirSpacing)
         Program{left, clock}.runOnce();
         const auto events = acquisition::readCompanion(left.text(kRun.string() + ".1")).events;
         ASSERT_EQ(events.size(), 1u) << second;
-        EXPECT_EQ(std::tuple(events[0].nextNumber, events[0].periodSeconds, events[0].site), std::tuple(5, period, "")) << second;
+        EXPECT_EQ(std::tuple(events[0].local, events[0].nextNumber, events[0].periodSeconds, events[0].site),
+                  std::tuple(local_days{2026y / December / 5} + 9h, 5, period, "")) << second;
     }
 }
 

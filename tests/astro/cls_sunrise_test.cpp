@@ -5,7 +5,6 @@
 #include <array>
 #include <cstdio>
 #include <string>
-#include <utility>
 
 namespace {
 

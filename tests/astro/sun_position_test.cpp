@@ -52,7 +52,6 @@ TEST_P(JulianDayTest, MatchesPublishedValue)
 
 INSTANTIATE_TEST_SUITE_P(Meeus, JulianDayTest, testing::Values(
     JulianRow{"J2000Noon", 1, 1, 2000, 12, 0, 0, 2451545.0},
-    JulianRow{"Sputnik", 4, 10, 1957, 19, 26, 24, 2436116.31},
     JulianRow{"Solstice2006At14h", 21, 6, 2006, 14, 0, 0, 2453908.0833333335},
     JulianRow{"LeapDay2000", 29, 2, 2000, 0, 0, 0, 2451603.5},
     JulianRow{"DayAfterLeapDay2000", 1, 3, 2000, 0, 0, 0, 2451604.5},

@@ -42,6 +42,8 @@ protected:
 
 TEST_F(MeasurementFileOnDisk, OneWriterAtATimeAlsoWhileAFullDiskKeepsItsLinesWaiting)
 {
+    std::filesystem::create_directories(file.parent_path());
+    std::ofstream{file};  // an empty day file (a first line the disk refused) holds no run to keep
     measures.append(line(2, 1), true);
     files.failWrites(ENOSPC);
     EXPECT_FALSE(measures.append(line(3, 1), false));

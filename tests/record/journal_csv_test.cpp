@@ -32,6 +32,7 @@ TEST(FileBytes, OfCsvRowsMeasurementLinesAndTheDaysFileNameAreTheSameInAnyLocale
         {csvLine({afternoon, 60min, 2, 2048}, -0.001), "2026-12-07T14:03:27+01:00;2;2048;0,00\r\n"},
         {csvLine({sys_days{2027y / January / 1} + 4h + 59min, -300min, 86401, 0}, 90), "2026-12-31T23:59:00-05:00;86401;0;90,00\r\n"},
         {csvLine({sys_days{2026y / June / 30} + 22h + 30min, 120min, 10, 4095}, 0.125), "2026-07-01T00:30:00+02:00;10;4095;0,12\r\n"},
+        {csvLine({sys_days{2026y / December / 7} + 13h, 0min, 2, 2048}, 1), "2026-12-07T13:00:00+00:00;2;2048;1,00\r\n"},
         {acquisition::dataLine(2, 2048, hh_mm_ss(14h + 3min + 27s)), " 2, 2048,14:03:27\r\n"},
         {acquisition::dataLine(1234567, 4095, hh_mm_ss(8h + 9s)), " 1234567, 4095,08:00:09\r\n"},
         {acquisition::dataFileName(2026y / December / 5), "data12-05-2026.val"}};
@@ -61,6 +62,8 @@ TEST(SunlitCsv, AddsIrradianceTheClearSkyIndexAndTheFlagsEmptyWithoutCalibration
               "2026-06-21T12:00:00+02:00;7;825;56,50;412,3;0,825;rare+fige\r\n");
     EXPECT_EQ(sunlitCsvLine(point, 56.5, {56.5, 500, 0, false, false, kImpossible | kSaturated}),
               "2026-06-21T12:00:00+02:00;7;825;56,50;;;impossible+sature\r\n");
+    EXPECT_EQ(sunlitCsvLine(point, -10, {-10, 0, 3.5, true, false, 0}), "2026-06-21T12:00:00+02:00;7;825;-10,00;3,5;;\r\n")
+        << "no clear-sky index without a clear sky";
 }
 
 }  // namespace

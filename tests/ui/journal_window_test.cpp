@@ -11,7 +11,6 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateTimeEdit>
-#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -22,7 +21,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cmath>
 #include <cstring>
 
 #include "acquisition/measurement_file.h"
@@ -157,11 +155,12 @@ TEST_F(JournalTest, TicksFallOnLocalWholeHours)
 TEST_F(JournalTest, DefaultRangeIsTheFilesLocalDayOrOnToARunsLastLine)
 {
     const struct { const char* name; std::string lastLines; seconds end; const char* runEnd; } rows[] = {
-        {"a line at midnight next day", lines(52, 3, 23h + 59min + 58s, 9), 24h, "00:00:00 (+1 j), "},
-        {"then a run on past midnight", lines(55, 1, 30min, 9), 24h + 30min, "00:30:00 (+1 j), "}};
-    for (const auto& row : rows) {  // each row's lines added to those before
+        {"a line at midnight next day", lines(52, 3, 23h + 59min + 58s, 9), 24h, "00:00:00 (+1 j), en cours"},
+        {"then a run on past midnight", lines(55, 1, 30min, 9), 24h + 30min, "00:30:00 (+1 j), en cours"}};
+    for (const auto& row : rows) {  // each row's lines added to those before, the file just written
         SCOPED_TRACE(row.name);
         TempDir::append(dayFile, row.lastLines);
+        written(kMidnight + row.end);
         auto view = open(dayFile);
         EXPECT_TRUE(view->visibleRange() == std::pair(kMidnight, kMidnight + row.end) &&
                     view->runLabel(1).startsWith(QString::fromUtf8("Série 2 : 14:00:00 – ") + row.runEnd)) << view->runLabel(1).toStdString();
@@ -281,6 +280,10 @@ TEST_F(JournalView, NoExportReplacesARecordAndAReplacedFileKeepsItsModeAndLink)
               std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
     const path nowhere = dir.path() / "absent" / "x.csv";
     EXPECT_EQ(view->exportCsv(nowhere, true).toStdString(), "Écriture impossible dans " + nowhere.string() + " : Aucun fichier ou dossier de ce type.");
+    const path aFolder = dir.path() / "seul" / "dossier.csv";  // written aside, then refused at the rename
+    std::filesystem::create_directories(aFolder);
+    EXPECT_EQ(view->exportCsv(aFolder, true).toStdString(), "Écriture impossible dans " + aFolder.string() + " : Est un dossier.");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(aFolder.parent_path()), {}), 1) << "nothing left beside it";
 }
 
 // A whole day of a reading a second, zigzagging, on the whole-day axis: every pixel column holds
@@ -349,6 +352,8 @@ TEST_F(SunlightWindow, ACalibratedAfternoonIsInWattsPerSquareMetreAndTheMorningS
     // 12:00 to 14:00: 120 one-minute trapezoids of 500,5 W/m² on average, 1001 Wh/m².
     for (const auto& [key, shown] : {std::pair{"irradiationKwh", "1,001 kWh/m²"}, {"peak", "501 W/m²"}, {"saturated", "1"}, {"excluded", "1"}})
         EXPECT_EQ(view->summary().value("day", key).toStdString(), shown) << key;
+    // The clear sky (Haurwitz) over the same two hours, under NOAA's sun: 1,814 kWh/m².
+    EXPECT_NEAR(QLocale().toDouble(view->summary().value("day", "clearSky").section(' ', 0, 0)), 1.814, 0.005);
     // 10:00 to 11:59: 120 readings without a row in force.
     EXPECT_TRUE(view->findChild<QLabel*>("journalMessage")->text().contains(QString::fromUtf8("120 mesures sans étalonnage en vigueur restent en mV")));
     EXPECT_EQ(view->findChild<QLabel*>("flagCounts")->text().toStdString(), "impossible 0 · rare 0 · saturé 1 · figé 0 · 1 écartée");
@@ -377,8 +382,7 @@ TEST_F(SunlightWindow, AHiddenRunLeavesTheRangesFiguresAndTheChartWithItsFlagMar
     // covered of the 16 h 06 min day (Chelles, by hand to a minute), 31,1 %.
     const QString both = QString::fromUtf8("2\u202f503 Wh/m²"), first = QString::fromUtf8("2\u202f002 Wh/m²");
     const auto marks = [&] { return view->chart()->flagGraph(record::kSaturated)->data()->size(); };
-    EXPECT_TRUE(view->summary().value("range", "irradiation") == both && marks() == 1);
-    EXPECT_EQ(view->summary().value("day", "coverage"), "31,1 %");
+    EXPECT_TRUE(view->summary().value("range", "irradiation") == both && marks() == 1 && view->summary().value("day", "coverage") == "31,1 %");
     view->setRunShown(1, false);
     EXPECT_TRUE(view->summary().value("range", "irradiation") == first && view->summary().value("day", "irradiation") == both);
     view->setRunShown(0, false);
