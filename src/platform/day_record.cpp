@@ -3,6 +3,7 @@
 #include "platform/day_record.h"
 
 #include "platform/descriptor.h"
+#include "platform/link_target.h"
 
 #include <fcntl.h>
 #include <sys/mman.h>
@@ -62,20 +63,9 @@ bool recordName(std::string name)
 
 bool namesRecord(const std::filesystem::path& target)
 {
-    if (recordName(target.filename().string())) return true;
-    // A link's target, and that target's own target, a bounded number of times (a loop ends).
-    std::filesystem::path hop = target;
-    for (int step = 0; step < 40; ++step) {
-        std::error_code error;
-        if (!std::filesystem::is_symlink(std::filesystem::symlink_status(hop, error))) break;
-        const std::filesystem::path next = std::filesystem::read_symlink(hop, error);
-        if (error) break;
-        hop = next.is_absolute() ? next : hop.parent_path() / next;
-        if (recordName(hop.filename().string())) return true;
-    }
-    std::error_code error;
-    const std::filesystem::path resolved = std::filesystem::weakly_canonical(target, error);
-    return !error && recordName(resolved.filename().string());
+    std::filesystem::path leadsTo = target;
+    followLinks(leadsTo);
+    return recordName(target.filename().string()) || recordName(leadsTo.filename().string());
 }
 
 DayRun::DayRun(record::RunFile runFile, std::chrono::local_days date,

@@ -42,7 +42,8 @@ struct RecordProblem {
 };
 
 /// True when `target` is a record by its name (dataMM-DD-YYYY.val, .run and their ".N"), or is
-/// a link that leads, in one step or more, to a file of such a name. An export never writes there.
+/// a link whose chain ends at a file of such a name, which an export would replace. An export
+/// never writes there.
 bool namesRecord(const std::filesystem::path& target);
 
 class DayRecord {

@@ -12,6 +12,7 @@
 #include "platform/posix_file_system.h"
 
 #include "platform/descriptor.h"
+#include "platform/link_target.h"
 
 namespace {
 
@@ -22,30 +23,29 @@ namespace {
 
 using platform_io::Descriptor;
 
-/// Opens for writing; `made` is the file this call created (empty when it existed). A
-/// symbolic link whose target is missing leads to that target, made where the link says; a
-/// target that cannot be made (its folder missing) fails with the system's reason.
+/// Opens for writing; `made` is the file this call created (empty when it existed). A missing
+/// file, or a symbolic link to one, is made where the link leads; a file that cannot be made
+/// there (its folder missing) fails with the system's reason.
 int openForWriting(const std::filesystem::path& file, bool truncate, std::filesystem::path& made)
 {
     const int flags = O_WRONLY | O_CLOEXEC | (truncate ? O_TRUNC : O_APPEND);
-    std::filesystem::path target = file;
-    // Each round follows one more link, or meets another writer that created the file between
-    // the two calls; as many rounds as the kernel follows links (then ELOOP, as it says).
+    // Another writer may create it between the two calls: then it is opened, a bounded number
+    // of times.
     for (int round = 0; round < 40; ++round) {
         int fd = ::open(file.c_str(), flags);
         if (fd >= 0 || errno != ENOENT)
             return fd;
+        std::filesystem::path target = file;
+        if (const int error = followLinks(target)) {
+            errno = error;
+            return -1;
+        }
         fd = ::open(target.c_str(), flags | O_CREAT | O_EXCL, 0644);
         if (fd >= 0)
             made = target;
         if (fd >= 0 || errno != EEXIST)
             return fd;
-        std::error_code error;
-        const std::filesystem::path link = std::filesystem::read_symlink(target, error);
-        if (!error)
-            target = link.is_absolute() ? link : target.parent_path() / link;
     }
-    errno = ELOOP;
     return -1;
 }
 

@@ -2,6 +2,8 @@
 // Copyright (C) 2026 Velmorixon developers
 #include "platform/saved_file.h"
 
+#include "platform/link_target.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -9,24 +11,6 @@
 #include <cerrno>
 #include <string>
 #include <utility>
-
-namespace {
-
-/// The file a path names once its symbolic links are followed (a dangling link: the file it
-/// would create). ELOOP after 40 links, like the kernel.
-int followLinks(std::filesystem::path& path)
-{
-    for (int links = 0; links < 40; ++links) {
-        std::error_code error;
-        if (!std::filesystem::is_symlink(std::filesystem::symlink_status(path, error))) return 0;
-        const std::filesystem::path target = std::filesystem::read_symlink(path, error);
-        if (error) return error.value();
-        path = target.is_absolute() ? target : path.parent_path() / target;
-    }
-    return ELOOP;
-}
-
-}  // namespace
 
 int saveWholeFile(const std::filesystem::path& path, std::string_view bytes)
 {
