@@ -23,12 +23,6 @@ namespace {
 
 using platform_io::Descriptor;
 
-/// Opened for reading only; never waits on a pipe's writer nor passes to a started program.
-int openForReading(const std::filesystem::path& path)
-{
-    return ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-}
-
 /// The size of one piece read: the bytes of a file are never held whole.
 constexpr std::size_t kPiece = std::size_t{1} << 20;
 /// The shortest line a reading takes (" 2, 0,00:00:00" and LF): room for a whole file's
@@ -51,9 +45,15 @@ void askHugePages(const std::vector<record::TracePoint>& room)
     if (to > from) ::madvise(reinterpret_cast<void*>(from), to - from, MADV_HUGEPAGE);
 }
 
-/// Names of the day's records: "dataMM-DD-YYYY.val" and ".run", with or without ".N".
+/// Names of the folder's records: "dataMM-DD-YYYY.val" and ".run", with or without ".N", the
+/// calibration history and the lock files older versions kept beside a day's file
+/// (".dataMM-DD-YYYY.val.lock").
 bool recordName(std::string name)
 {
+    if (name == "capteur.csv") return true;
+    constexpr std::string_view kLock = ".lock";
+    if (name.size() > kLock.size() + 1 && name.front() == '.' && name.ends_with(kLock))
+        name = name.substr(1, name.size() - kLock.size() - 1);
     if (const auto run = name.find(".run"); run != std::string::npos && run == 14)
         name.replace(run, 4, ".val");
     return record::dateFromFileName(name).has_value();
@@ -87,9 +87,14 @@ DayRecord::DayRecord(std::filesystem::path dayFile, record::UtcOffsetAt zone,
     }
 }
 
-void DayRecord::noteProblem(const std::filesystem::path& path, int error, bool special)
+void DayRecord::noteProblem(const std::filesystem::path& path, const ReadRefusal& refusal)
 {
-    if (!m_problem) m_problem = RecordProblem{path, error, special ? std::string() : frenchReason(error), special};
+    if (!m_problem) m_problem = RecordProblem{path, refusal.error, refusal.reason, refusal.special};
+}
+
+void DayRecord::noteProblem(const std::filesystem::path& path, int error)
+{
+    noteProblem(path, ReadRefusal{error, frenchReason(error), false});
 }
 
 bool DayRecord::wouldReplaceRecord(const std::filesystem::path& target) const
@@ -126,28 +131,13 @@ DayRecord::Change DayRecord::refresh(std::uintmax_t budget)
 
     std::vector<std::unique_ptr<DayRun>> kept;
     for (const record::RunFile& file : files) {
-        struct stat status {};
-        if (::stat(file.path.c_str(), &status) != 0) {
-            noteProblem(file.path, errno);
+        OpenedFile opened = openRegularFile(file.path);
+        if (!opened.opened()) {
+            noteProblem(file.path, opened.refusal);
             continue;
         }
-        if (S_ISDIR(status.st_mode)) {
-            noteProblem(file.path, EISDIR);
-            continue;
-        }
-        if (!S_ISREG(status.st_mode)) {  // a pipe would block or never end, a device never end
-            noteProblem(file.path, 0, true);
-            continue;
-        }
-        const Descriptor descriptor(openForReading(file.path));
-        if (descriptor.get() < 0 || ::fstat(descriptor.get(), &status) != 0) {
-            noteProblem(file.path, errno);
-            continue;
-        }
-        if (!S_ISREG(status.st_mode)) {  // replaced in between
-            noteProblem(file.path, 0, true);
-            continue;
-        }
+        const Descriptor& descriptor = opened.fd;
+        const struct stat& status = opened.status;
         const auto device = static_cast<std::uintmax_t>(status.st_dev);
         const auto inode = static_cast<std::uintmax_t>(status.st_ino);
         auto same = std::find_if(m_runs.begin(), m_runs.end(), [&](const auto& run) {
@@ -216,11 +206,10 @@ bool DayRecord::readAppended(DayRun& run, int descriptor, std::uintmax_t size,
 
 void DayRecord::readCompanion(DayRun& run, bool force)
 {
-    const std::filesystem::path path = acquisition::companionPath(run.file.path);
-    const Descriptor descriptor(openForReading(path));
-    struct stat status {};
-    if (descriptor.get() < 0 || ::fstat(descriptor.get(), &status) != 0 || !S_ISREG(status.st_mode))
-        return;  // a run without a companion (an older program, or none written yet)
+    const OpenedFile opened = openRegularFile(acquisition::companionPath(run.file.path));
+    if (!opened.opened()) return;  // a run without a companion (an older program, or none written yet)
+    const Descriptor& descriptor = opened.fd;
+    const struct stat& status = opened.status;
     const auto device = static_cast<std::uintmax_t>(status.st_dev);
     const auto inode = static_cast<std::uintmax_t>(status.st_ino);
     const auto size = static_cast<std::uintmax_t>(status.st_size);

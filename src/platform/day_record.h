@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/folder_file.h"
 #include "record/run_trace.h"
 
 /// One run of the day: its measurement file, its placed readings and its companion's events.
@@ -37,13 +38,13 @@ struct DayRun {
 struct RecordProblem {
     std::filesystem::path path;
     int error = 0;         ///< errno
-    std::string reason;    ///< « Permission non accordée », ...
-    bool special = false;  ///< a pipe, a device or a socket: refused, never read
+    std::string reason;    ///< « Permission non accordée », « n'est pas un fichier ordinaire … »
+    bool special = false;  ///< a pipe, a device or a socket: refused, never opened
 };
 
-/// True when `target` is a record by its name (dataMM-DD-YYYY.val, .run and their ".N"), or is
-/// a link whose chain ends at a file of such a name, which an export would replace. An export
-/// never writes there.
+/// True when `target` is a record by its name (dataMM-DD-YYYY.val, .run and their ".N",
+/// capteur.csv, a day's lock file), or is a link whose chain ends at a file of such a name, which
+/// an export would replace. An export never writes there.
 bool namesRecord(const std::filesystem::path& target);
 
 class DayRecord {
@@ -86,7 +87,8 @@ private:
     bool readAppended(DayRun& run, int descriptor, std::uintmax_t size, std::uintmax_t& budget,
                       std::size_t& added);
     void readCompanion(DayRun& run, bool force);
-    void noteProblem(const std::filesystem::path& path, int error, bool special = false);
+    void noteProblem(const std::filesystem::path& path, const ReadRefusal& refusal);
+    void noteProblem(const std::filesystem::path& path, int error);
 
     std::filesystem::path m_dayFile;
     record::UtcOffsetAt m_zone;

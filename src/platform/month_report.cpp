@@ -2,20 +2,25 @@
 // Copyright (C) 2026 Velmorixon developers
 #include "platform/month_report.h"
 
+#include <fcntl.h>
 #include <malloc.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <QDate>
 
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 #include <thread>
 
 #include "acquisition/measurement_file.h"
+#include "acquisition/run_companion.h"
 #include "platform/command_line.h"
 #include "platform/day_record.h"
+#include "platform/descriptor.h"
+#include "platform/folder_file.h"
 #include "platform/home_folder.h"
 #include "platform/saved_file.h"
 #include "platform/system_message.h"
@@ -25,16 +30,6 @@ namespace {
 
 using namespace std::chrono;
 
-/// The whole file, or the errno that stopped it (ENOENT when missing).
-int readWhole(const std::filesystem::path& path, std::string& bytes)
-{
-    errno = 0;
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return errno ? errno : EIO;
-    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    return in.bad() ? EIO : 0;
-}
-
 std::string quoted(const std::filesystem::path& path) { return "« " + path.string() + " »"; }
 
 }  // namespace
@@ -43,23 +38,65 @@ record::CalibrationHistory readCalibrationFile(const std::filesystem::path& fold
 {
     const std::filesystem::path path = folder / kCalibrationFileName;
     std::string bytes;
-    if (const int error = readWhole(path, bytes); error == ENOENT) {
+    if (const ReadRefusal refusal = readRegularFile(path, kLargestCalibration, bytes); refusal.error == ENOENT) {
         return {};
-    } else if (error != 0) {
+    } else if (!refusal.reason.empty()) {
         record::CalibrationHistory history;
-        history.problems.push_back("Lecture impossible de " + quoted(path) + " : " + frenchReason(error) +
+        history.problems.push_back("Lecture impossible de " + quoted(path) + " : " + refusal.reason +
                                    " ; mesures en millivolts.");
         return history;
     }
     return record::parseCalibration(bytes, path.string());
 }
 
-int addCalibrationRow(const std::filesystem::path& folder, const record::CalibrationRow& row)
+std::string addCalibrationRow(const std::filesystem::path& folder, const record::CalibrationRow& row)
 {
     const std::filesystem::path path = folder / kCalibrationFileName;
+    const auto failed = [&](const std::string& reason) {
+        return "Écriture impossible dans " + quoted(path) + " : " + reason + ".";
+    };
+    if (const std::string reason = record::outOfRange(row); !reason.empty()) return "Ligne refusée : " + reason + ".";
+    // What is there is looked at first: only a regular file is ever opened, and one nobody may
+    // write (read-only on purpose) keeps its bytes, whoever runs the program.
+    struct stat status {};
+    if (::stat(path.c_str(), &status) == 0) {
+        if (!S_ISREG(status.st_mode)) return failed(openRegularFile(path).refusal.reason);
+        if ((status.st_mode & 0222) == 0)
+            return failed("le fichier est en lecture seule ; rendez-le modifiable (chmod u+w) pour y ajouter une ligne");
+    } else if (errno != ENOENT) {
+        return failed(frenchReason(errno));
+    }
+    // Appended in place under the file's own lock: another writer's rows stay, a hard link stays
+    // a link, the file keeps its owner and permissions.
+    const platform_io::Descriptor fd(::open(path.c_str(), O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC | O_NONBLOCK | O_NOCTTY, 0666));
+    if (fd.get() < 0 || ::fstat(fd.get(), &status) != 0) return failed(frenchReason(errno));
+    if (!S_ISREG(status.st_mode)) return failed(openRegularFile(path).refusal.reason);
+    // Another instance adding a row holds it a few milliseconds: never waited for.
+    if (::flock(fd.get(), LOCK_EX | LOCK_NB) != 0)
+        return failed(errno == EWOULDBLOCK ? "un autre programme y ajoute une ligne ; réessayez dans un instant"
+                                           : frenchReason(errno));
     std::string bytes;
-    if (const int error = readWhole(path, bytes); error != 0 && error != ENOENT) return error;
-    return saveWholeFile(path, record::withRowAdded(bytes, row));
+    if (const ReadRefusal refusal = readOpenedFile(fd.get(), kLargestCalibration, bytes); !refusal.reason.empty())
+        return failed(refusal.reason);
+    for (const record::CalibrationRow& held : record::parseCalibration(bytes, "").rows)
+        if (held.from() == row.from())
+            return "Ligne refusée : une ligne s'applique déjà depuis " +
+                   acquisition::isoLocalTime(held.local, held.utcOffset) + " ; choisissez un autre instant.";
+    const std::string added = record::rowToAppend(bytes, row);
+    const ssize_t wrote = ::write(fd.get(), added.data(), added.size());
+    if (wrote != ssize_t(added.size()) || ::fsync(fd.get()) != 0) {
+        const int error = wrote < 0 ? errno : ENOSPC;
+        // A row cut short is taken back, unless another writer appended meanwhile.
+        if (wrote > 0 && ::fstat(fd.get(), &status) == 0 && std::size_t(status.st_size) == bytes.size() + std::size_t(wrote))
+            (void)::ftruncate(fd.get(), off_t(bytes.size()));
+        return failed(frenchReason(error));
+    }
+    if (bytes.empty()) {
+        // A file made now: its name is flushed with the folder.
+        const platform_io::Descriptor dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        if (dir.get() >= 0) ::fsync(dir.get());
+    }
+    return {};
 }
 
 MonthReport reportMonth(const std::filesystem::path& folder, year_month month,
@@ -90,7 +127,7 @@ MonthReport reportMonth(const std::filesystem::path& folder, year_month month,
             day.refresh();
             if (const auto& problem = day.problem())
                 problems[i] = "velmorixon : lecture impossible de " + quoted(problem->path) + " : " +
-                              problem->reason + ".\n";
+                              problem->reason + " ; le bilan du jour est fait sans lui.\n";
             std::vector<record::RunReadings> runs;
             for (const auto& run : day.runs()) runs.push_back({run->trace.points(), run->events});
             report.days[i] = record::summarizeDay(days[i], runs, calibration.rows, site);

@@ -15,13 +15,19 @@
 /// The file name of the calibration history in the data folder.
 inline constexpr const char* kCalibrationFileName = "capteur.csv";
 
-/// capteur.csv in `folder`: its rows, and in `problems` each malformed row and a file that
-/// exists but cannot be read, in French. A missing file is no calibration, not a problem.
+/// capteur.csv in `folder`: its rows, and in `problems` the malformed rows and a file that
+/// exists but is not read (not a regular file, too large, unreadable), in French. A missing file
+/// is no calibration, not a problem.
 record::CalibrationHistory readCalibrationFile(const std::filesystem::path& folder);
 
-/// Adds `row` after capteur.csv's bytes (which stay as they were) and writes the file whole:
-/// temporary file, fsync, rename. Returns 0 or the errno of the step that failed.
-int addCalibrationRow(const std::filesystem::path& folder, const record::CalibrationRow& row);
+/// capteur.csv is a few rows: a larger file is refused (1 MiB holds some 15 000 rows).
+inline constexpr std::size_t kLargestCalibration = std::size_t{1} << 20;
+
+/// Appends `row` to capteur.csv in `folder` (made when missing), flushed to disk; what the file
+/// holds stays byte for byte. Refused, with the French sentence returned: a value out of range,
+/// an instant a row already applies from, a file that is not a regular one, too large, read-only
+/// or that cannot be written. Empty when the row was added.
+std::string addCalibrationRow(const std::filesystem::path& folder, const record::CalibrationRow& row);
 
 struct MonthReport {
     int status = 0;                          ///< 1 when the folder cannot be listed

@@ -34,8 +34,24 @@ struct CalibrationRow {
     }
 };
 
+/// The years the instrument can have recorded: a date outside them is a slip of the pen.
+inline constexpr int kFirstYear = 1990;
+inline constexpr int kLastYear = 2099;
+
+/// The values a row may hold, each range inclusive: what a sensor, its amplifier and the
+/// converter's 0–4095 mV can give.
+inline constexpr double kLeastSensitivity = 0.001;  ///< mV per W/m²
+inline constexpr double kMostSensitivity = 1000;
+inline constexpr double kMostOffset = 4095;         ///< mV, from 0
+inline constexpr double kMostCoefficient = 10;      ///< |A| and |B|
+
+/// Why `row` holds a value outside the ranges above, in French with the range accepted; empty
+/// when every value is within them.
+std::string outOfRange(const CalibrationRow& row);
+
 /// The rows that read, in the order they apply (by « depuis »; the later row of the file wins
-/// a tie), and one French sentence per row that did not, naming the file and the line.
+/// a tie), and the rows that did not read said in French: the first few each by the file and
+/// its line, the others counted in one more sentence.
 struct CalibrationHistory {
     std::vector<CalibrationRow> rows;
     std::vector<std::string> problems;
@@ -52,9 +68,9 @@ const CalibrationRow* rowInForce(std::span<const CalibrationRow> rows, std::chro
 std::string calibrationHeader();
 /// One row, CR LF included, numbers with a decimal comma in their shortest exact form.
 std::string calibrationLine(const CalibrationRow& row);
-/// The file's new bytes with `row` added after what it holds, which stays byte for byte
-/// (history is never rewritten): the header first when `existing` is empty, a CR LF first when
-/// its last line has none. Write the result whole (saveWholeFile).
-std::string withRowAdded(std::string_view existing, const CalibrationRow& row);
+/// The bytes that add `row` at the end of a file holding `existing` (history is never
+/// rewritten): the header first when the file is empty, a CR LF first when its last line has
+/// none.
+std::string rowToAppend(std::string_view existing, const CalibrationRow& row);
 
 }  // namespace record

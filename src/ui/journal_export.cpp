@@ -50,8 +50,8 @@ namespace {
 
 QString recordRefusal(const std::filesystem::path& target)
 {
-    return QString::fromUtf8("%1 est un fichier de mesures ou le journal d'une série : l'export ne le "
-                             "remplace pas. Choisissez un autre nom.")
+    return QString::fromUtf8("%1 est un fichier de mesures, le journal d'une série, l'historique du capteur "
+                             "ou un verrou : l'export ne le remplace pas. Choisissez un autre nom.")
         .arg(shownPath(target));
 }
 

@@ -17,7 +17,6 @@
 #include <variant>
 
 #include "platform/month_report.h"
-#include "platform/system_message.h"
 #include "ui/journal_export.h"
 
 using namespace std::chrono;
@@ -79,6 +78,7 @@ SensorDialog::SensorDialog(std::filesystem::path folder, QTimeZone zone, std::fu
     m_from->setObjectName("fromDateTime");
     m_from->setDisplayFormat("dd/MM/yyyy HH:mm:ss");
     m_from->setCalendarPopup(true);
+    m_from->setDateRange(QDate(record::kFirstYear, 1, 1), QDate(record::kLastYear, 12, 31));
     auto* fromRow = new QHBoxLayout;
     fromRow->addWidget(m_fromNow);
     fromRow->addWidget(fromDate);
@@ -171,9 +171,8 @@ QString SensorDialog::addRow()
 {
     const auto read = formRow();
     if (const QString* refused = std::get_if<QString>(&read)) return *refused;
-    if (const int error = addCalibrationRow(m_folder, std::get<record::CalibrationRow>(read)))
-        return QString::fromUtf8("Écriture impossible dans %1 : %2.")
-            .arg(shownPath(m_folder / kCalibrationFileName), QString::fromStdString(frenchReason(error)));
+    if (const std::string refused = addCalibrationRow(m_folder, std::get<record::CalibrationRow>(read)); !refused.empty())
+        return QString::fromStdString(refused);
     reload();
     if (added) added();
     return {};

@@ -10,6 +10,7 @@
 
 #include <fstream>
 #include <regex>
+#include <thread>
 
 #include "acquisition/measurement_file.h"
 #include "acquisition/run_companion.h"
@@ -24,6 +25,7 @@ using std::filesystem::path;
 
 const local_days kDay{2026y / June / 21};
 const record::UtcOffsetAt kSummer = [](sys_seconds) { return minutes{120}; };
+const std::string kNotPlain = "n'est pas un fichier ordinaire (un tube, un périphérique ou une socket)";
 
 
 class DayRecordTest : public ::testing::Test {
@@ -63,8 +65,8 @@ TEST_F(DayRecordTest, FilesThatCannotBeReadAreSaidNeverFatalAndCostNoMemory)
         {"a loop of links", [](const path& f) { std::filesystem::create_symlink(f.filename(), f); },
          "Boucle de liens symboliques (trop de niveaux de liens)", false, 0},
         {"a folder", [](const path& f) { std::filesystem::create_directory(f); }, "Est un dossier", false, 0},
-        {"a pipe", [](const path& f) { ::mkfifo(f.c_str(), 0644); }, "", true, 0},
-        {"a device", [](const path& f) { std::filesystem::create_symlink("/dev/zero", f); }, "", true, 0},
+        {"a pipe", [](const path& f) { ::mkfifo(f.c_str(), 0644); }, kNotPlain, true, 0},
+        {"a device", [](const path& f) { std::filesystem::create_symlink("/dev/zero", f); }, kNotPlain, true, 0},
         {"binary", [](const path& f) { TempDir::append(f, std::string("\x7f" "ELF\x02\0\0garbage\nmore garbage\r\n", 30)); }, "", false, 2},
         {"a sparse terabyte", [](const path& f) { TempDir::append(f, "x");
              ::truncate(f.c_str(), off_t{1} << 40); }, "", false, 1}};
@@ -102,16 +104,16 @@ TEST(MonthReport, ReadsEachDayOfTheMonthUnderTheCalibrationInForceAndAddingARowK
     std::filesystem::create_symlink("data06-15-2026.val", dir.path() / "data06-15-2026.val");  // a loop
     // From 20 June, 1 mV per W/m²; a row that does not read is said and left out, and stays.
     const record::CalibrationRow row{local_days{2026y / June / 20}, 2h, "essai", 1, 0.0, {}};
-    ASSERT_EQ(addCalibrationRow(dir.path(), row), 0);
-    std::ofstream(dir.path() / kCalibrationFileName, std::ios::app) << "2026-06-25;x;1;0;;\r\n";
-    ASSERT_EQ(addCalibrationRow(dir.path(), {local_days{2026y / July / 1}, 2h, "essai 2", 2, 0.0, {}}), 0);
+    ASSERT_EQ(addCalibrationRow(dir.path(), row), "");
+    std::ofstream(dir.path() / kCalibrationFileName, std::ios::app) << "2026-06-25;x;1;0;;";  // no CR LF
+    ASSERT_EQ(addCalibrationRow(dir.path(), {local_days{2026y / July / 1}, 2h, "essai 2", 2, 0.0, {}}), "");
 
     const MonthReport report = reportMonth(dir.path(), 2026y / June, {});
     EXPECT_EQ(report.status, 0);
     EXPECT_EQ(report.errors, "velmorixon : " + (dir.path() / kCalibrationFileName).string() +
                                  ", ligne 3 : date « 2026-06-25 » illisible (attendu AAAA-MM-JJTHH:MM:SS+HH:MM) ; "
                                  "ligne ignorée.\nvelmorixon : lecture impossible de « " + (dir.path() / "data06-15-2026.val").string() +
-                                 " » : Boucle de liens symboliques (trop de niveaux de liens).\n");
+                                 " » : Boucle de liens symboliques (trop de niveaux de liens) ; le bilan du jour est fait sans lui.\n");
     EXPECT_EQ(readCalibrationFile(dir.path()).rows.size(), 2u);
     ASSERT_EQ(report.days.size(), 3u);
     // Before the calibration the irradiance columns are empty; from it, 301 W/m² for an hour,
@@ -123,15 +125,62 @@ TEST(MonthReport, ReadsEachDayOfTheMonthUnderTheCalibrationInForceAndAddingARowK
                                             "16,[0-9]{2};0,000;302,0;12,017;0;0;0;0\r\n")));
 }
 
-// A folder that does not read: tests/program, through the program's exit status.
-TEST(MonthReport, SaysInFrenchThatACalibrationFileDoesNotReadAndGoesOnInMillivolts)
+// capteur.csv that is not a plain file, or far larger than one: said once in French, never
+// blocking nor read whole, by the month, the day view's reading and the row that would be added.
+TEST(CalibrationFile, ThatIsNoPlainFileIsSaidByEveryReaderAndNeverBlocks)
+{
+    const struct { const char* what; std::function<void(const path&)> make; std::string reason; } rows[] = {
+        {"a folder", [](const path& f) { std::filesystem::create_directory(f); }, "Est un dossier"},
+        {"a pipe", [](const path& f) { ::mkfifo(f.c_str(), 0644); }, kNotPlain},
+        {"a link to a device", [](const path& f) { std::filesystem::create_symlink("/dev/zero", f); }, kNotPlain},
+        {"a loop of links", [](const path& f) { std::filesystem::create_symlink(f.filename(), f); },
+         "Boucle de liens symboliques (trop de niveaux de liens)"},
+        {"larger than 1 MiB", [](const path& f) { TempDir::append(f, "x"); ::truncate(f.c_str(), (1 << 20) + 1); },
+         "fichier trop volumineux (plus de 1024 Kio)"}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        TempDir dir;
+        const path file = dir.path() / kCalibrationFileName;
+        row.make(file);
+        ::alarm(5);  // a reader that blocks ends the test instead of hanging the suite
+        const std::string said = reportMonth(dir.path(), 2026y / June, {}).errors;
+        const std::string refused = addCalibrationRow(dir.path(), {local_days{2026y / June / 1}, 2h, "s", 1, 0.0, {}});
+        ::alarm(0);
+        EXPECT_EQ(said, "velmorixon : Lecture impossible de « " + file.string() + " » : " + row.reason + " ; mesures en millivolts.\n");
+        EXPECT_EQ(refused, "Écriture impossible dans « " + file.string() + " » : " + row.reason + ".");
+    }
+}
+
+// A row is appended where the file is: another program's rows written meanwhile stay, a hard
+// link stays one, the permissions stay; a read-only file and a second row for the same instant
+// are refused and leave the bytes as they were.
+TEST(CalibrationFile, GetsEachRowAppendedInPlaceBesideAnotherWriter)
 {
     TempDir dir;
-    std::filesystem::create_symlink(kCalibrationFileName, dir.path() / kCalibrationFileName);  // a loop
-    const MonthReport report = reportMonth(dir.path(), 2026y / June, {});
-    EXPECT_EQ(report.status, 0);
-    EXPECT_EQ(report.errors, "velmorixon : Lecture impossible de « " + (dir.path() / kCalibrationFileName).string() +
-                                 " » : Boucle de liens symboliques (trop de niveaux de liens) ; mesures en millivolts.\n");
+    const path file = dir.path() / kCalibrationFileName, other = dir.path() / "copie.csv";
+    TempDir::append(file, "depuis;capteur;sensibilite_mV_par_W_m2;decalage_mV;A;B\r\n2026-01-01T00:00:00+01:00;a;1;0;;\r\n");
+    std::filesystem::create_hard_link(file, other);
+    ::chmod(file.c_str(), 0640);
+    std::thread appender([&] {
+        for (int i = 0; i < 400; ++i) std::ofstream(other, std::ios::app) << "2025-01-01T00:00:00+01:00;autre;1;0;;\r\n";
+    });
+    for (int day = 1; day <= 20; ++day)
+        EXPECT_EQ(addCalibrationRow(dir.path(), {local_days{2026y / June / day}, 2h, "essai", 1, 0.0, {}}), "");
+    appender.join();
+    const std::string bytes = TempDir::read(file);
+    EXPECT_EQ(bytes, TempDir::read(other)) << "still one file under two names";
+    EXPECT_TRUE(bytes.starts_with("depuis;capteur;sensibilite_mV_par_W_m2;decalage_mV;A;B\r\n2026-01-01T00:00:00+01:00;a;1;0;;\r\n"));
+    EXPECT_EQ(std::count(bytes.begin(), bytes.end(), '\n'), 2 + 400 + 20);
+    EXPECT_NE(bytes.find("2026-06-20T00:00:00+02:00;essai;1;0;0,73;0,06\r\n"), std::string::npos);
+    EXPECT_EQ(std::filesystem::status(file).permissions() & std::filesystem::perms::all,
+              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write | std::filesystem::perms::group_read);
+    EXPECT_EQ(addCalibrationRow(dir.path(), {local_days{2026y / June / 20}, 2h, "double", 2, 0.0, {}}),
+              "Ligne refusée : une ligne s'applique déjà depuis 2026-06-20T00:00:00+02:00 ; choisissez un autre instant.");
+    ::chmod(file.c_str(), 0444);
+    EXPECT_EQ(addCalibrationRow(dir.path(), {local_days{2026y / June / 21}, 2h, "essai", 1, 0.0, {}}),
+              "Écriture impossible dans « " + file.string() + " » : le fichier est en lecture seule ; rendez-le "
+              "modifiable (chmod u+w) pour y ajouter une ligne.");
+    EXPECT_EQ(TempDir::read(file), bytes);
 }
 
 }  // namespace

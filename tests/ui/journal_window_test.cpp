@@ -259,10 +259,13 @@ TEST_F(JournalView, NoExportReplacesARecordAndAReplacedFileKeepsItsModeAndLink)
     std::filesystem::create_symlink(dayFile, link);
     std::filesystem::create_symlink(link, chain);
     std::filesystem::create_symlink(folder / "data06-30-2026.val", dangling);
+    const path toSensor = dir.path() / "étalonnage.csv";
+    std::filesystem::create_symlink(folder / "capteur.csv", toSensor);
     for (const path& record : {dayFile, folder / "data06-21-2026.val.1", companion, folder / "data06-21-2026.run.1", link, chain,
-                               dangling, dir.path() / "data12-07-2026.val", dir.path() / "data12-07-2026.run.3"}) {
+                               dangling, dir.path() / "data12-07-2026.val", dir.path() / "data12-07-2026.run.3",
+                               folder / "capteur.csv", toSensor, folder / ".data06-21-2026.val.lock"}) {
         const std::string before = std::filesystem::exists(record) ? TempDir::read(record) : "";
-        const std::string refusal = record.string() + " est un fichier de mesures ou le journal d'une série : l'export ne le remplace pas. Choisissez un autre nom.";
+        const std::string refusal = record.string() + " est un fichier de mesures, le journal d'une série, l'historique du capteur ou un verrou : l'export ne le remplace pas. Choisissez un autre nom.";
         const QString said[] = {view->exportCsv(record, true), view->exportImage(record), month.exportCsv(record), month.findChild<QLabel*>("monthErrors")->text()};
         for (const QString& text : said) EXPECT_EQ(text.toStdString(), refusal);
         EXPECT_EQ(std::filesystem::exists(record) ? TempDir::read(record) : "", before) << record;
@@ -405,8 +408,12 @@ const SensorRow kSensorRows[] = {
      "2026-01-15T09:30:00+01:00;SP-110;0,2;nuit;0,73;0,06\r\n"},
     {"from a summer date", {{"sensorName", "SP-110"}, {"sensitivity", "0,2"}, {"fromDateTime", "01/07/2026 00:00:00"}},
      "2026-07-01T00:00:00+02:00;SP-110;0,2;nuit;0,73;0,06\r\n"},
-    {"an offset in mV, a point as decimal sign, B left empty", {{"sensorName", "ampli"}, {"sensitivity", "0.001"}, {"offset", "1,5"}, {"coefficientA", "0.7"}, {"coefficientB", ""}},
-     "2026-06-22T10:00:00+02:00;ampli;0,001;1,5;0,7;0,06\r\n"},
+    {"an offset in mV, a point as decimal sign, B left empty", {{"sensorName", "ampli"}, {"sensitivity", "0.001"}, {"offset", "1,5"}, {"coefficientA", "0.7"}, {"coefficientB", ""}, {"fromDateTime", "22/06/2026 10:00:01"}},
+     "2026-06-22T10:00:01+02:00;ampli;0,001;1,5;0,7;0,06\r\n"},
+    {"the instant of a row already there", {{"sensorName", "SP-110"}, {"sensitivity", "0,3"}},
+     "Ligne refusée : une ligne s'applique déjà depuis 2026-06-22T10:00:00+02:00 ; choisissez un autre instant."},
+    {"a sensitivity no sensor has", {{"sensorName", "SP-110"}, {"sensitivity", "1e308"}, {"fromDateTime", "23/06/2026 00:00:00"}},
+     "Ligne refusée : sensibilité 1e+308 hors de 0,001 à 1000 mV par W/m²."},
     {"no name", {{"sensitivity", "0,2"}}, "Donnez le nom du capteur."},
     {"a name with a semicolon", {{"sensorName", "SP;110"}, {"sensitivity", "0,2"}}, "Le nom du capteur ne peut contenir ni « ; » ni retour à la ligne."},
     {"a sensitivity in words", {{"sensorName", "SP-110"}, {"sensitivity", "deux"}}, "Sensibilité illisible : « deux »"},
