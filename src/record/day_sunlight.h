@@ -42,7 +42,8 @@ struct FlagCounts {
 /// readings; the millivolt mean and peak from every reading kept.
 struct SunlightFigures {
     std::size_t readings = 0;     ///< in the range
-    std::size_t calibrated = 0;   ///< of which with a calibration in force
+    std::size_t calibrated = 0;   ///< of which kept, with a calibration in force
+    std::size_t uncalibrated = 0; ///< of which kept, with no calibration in force (left in mV)
     std::size_t excluded = 0;     ///< flagged « impossible » or « saturé », left out
     FlagCounts flags;
     double irradiation = 0;       ///< Wh/m²

@@ -28,6 +28,7 @@
 
 using namespace std::chrono;
 using record::TracePoint;
+using sunlight_text::plural;
 
 namespace {
 
@@ -95,11 +96,6 @@ std::vector<JournalChart::Run> chartRuns(const DayRecord& record, const record::
         out.push_back({runs[i]->trace.points(), sunlight, i, runColour(i + 1),
                        QString::fromUtf8("Série %1").arg(i + 1), shown[i]});
     return out;
-}
-
-QString plural(std::size_t count, const char* one, const char* many)
-{
-    return QString::fromUtf8(count == 1 ? one : many).arg(QLocale().toString(qulonglong(count)));
 }
 
 }  // namespace
@@ -595,12 +591,9 @@ void JournalWindow::updateMessages()
         lines << QString::fromUtf8("Le nom de %1 ne donne pas de date : les mesures sont placées au %2.")
                      .arg(shownPath(m_record->dayFile().filename()), QDateTime(qDateOf(m_record->date()), QTime(0, 0)).toString("dd/MM/yyyy"));
     for (const std::string& problem : m_calibration.problems) lines << QString::fromStdString(problem);
-    if (m_chart->irradiance() && !m_reading) {
-        const record::SunlightFigures day = m_sunlight->dayFigures();
-        if (const std::size_t without = day.readings - day.calibrated)
-            lines << plural(without, "%1 mesure sans étalonnage en vigueur reste en mV : elle n'est pas tracée en W/m².",
-                            "%1 mesures sans étalonnage en vigueur restent en mV : elles ne sont pas tracées en W/m².");
-    }
+    if (m_chart->irradiance() && !m_reading)
+        if (const QString leftOut = sunlight_text::readingsLeftOut(m_sunlight->dayFigures()); !leftOut.isEmpty())
+            lines << leftOut + QString::fromUtf8(" Elles ne sont pas tracées en W/m².");
     if (!m_exportNote.isEmpty()) lines << m_exportNote;
     m_message->setText(lines.join('\n'));
     m_message->setVisible(!lines.isEmpty());

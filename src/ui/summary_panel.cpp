@@ -42,6 +42,30 @@ std::array<std::pair<std::size_t, QString>, 4> kinds(const record::FlagCounts& f
 }
 }  // namespace
 
+QString plural(std::size_t count, const char* one, const char* many)
+{
+    return QString::fromUtf8(count == 1 ? one : many).arg(QLocale().toString(qulonglong(count)));
+}
+
+QString readingsLeftOut(const record::SunlightFigures& day)
+{
+    QStringList said;
+    if (day.calibrated == 0 && day.uncalibrated > 0)
+        said << QString::fromUtf8("Aucun étalonnage en vigueur : les mesures restent en mV (« Capteur… »).");
+    else if (day.uncalibrated > 0)
+        said << plural(day.uncalibrated, "%1 mesure sans étalonnage en vigueur reste en mV.",
+                       "%1 mesures sans étalonnage en vigueur restent en mV.");
+    if (day.excluded > 0) {
+        QStringList why;
+        if (day.flags.saturated) why << plural(day.flags.saturated, "%1 saturée (4095 mV)", "%1 saturées (4095 mV)");
+        // A saturated reading is often « impossible » too: said once, as saturated.
+        if (const std::size_t others = day.excluded - std::min(day.excluded, day.flags.saturated))
+            why << QString::fromUtf8("%1 « impossible »").arg(QLocale().toString(qulonglong(others)));
+        said << plural(day.excluded, "%1 mesure écartée", "%1 mesures écartées") + " (" + why.join(", ") + ").";
+    }
+    return said.join(' ');
+}
+
 QString flagCounts(const record::FlagCounts& flags)
 {
     const QLocale locale;
@@ -140,17 +164,11 @@ void SummaryPanel::setFigures(const record::SunlightFigures& day, const record::
 {
     fill(1, day);
     fill(2, range);
-    const QLocale locale;
-    const std::size_t without = day.readings - day.calibrated;
+    const QString leftOut = sunlight_text::readingsLeftOut(day);
     if (day.readings == 0)
         m_note->setText(QString::fromUtf8("Aucune mesure."));
-    else if (day.calibrated == 0)
-        m_note->setText(QString::fromUtf8("Aucun étalonnage en vigueur : les mesures restent en mV (« Capteur… »)."));
-    else if (without > 0)
-        m_note->setText(QString::fromUtf8("%1 mesures sans étalonnage en vigueur restent en mV.")
-                            .arg(locale.toString(qulonglong(without))));
     else
-        m_note->setText(QString::fromUtf8("Mesures étalonnées en W/m²."));
+        m_note->setText(leftOut.isEmpty() ? QString::fromUtf8("Mesures étalonnées en W/m².") : leftOut);
 }
 
 void SummaryPanel::fill(int column, const record::SunlightFigures& f)

@@ -30,6 +30,11 @@ QString percent(double share);
 QString flagCounts(const record::FlagCounts& flags);
 /// « 2 rare · 1 figé »: only the kinds raised, « aucun » when none
 QString raisedFlags(const record::FlagCounts& flags);
+/// `one` or `many` as `count` asks, « %1 » the count in the user's form: « 1 mesure », « 1 024 mesures »
+QString plural(std::size_t count, const char* one, const char* many);
+/// Why readings of the day give no W/m² (no calibration in force, flagged « saturé » or
+/// « impossible »), each with its count; empty when every reading is calibrated and kept.
+QString readingsLeftOut(const record::SunlightFigures& day);
 /// The short figures of a range for the status bar: « 6,512 kWh/m² · pic 912 W/m² à 13:42:10 ·
 /// ensoleillement 5 h 07 min », or nothing without calibrated readings.
 QString statusFigures(const record::SunlightFigures& figures);

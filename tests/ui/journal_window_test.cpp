@@ -357,8 +357,13 @@ TEST_F(SunlightWindow, ACalibratedAfternoonIsInWattsPerSquareMetreAndTheMorningS
         EXPECT_EQ(view->summary().value("day", key).toStdString(), shown) << key;
     // The clear sky (Haurwitz) over the same two hours, under NOAA's sun: 1,814 kWh/m².
     EXPECT_NEAR(QLocale().toDouble(view->summary().value("day", "clearSky").section(' ', 0, 0)), 1.814, 0.005);
-    // 10:00 to 11:59: 120 readings without a row in force.
-    EXPECT_TRUE(view->findChild<QLabel*>("journalMessage")->text().contains(QString::fromUtf8("120 mesures sans étalonnage en vigueur restent en mV")));
+    // 10:00 to 11:59: 120 readings without a row in force, of which one saturated.
+    EXPECT_TRUE(view->findChild<QLabel*>("journalMessage")->text().contains(QString::fromUtf8(
+        "119 mesures sans étalonnage en vigueur restent en mV. 1 mesure écartée (1 saturée (4095 mV)). Elles ne sont pas tracées en W/m².")));
+    // A day whose every reading is left out under the calibration has one in force.
+    TempDir::append(folder / "data06-22-2026.val", " 2, 4095,12:00:00\r\n 3, 4000,12:01:00\r\n 4, 4095,12:02:00\r\n");
+    EXPECT_EQ(open(folder / "data06-22-2026.val")->findChild<QLabel*>("summaryNote")->text().toStdString(),
+              "3 mesures écartées (2 saturées (4095 mV), 1 « impossible »).");
     EXPECT_EQ(view->findChild<QLabel*>("flagCounts")->text().toStdString(), "impossible 0 · rare 0 · saturé 1 · figé 0 · 1 écartée");
     // Drawn: the afternoon only, in W/m².
     EXPECT_EQ(std::count_if(view->chart()->runGraph(0)->data()->begin(), view->chart()->runGraph(0)->data()->end(), [](const QCPGraphData& d) { return d.value == 500; }), 61);
