@@ -5,6 +5,8 @@
 
 #include <cstdio>
 
+#include "record/calibration.h"
+
 namespace {
 
 constexpr int kUsageError = 2;
@@ -82,6 +84,9 @@ CommandLine monthReport(const QCommandLineParser& parser, const QStringList& pos
         if (values.size() > 1 || text.size() != 7 || text[4] != '-' || !yearRead || !monthRead || m < 1 || m > 12 ||
             !text[0].isDigit() || !text[5].isDigit())
             return usageError(QString("mois « %1 » illisible : attendu AAAA-MM, par exemple 2026-06").arg(shown(text)));
+        if (y < record::kFirstYear || y > record::kLastYear)
+            return usageError(QString("mois « %1 » hors des années que l'instrument peut avoir mesurées (%2 à %3)")
+                                  .arg(text).arg(record::kFirstYear).arg(record::kLastYear));
         result.bilan->month = std::chrono::year{y} / std::chrono::month{unsigned(m)};
     }
     return result;
