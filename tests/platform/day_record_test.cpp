@@ -56,6 +56,28 @@ TEST_F(DayRecordTest, ARunRenamedAsideKeepsItsReadingsAndOneBegunAfreshIsReadAga
     EXPECT_EQ(record.runs()[1]->trace.points()[0].millivolts, 700);
 }
 
+// A run from 7 June 20:00 to 8 June 04:00, a reading a minute, all in the start-up day's file:
+// each day of the month has the readings of its own local date, with its companion's end row or,
+// without one, since the file was written after its day.
+TEST(MonthReport, GivesEachDayTheReadingsOfItsLocalDateWhicheverFileHoldsThem)
+{
+    for (const bool ended : {true, false}) {
+        TempDir dir;
+        std::ofstream lines(dir.path() / "data06-07-2026.val", std::ios::binary);
+        for (int i = 0; i <= 480; ++i) lines << acquisition::dataLine(i + 2, 300, hh_mm_ss<seconds>{(20h + i * 1min) % 24h});
+        lines.close();
+        using Kind = acquisition::RunEvent::Kind;
+        std::ofstream companion(dir.path() / "data06-07-2026.run", std::ios::binary);
+        companion << acquisition::companionHeader() << acquisition::companionLine({Kind::Start, local_days{2026y / June / 7} + 20h, 2h, 2, "Chelles", 0, 0, 60, "", ""});
+        if (ended) companion << acquisition::companionLine({Kind::Stop, local_days{2026y / June / 8} + 4h, 2h, 483, "Chelles", 0, 0, 60, "", ""});
+        companion.close();
+        const MonthReport report = reportMonth(dir.path(), 2026y / June, kSummer);
+        ASSERT_EQ(report.days.size(), 2u);
+        EXPECT_EQ(std::tuple(report.days[0].date, report.days[0].figures.readings, report.days[0].runs), std::tuple(2026y / June / 7, 240u, 1u));
+        EXPECT_EQ(std::tuple(report.days[1].date, report.days[1].figures.readings, report.days[1].runs), std::tuple(2026y / June / 8, 241u, 1u));
+    }
+}
+
 // Each kind of hostile file once, as a day's file and as capteur.csv, through every reader that
 // opens it: the day's reading, the month (both said in French, never blocking) and the row that
 // would be added to capteur.csv.
