@@ -54,8 +54,13 @@ void writeDay(const std::filesystem::path& folder, year_month_day date, const re
     row.longitudeEast = site.longitudeEast;
     row.port = "simulation";
     row.version = "1.0.0";
+    // Stopped at the day's last second, as a station started each morning would be.
+    acquisition::RunEvent end = row;
+    end.kind = acquisition::RunEvent::Kind::Stop;
+    end.local = local_days{date} + 23h + 59min + 59s;
+    end.nextNumber = 86402;
     std::ofstream(acquisition::companionPath(file), std::ios::binary)
-        << acquisition::companionHeader() << acquisition::companionLine(row);
+        << acquisition::companionHeader() << acquisition::companionLine(row) << acquisition::companionLine(end);
 }
 
 }  // namespace
