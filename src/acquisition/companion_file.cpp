@@ -133,16 +133,16 @@ void CompanionFile::flush()
 {
     try {
         std::string bytes;
-        // Begun now, or begun again after its folder went away: header and start row first.
+        // Begun now, or begun again after its folder went away: header and the run's rows first.
         const bool anew = m_fresh || !m_files.exists(m_path);
-        if (anew) {
-            bytes = companionHeader();
-            if (!m_fresh)
-                bytes += companionLine(m_start);
-        } else if (m_waiting.empty()) {
+        if (m_fresh)
+            m_written.clear();
+        if (anew)
+            bytes = companionHeader() + m_written;
+        else if (m_waiting.empty())
             return;
-        }
         m_files.writeDurably(m_path, bytes + m_waiting, anew);
+        m_written += m_waiting;
         m_waiting.clear();
         m_fresh = false;
         m_failure.reset();

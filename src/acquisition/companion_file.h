@@ -15,8 +15,9 @@ namespace acquisition {
 /// companion then begins too (header and the waiting events) and each later event goes straight
 /// to it. A run that writes no line leaves no companion. When the companion cannot be written,
 /// its rows wait and go at the next event or line; the measurement lines never wait for it.
-/// A companion that went away with its folder during the run begins again, header and start
-/// row first. No companion holding another run's rows is ever emptied or added to.
+/// A companion that went away with its folder during the run begins again with its header and
+/// every row of the run written so far, so that the lines after it keep their period, site and
+/// offset. No companion holding another run's rows is ever emptied or added to.
 class CompanionFile {
 public:
     CompanionFile(const std::filesystem::path& measurementFile, FileSystem& files);
@@ -53,6 +54,7 @@ private:
     std::filesystem::path m_path;
     FileSystem& m_files;
     std::string m_waiting;   // rows not yet on disk
+    std::string m_written;   // the current run's rows on disk
     RunEvent m_start;        // the current run's start row
     bool m_begun = false;    // the current run's companion file has been started
     bool m_fresh = false;    // the next write starts the file anew, header first

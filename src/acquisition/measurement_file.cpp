@@ -95,6 +95,7 @@ bool MeasurementFile::writePending()
     bool folderChecked = false;  // made (or found) during this call
     while (!m_pending.empty()) {
         std::filesystem::path failedPath = m_path;
+        bool locking = false;  // a failure now is the lock's
         try {
             const std::filesystem::path folder = m_path.parent_path();
             if (!m_folderReady && !folder.empty()) {
@@ -119,7 +120,9 @@ bool MeasurementFile::writePending()
             m_folderReady = true;
             if (!m_lock) {
                 long holder = 0;
+                locking = true;
                 m_lock = m_files.lockForWriting(m_path, holder);
+                locking = false;
                 if (!m_lock) {
                     m_failure = WriteFailure{
                         m_path, std::make_error_code(std::errc::device_or_resource_busy), holder};
@@ -134,7 +137,7 @@ bool MeasurementFile::writePending()
                 folderChecked = true;
                 continue;
             }
-            m_failure = WriteFailure{failedPath, e.code(), std::nullopt};
+            m_failure = WriteFailure{failedPath, e.code(), std::nullopt, locking};
             return false;
         }
     }

@@ -27,6 +27,8 @@ struct WriteFailure {
     std::error_code code;
     /// Set when another process writes the file: its id (0 when it cannot be told).
     std::optional<long> otherWriter;
+    /// The right to write the file could not be taken, for `code`'s reason.
+    bool lock = false;
 };
 
 /// "<file>.N", where an earlier run of the day is kept.

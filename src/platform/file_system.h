@@ -30,15 +30,11 @@ public:
                               bool truncate) = 0;
     /// At most `maxBytes` from the start of `file`; "" when it does not exist.
     virtual std::string readHead(const std::filesystem::path& file, std::size_t maxBytes) = 0;
-    /// The exclusive right to write `file`, taken on a lock file beside it (its folder must
-    /// exist). When another process holds it: nullptr, and `holder` is that process's id (0
-    /// when it cannot be told).
+    /// The exclusive right to write `file` (its folder must exist), whichever path reaches it.
+    /// Nothing in the folder stands for it: no file is opened or made for it, and removing,
+    /// replacing or linking any file, or the folder itself, cannot take it away. When another
+    /// process holds it: nullptr, and `holder` is that process's id (0 when it cannot be told).
+    /// Any other reason it cannot be taken throws.
     virtual std::unique_ptr<WriterLock> lockForWriting(const std::filesystem::path& file,
                                                        long& holder) = 0;
 };
-
-/// The lock file of `file`: ".data12-05-2026.val.lock" beside "data12-05-2026.val".
-inline std::filesystem::path writerLockPath(const std::filesystem::path& file)
-{
-    return file.parent_path() / ("." + file.filename().string() + ".lock");
-}

@@ -1,12 +1,16 @@
 #include <fcntl.h>
-#include <sys/file.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
-#include <charconv>
+#include <cstddef>
+#include <cstdint>
 #include <string>
 #include <system_error>
+#include <thread>
 #include <utility>
 
 #include "platform/posix_file_system.h"
@@ -62,15 +66,75 @@ void writeAll(int fd, std::string_view bytes)
     }
 }
 
-/// A flock(2) on the lock file, which the kernel drops with the last descriptor: when the
-/// process ends, however it ends.
-class FlockLock final : public FileSystem::WriterLock {
+/// FNV-1a, 64 bits: the same value for the same bytes in every process and every build.
+std::uint64_t stableHash(std::string_view bytes)
+{
+    std::uint64_t hash = 14695981039346656037u;
+    for (const char c : bytes) {
+        hash ^= static_cast<unsigned char>(c);
+        hash *= 1099511628211u;
+    }
+    return hash;
+}
+
+/// The lock's name, "velmorixon 89ab…/data12-05-2026.val": the same whoever asks and by
+/// whichever path the folder is reached (its canonical path is hashed), also once the folder is
+/// removed and made again.
+std::string lockName(const std::filesystem::path& file)
+{
+    std::error_code error;
+    const std::filesystem::path folder =
+        std::filesystem::canonical(file.parent_path().empty() ? "." : file.parent_path(), error);
+    if (error)
+        throwErrno(error.value(), "realpath", file.parent_path());
+    const std::uint64_t hash = stableHash(folder.native());
+    std::string name = "velmorixon ";
+    for (int shift = 60; shift >= 0; shift -= 4)
+        name += "0123456789abcdef"[(hash >> shift) & 0xF];
+    return name + "/" + file.filename().string();
+}
+
+/// The process that holds the lock bound at `address`, asked through the holder's listening
+/// socket; 0 when it cannot be told.
+long holderOf(const sockaddr_un& address, socklen_t length)
+{
+    const Descriptor fd(::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
+    ucred peer{};
+    socklen_t size = sizeof peer;
+    if (fd.get() < 0 || ::connect(fd.get(), reinterpret_cast<const sockaddr*>(&address), length) != 0 ||
+        ::getsockopt(fd.get(), SOL_SOCKET, SO_PEERCRED, &peer, &size) != 0)
+        return 0;
+    return peer.pid;
+}
+
+/// The right to write, held as a Unix socket bound to the lock's name in the abstract
+/// namespace: no file stands for it, so nothing done to the folder's files takes it away, and
+/// the kernel lets the name go with the socket, however the process ends. A refused writer
+/// connects to learn who holds it; a thread accepts and closes each connection at once, so that
+/// hours of refused retries never fill the queue and every one of them is answered.
+class SocketLock final : public FileSystem::WriterLock {
 public:
-    explicit FlockLock(int fd) : m_fd(fd) {}
-    ~FlockLock() override { ::close(m_fd); }
+    explicit SocketLock(int fd)
+        : m_socket(fd), m_answering([fd] {
+              while (true) {
+                  const int connection = ::accept4(fd, nullptr, nullptr, SOCK_CLOEXEC);
+                  if (connection >= 0)
+                      ::close(connection);
+                  else if (errno != EINTR && errno != ECONNABORTED)
+                      return;  // shut down by the destructor (or out of descriptors)
+              }
+          })
+    {
+    }
+    ~SocketLock() override
+    {
+        ::shutdown(m_socket.get(), SHUT_RDWR);  // wakes the thread out of accept()
+        m_answering.join();
+    }
 
 private:
-    int m_fd;
+    Descriptor m_socket;
+    std::thread m_answering;
 };
 
 }  // namespace
@@ -189,25 +253,24 @@ std::string PosixFileSystem::readHead(const std::filesystem::path& file, std::si
 std::unique_ptr<FileSystem::WriterLock> PosixFileSystem::lockForWriting(const std::filesystem::path& file,
                                                                         long& holder)
 {
-    const std::filesystem::path lockFile = writerLockPath(file);
-    Descriptor fd(::open(lockFile.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644));
+    const std::string name = lockName(file);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    if (name.size() >= sizeof address.sun_path)  // the first byte stays 0: the abstract namespace
+        throwErrno(ENAMETOOLONG, "bind", file);
+    std::copy(name.begin(), name.end(), address.sun_path + 1);
+    const auto length = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + 1 + name.size());
+
+    Descriptor fd(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
     if (fd.get() < 0)
-        throwErrno(errno, "open", lockFile);
-    while (::flock(fd.get(), LOCK_EX | LOCK_NB) != 0) {
-        if (errno == EINTR)
-            continue;
-        if (errno != EWOULDBLOCK)
-            throwErrno(errno, "flock", lockFile);
-        // The holder wrote its process id into the lock file once it held it.
-        char text[24] = {};
-        const ssize_t n = ::pread(fd.get(), text, sizeof text - 1, 0);
-        holder = 0;
-        if (n > 0)
-            std::from_chars(text, text + n, holder);
+        throwErrno(errno, "socket", file);
+    if (::bind(fd.get(), reinterpret_cast<const sockaddr*>(&address), length) != 0) {
+        if (errno != EADDRINUSE)
+            throwErrno(errno, "bind", file);
+        holder = holderOf(address, length);
         return nullptr;
     }
-    const std::string pid = std::to_string(::getpid()) + "\n";
-    if (::ftruncate(fd.get(), 0) != 0 || ::pwrite(fd.get(), pid.data(), pid.size(), 0) < 0)
-        throwErrno(errno, "write", lockFile);
-    return std::make_unique<FlockLock>(fd.release());
+    if (::listen(fd.get(), SOMAXCONN) != 0)
+        throwErrno(errno, "listen", file);
+    return std::make_unique<SocketLock>(fd.release());
 }

@@ -606,8 +606,9 @@ void Velmorixon::updateFileMessage()
                      ? QStringLiteral("un autre programme l'écrit déjà (processus %1)").arg(*failure->otherWriter)
                      : QStringLiteral("un autre programme l'écrit déjà");
     }
-    const QString text =
-        QStringLiteral("Écriture impossible dans %1 : %2. ").arg(path, reason) + waitingLinesNotice(waiting);
+    const QString said = failure && failure->lock ? QStringLiteral("Verrou d'écriture de %1 impossible à prendre : %2. ")
+                                                  : QStringLiteral("Écriture impossible dans %1 : %2. ");
+    const QString text = said.arg(path, reason) + waitingLinesNotice(waiting);
     if (!m_fileMessage) {
         auto* box = new QMessageBox(QMessageBox::Warning, windowTitle(), text, QMessageBox::Ok, this);
         box->setObjectName(QStringLiteral("fileMessage"));

@@ -9,6 +9,7 @@
 #include <fstream>
 #include <functional>
 
+#include "acquisition/companion_file.h"
 #include "acquisition/measurement_file.h"
 #include "support/fault_file_system.h"
 #include "support/temp_dir.h"
@@ -26,12 +27,14 @@ std::string lines(int first, int last, int run = 0) { return first > last ? "" :
 class MeasurementFileOnDisk : public ::testing::Test {
 protected:
     std::string read(const char* suffix = "") const { return TempDir::read(file.string() + suffix); }
-    /// The last failure `m` said: where, and the system's reason.
-    static void expectFailure(const MeasurementFile& m, const path& where, int errnoValue)
+    /// The last failure `m` said: where, the system's reason, the process writing the file, and
+    /// whether the lock could not be taken.
+    static void expectFailure(const MeasurementFile& m, const path& where, int errnoValue, std::optional<long> otherWriter = std::nullopt, bool lock = false)
     {
         ASSERT_TRUE(m.lastFailure().has_value());
         EXPECT_EQ(m.lastFailure()->path, where);
         EXPECT_EQ(m.lastFailure()->code, std::error_code(errnoValue, std::generic_category()));
+        EXPECT_EQ(std::pair(m.lastFailure()->otherWriter, m.lastFailure()->lock), std::pair(otherWriter, lock));
     }
 
     TempDir dir;
@@ -40,39 +43,69 @@ protected:
     MeasurementFile measures{file, files};
 };
 
-TEST_F(MeasurementFileOnDisk, OneWriterAtATimeAlsoWhileAFullDiskKeepsItsLinesWaiting)
+// One writer at a time, whatever is done to the folder while the first holds the day's file:
+// each act takes the name a lock file once had (what is there goes, the act puts its own thing
+// there), and the first's run stays whole, its lines and its companion's rows.
+struct LockAttack {
+    const char* name;
+    std::function<void(const path& oldLockFile)> act;
+    int firstLineLeft = 2;  // the first's earlier lines go when the folder goes
+};
+
+class LockAttacks : public MeasurementFileOnDisk, public ::testing::WithParamInterface<LockAttack> {};
+
+TEST_P(LockAttacks, LeaveTheDaysFileToItsWriterUntilItsLastLineIsInAndTouchNothingTheyLeft)
 {
-    std::filesystem::create_directories(file.parent_path());
-    std::ofstream{file};  // an empty day file (a first line the disk refused) holds no run to keep
-    measures.append(line(2, 1), true);
+    // begun at 10 s, at 1 s from its second line on
+    const std::string rows = "2026-12-05T09:59:52+01:00;debut;2;Chelles;48.8800;2.6000;10;/dev/parport0;1.0.0\r\n"
+                             "2026-12-05T10:00:02+01:00;periode;3;Chelles;48.8800;2.6000;1;/dev/parport0;1.0.0\r\n";
+    acquisition::CompanionFile companion(file, files);
+    measures.setCompanion(&companion);
+    for (const auto& event : acquisition::readCompanion(rows).events)
+        companion.record(event);
+    ASSERT_TRUE(measures.append(line(2, 1), true));
+    const path oldLock = file.parent_path() / ".data12-05-2026.val.lock";
+    // What lies there: its kind, and the bytes of a file there or where a link there leads.
+    const auto leftAt = [&] { return std::pair(std::filesystem::symlink_status(oldLock).type(), std::filesystem::is_regular_file(oldLock) ? TempDir::read(oldLock) : ""); };
+    TempDir::append(dir.path() / "home/notes.txt", "mes notes\n");
+    std::filesystem::remove(oldLock);
+    GetParam().act(oldLock);
+    const auto left = leftAt();
     files.failWrites(ENOSPC);
     EXPECT_FALSE(measures.append(line(3, 1), false));
-    expectFailure(measures, file, ENOSPC);
-    MeasurementFile second(file, files);  // a second instance on the same day
-    EXPECT_FALSE(second.append(line(2, 2), true));
-    expectFailure(second, file, EBUSY);
-    EXPECT_EQ(second.lastFailure()->otherWriter, ::getpid()) << "the first writer's process";
+    measures.runEnded();  // its run is over, but a line of it waits
     files.heal();
-    EXPECT_FALSE(second.retry()) << "the first still holds the file";
+    std::filesystem::create_directory_symlink(dir.path() / "home", dir.path() / "maison");
+    MeasurementFile second(dir.path() / "maison/velmorixon" / file.filename(), files);  // the folder reached another way
+    EXPECT_FALSE(second.append(line(2, 2), true));
+    expectFailure(second, second.path(), EBUSY, ::getpid());
     EXPECT_TRUE(measures.retry());
-    EXPECT_EQ(read(), lines(2, 3, 1));
-    measures.runEnded();  // the first stops: the second writes, the first run kept aside
-    EXPECT_TRUE(second.retry());
-    EXPECT_EQ(read(".1"), lines(2, 3, 1));
-    EXPECT_EQ(read(), line(2, 2));
+    EXPECT_TRUE(second.retry()) << "the first let the file go with its last line";
+    EXPECT_EQ(read(".1") + TempDir::read(companion.path()) + read(), lines(GetParam().firstLineLeft, 3, 1) + acquisition::companionHeader() + rows + line(2, 2));
+    EXPECT_EQ(leftAt(), left) << "nothing opened or made at the lock file's old name";
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, LockAttacks,
+    ::testing::Values(LockAttack{"TheLockFileRemoved", [](const path&) {}},
+                      LockAttack{"TheFolderRemovedAndMadeAgain", [](const path& at) { std::filesystem::remove_all(at.parent_path()); }, 3},
+                      LockAttack{"TheLockFileReplacedByARename", [](const path& at) { std::filesystem::rename(at.parent_path().parent_path() / "notes.txt", at); }},
+                      LockAttack{"ALinkToAUsersFileInTheLocksPlace", [](const path& at) { std::filesystem::create_symlink(at.parent_path().parent_path() / "notes.txt", at); }},
+                      LockAttack{"AFolderInTheLocksPlace", [](const path& at) { std::filesystem::create_directory(at); }}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 // Failures the system itself gives, also to root: the line waits, nothing is made or written,
 // then it goes in once and whole. Each row makes its failure and says where it is reported.
-rlimit g_limit{};  // the file-size limit as the test found it
+rlimit g_limit{};  // a limit as the test found it
 
 // Each row: its failure, what makes it (giving where it is said) and, unless the row says
-// otherwise, its cure: what the cause made is removed.
+// otherwise, its cure: what the cause made is removed; a failure of the writer's lock is said so.
 struct SystemFailure {
     const char* name;
     int errnoValue;
     std::function<path(const path& file)> cause;
     std::function<void(const path& said)> cure = [](const path& said) { std::filesystem::remove(said); };
+    bool lock = false;
 };
 
 class SystemFailures : public MeasurementFileOnDisk, public ::testing::WithParamInterface<SystemFailure> {};
@@ -84,7 +117,7 @@ TEST_P(SystemFailures, KeepTheLineUntilItGoesInWholeAndMakeNothing)
     ::alarm(5);  // a write that never returns ends the test instead of hanging the suite
     EXPECT_FALSE(measures.append(line(2), true));
     ::alarm(0);
-    expectFailure(measures, said, GetParam().errnoValue);
+    expectFailure(measures, said, GetParam().errnoValue, std::nullopt, GetParam().lock);
     EXPECT_EQ(std::filesystem::status(said).type(), made) << "nothing made where it failed";
     EXPECT_EQ(std::filesystem::is_regular_file(file) ? read() : "", "") << "never part of a line";
     EXPECT_EQ(measures.pendingLines(), 1u);
@@ -132,21 +165,29 @@ INSTANTIATE_TEST_SUITE_P(
                           ::setrlimit(RLIMIT_FSIZE, &lowered);
                           return f;
                       },
-                      [](const path&) { ::setrlimit(RLIMIT_FSIZE, &g_limit); }}),
+                      [](const path&) { ::setrlimit(RLIMIT_FSIZE, &g_limit); }},
+        // No descriptor left for the lock's socket: the lock cannot be taken.
+        SystemFailure{"NoDescriptorLeftForTheLock", EMFILE,
+                      [](const path& f) {
+                          ::getrlimit(RLIMIT_NOFILE, &g_limit);
+                          const rlimit none{0, g_limit.rlim_max};
+                          ::setrlimit(RLIMIT_NOFILE, &none);
+                          return f;
+                      },
+                      [](const path&) { ::setrlimit(RLIMIT_NOFILE, &g_limit); }, true}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(DurableWrite, ANewFileIsFlushedAfterItsBytesThenInItsFolderAndAnExistingOneAlone)
+TEST_F(MeasurementFileOnDisk, ANewFileIsFlushedAfterItsBytesThenInItsFolderAndAnExistingOneAlone)
 {
-    const TempDir dir;
     std::string flushes;  // what each flush saw: a file's size, or the folder
-    PosixFileSystem files([&](int fd) {
+    PosixFileSystem watched([&](int fd) {
         struct stat st {};
         ::fstat(fd, &st);
         flushes += S_ISDIR(st.st_mode) ? "folder " : std::to_string(st.st_size) + " ";
         return ::fsync(fd);
     });
-    files.writeDurably(dir.path() / "data12-05-2026.val", line(2), true);
-    files.writeDurably(dir.path() / "data12-05-2026.val", line(3), false);
+    watched.writeDurably(dir.path() / "data12-05-2026.val", line(2), true);
+    watched.writeDurably(dir.path() / "data12-05-2026.val", line(3), false);
     EXPECT_EQ(flushes, std::to_string(line(2).size()) + " folder " + std::to_string(lines(2, 3).size()) + " ");
 }
 

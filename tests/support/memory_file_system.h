@@ -4,7 +4,6 @@
 // after any number of changes, as a kill -9 would stop it, and started again.
 #include <cerrno>
 #include <filesystem>
-#include <functional>
 #include <limits>
 #include <map>
 #include <set>
@@ -46,21 +45,11 @@ public:
         m_files[file] = (truncate ? std::string() : m_files[file]) + std::string(bytes);
     }
     std::string readHead(const std::filesystem::path& file, std::size_t most) override { return text(file).substr(0, most); }
-    /// Each lock taken is held by a process of its own, numbered from 4242.
-    std::unique_ptr<WriterLock> lockForWriting(const std::filesystem::path& file, long& holder) override
-    {
-        if (m_holders.count(file)) return holder = m_holders[file], nullptr;
-        m_holders[file] = m_nextPid++;
-        return std::make_unique<Lock>([this, file] { m_holders.erase(file); });
-    }
+    /// Always granted: one program at a time writes here (one writer at a time: the disk tests).
+    std::unique_ptr<WriterLock> lockForWriting(const std::filesystem::path&, long&) override { return std::make_unique<WriterLock>(); }
 
 private:
     static constexpr std::size_t kUnlimited = std::numeric_limits<std::size_t>::max();
-    struct Lock final : WriterLock {
-        explicit Lock(std::function<void()> release) : release(std::move(release)) {}
-        ~Lock() override { release(); }
-        std::function<void()> release;
-    };
     void change(const std::filesystem::path& what)
     {
         if (m_changesLeft == 0) throw std::system_error(ESRCH, std::generic_category(), "stopped " + what.string());
@@ -69,8 +58,6 @@ private:
 
     std::map<std::filesystem::path, std::string> m_files;
     std::set<std::filesystem::path> m_folders;
-    std::map<std::filesystem::path, long> m_holders;
-    long m_nextPid = 4242;
     std::size_t m_changesLeft = kUnlimited;
     std::pair<std::string, int> m_failing;  // a name's end and the errno its writes fail with
 };
