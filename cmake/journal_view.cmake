@@ -9,7 +9,6 @@ find_package(QCustomPlotQt6 REQUIRED)
 
 target_sources(velmorixon_platform PRIVATE
   src/platform/day_record.cpp src/platform/day_record.h
-  src/platform/folder_file.cpp src/platform/folder_file.h
   src/platform/journal_program.cpp src/platform/journal_program.h
   src/platform/month_report.cpp src/platform/month_report.h
   src/platform/saved_file.cpp src/platform/saved_file.h)

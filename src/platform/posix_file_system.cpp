@@ -16,6 +16,7 @@
 #include "platform/posix_file_system.h"
 
 #include "platform/descriptor.h"
+#include "platform/folder_file.h"
 #include "platform/link_target.h"
 
 namespace {
@@ -228,16 +229,17 @@ void PosixFileSystem::writeDurably(const std::filesystem::path& file, std::strin
 
 std::string PosixFileSystem::readHead(const std::filesystem::path& file, std::size_t maxBytes)
 {
-    const Descriptor fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-    if (fd.get() < 0) {
-        if (errno == ENOENT)
+    // Only a regular file tells anything: a pipe or a device in its place is never opened.
+    const OpenedFile opened = openRegularFile(file);
+    if (!opened.opened()) {
+        if (opened.refusal.error == ENOENT || opened.refusal.special)
             return {};
-        throwErrno(errno, "open", file);
+        throwErrno(opened.refusal.error, "open", file);
     }
     std::string bytes(maxBytes, '\0');
     std::size_t got = 0;
     while (got < maxBytes) {
-        const ssize_t n = ::read(fd.get(), bytes.data() + got, maxBytes - got);
+        const ssize_t n = ::read(opened.fd.get(), bytes.data() + got, maxBytes - got);
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0)
