@@ -12,10 +12,6 @@ namespace {
 using namespace std::chrono;
 
 constexpr double kNightAltitude = -6;   ///< « nuit »: the sun this far below the horizon
-constexpr double kStuckAltitude = 10;   ///< « figé » counts only with the sun higher
-constexpr seconds kStuckDuration = 10min;
-constexpr double kStuckSunMotion = 2;   ///< degrees the sun's altitude must change over the stretch
-constexpr int kSaturation = 4095;       ///< the converter's full scale, mV
 
 constexpr std::uint8_t kSunshine = 16;  ///< beside the QualityFlag bits of a reading's state
 constexpr std::uint8_t kFlagBits = kImpossible | kRare | kSaturated | kStuck;
@@ -212,14 +208,9 @@ DaySunlight::DaySunlight(local_days day, std::span<const RunReadings> runs,
         std::vector<Stretch> stretches;
         const CalibrationRow* previous = nullptr;
         double factor = 0;  // the Carpentras F of the row in force
-        // « figé »: equal readings, the sun above 10° throughout, for 10 minutes or more while
-        // the sun's altitude changes by 2° or more (a sensor that stays still while the sun moves).
-        std::size_t stuckFirst = 0;  // the first of a stretch of equal readings in the sun
-        double lowest = 90, highest = -90;  // the sun's altitude over that stretch's readings
-        const auto endStuck = [&](std::size_t end) {  // the stretch ends before reading `end`
-            if (end > stuckFirst && run.points[end - 1].instant - run.points[stuckFirst].instant >= kStuckDuration &&
-                highest - lowest >= kStuckSunMotion)
-                for (std::size_t k = stuckFirst; k < end; ++k) run.state[k] |= kStuck;
+        StuckStretch stuck;
+        const auto markStuck = [&](std::size_t from, std::size_t end) {
+            for (std::size_t k = from; k < end; ++k) run.state[k] |= kStuck;
         };
         for (std::size_t i = 0, s = 0; i < run.points.size(); ++i) {
             const bool newStretch = s + 1 < run.stretches.size() && run.stretches[s + 1].first == i;
@@ -240,23 +231,17 @@ DaySunlight::DaySunlight(local_days day, std::span<const RunReadings> runs,
             }
             const SunTerms sun = m_curves[stretches.back().curve].at(p.instant);
             std::uint8_t& state = run.state[i];
-            if (p.millivolts >= kSaturation) state |= kSaturated;
+            if (p.millivolts >= kFullScale) state |= kSaturated;
             if (row) {
                 const double g = stretches.back().irradiance(int(p.millivolts));
                 state |= irradianceFlagOnScale(g, sun.bsrn);
                 if (isSunshine(g, sun.altitude, factor, sun.sunshine)) state |= kSunshine;
             }
-            const bool continues = sun.altitude > kStuckAltitude && i > stuckFirst &&
-                                   p.millivolts == run.points[stuckFirst].millivolts;
-            if (!continues) {
-                endStuck(i);
-                stuckFirst = sun.altitude <= kStuckAltitude ? i + 1 : i;
-                lowest = highest = sun.altitude;
-            }
-            lowest = std::min(lowest, sun.altitude);
-            highest = std::max(highest, sun.altitude);
+            const bool wasStuck = stuck.stuck();
+            const std::size_t from = stuck.first();
+            if (!stuck.add(i, p.instant, int(p.millivolts), sun.altitude) && wasStuck) markStuck(from, i);
         }
-        endStuck(run.points.size());
+        if (stuck.stuck()) markStuck(stuck.first(), run.points.size());
         run.stretches = std::move(stretches);
         if (!run.points.empty()) {
             m_first = std::min(m_first, run.points.front().instant);

@@ -1,5 +1,7 @@
 #include "record/sunlight_models.h"
 
+#include <algorithm>
+
 #include <cmath>
 
 namespace record {
@@ -54,6 +56,32 @@ std::uint8_t irradianceFlagOnScale(double irradiance, double scale)
 std::uint8_t irradianceFlag(double irradiance, double altitudeDegrees, int dayOfYear)
 {
     return irradianceFlagOnScale(irradiance, bsrnScale(altitudeDegrees, dayOfYear));
+}
+
+bool StuckStretch::add(std::size_t index, std::chrono::sys_seconds instant, int millivolts, double altitudeDegrees)
+{
+    constexpr double kLowestSun = 10;  // degrees
+    const bool high = altitudeDegrees > kLowestSun;
+    if (high && m_count > 0 && millivolts == m_millivolts) {
+        ++m_count;
+        m_last = instant;
+        m_lowest = std::min(m_lowest, altitudeDegrees);
+        m_highest = std::max(m_highest, altitudeDegrees);
+        return true;
+    }
+    m_count = high ? 1 : 0;
+    m_first = index;
+    m_since = m_last = instant;
+    m_millivolts = millivolts;
+    m_lowest = m_highest = altitudeDegrees;
+    return false;
+}
+
+bool StuckStretch::stuck() const
+{
+    constexpr std::chrono::seconds kLeast = std::chrono::minutes{10};
+    constexpr double kSunMotion = 2;  // degrees
+    return m_count > 0 && m_last - m_since >= kLeast && m_highest - m_lowest >= kSunMotion;
 }
 
 }  // namespace record

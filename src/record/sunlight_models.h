@@ -3,6 +3,8 @@
 // threshold of the Carpentras pyranometric method (WMO guide) and the BSRN's recommended
 // physical limits on global irradiance. Each takes the sun's altitude in degrees and, where the
 // model needs it, the day of the year (1 January is day 1).
+#include <chrono>
+#include <cstddef>
 #include <cstdint>
 
 namespace record {
@@ -37,6 +39,32 @@ enum QualityFlag : std::uint8_t {
     kSaturated = 4,   ///< « saturé »: the converter's full scale, 4095 mV
     kStuck = 8,       ///< « figé »: the same reading for 10 minutes or more with h > 10°, while h
                       ///< changes by 2° or more
+};
+
+/// The converter's full scale, mV: « saturé ».
+constexpr int kFullScale = 4095;
+
+/// « figé » followed reading by reading, one rule for the day's flags and the alarm while
+/// recording: equal readings with the sun above 10° at each, lasting 10 minutes or more from the
+/// first to the last, while the sun's altitude changes by 2° or more over them (a sensor that
+/// stays still while the sun moves).
+class StuckStretch {
+public:
+    /// The next reading, number `index` of its run. True when it continues the stretch; else the
+    /// stretch ended before it and a new one begins with it (with none while the sun is low).
+    bool add(std::size_t index, std::chrono::sys_seconds instant, int millivolts, double altitudeDegrees);
+    /// The stretch so far is « figé ».
+    bool stuck() const;
+    /// The index of the stretch's first reading, its instant and reading.
+    std::size_t first() const { return m_first; }
+    std::chrono::sys_seconds since() const { return m_since; }
+    int millivolts() const { return m_millivolts; }
+
+private:
+    std::size_t m_count = 0, m_first = 0;
+    std::chrono::sys_seconds m_since{}, m_last{};
+    int m_millivolts = 0;
+    double m_lowest = 0, m_highest = 0;
 };
 
 /// The solar constant at the day's Sun–Earth distance: S = 1361 · (1 + 0.033 · cos(2π · d / 365)).
