@@ -2,6 +2,7 @@
 # companions, the sun's course over a day and CSV export; the sunlight products (calibration,
 # irradiance, clear sky, the day's figures, quality flags, the month). Standard library only.
 target_sources(velmorixon_core PRIVATE
+  src/record/alarm_watch.cpp
   src/record/calibration.cpp
   src/record/day_sun.cpp
   src/record/day_sunlight.cpp
@@ -16,6 +17,7 @@ target_sources(velmorixon_core PRIVATE
 
 if(TARGET core_tests)
   target_sources(core_tests PRIVATE
+    tests/record/alarm_watch_test.cpp
     tests/record/calibration_test.cpp
     tests/record/day_sunlight_test.cpp
     tests/record/journal_csv_test.cpp
