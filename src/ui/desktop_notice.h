@@ -1,0 +1,13 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Velmorixon developers
+#pragma once
+// A line said on the desktop beside the window, for what must be seen while nobody watches it
+// (an alarm while recording): never a dialog, never waited for.
+#include <QString>
+
+class QWidget;
+
+/// Says `text` through the desktop's notification service (freedesktop, over the session's
+/// D-Bus), or, where there is none, as a tray icon's message. Sent without waiting for an
+/// answer: a slow or stuck service never holds the window. Returns false when neither exists.
+bool notifyDesktop(const QString& text, QWidget* owner);
