@@ -221,18 +221,22 @@ TEST_F(JournalView, RunLabelsFollowTheFileItsCompanionAndTheTimeAndRunsKeepTheir
     EXPECT_TRUE(view->chart()->runGraph(1)->pen().color() == second && view->chart()->runGraph(2)->pen().color() != second);
 }
 
-// A day of 200 runs, a minute apart: the window stays on a 1024 × 768 screen with the newest
-// run in sight in the list; the oldest is a scroll away, and a click there still hides it.
+// A day of 200 runs, a minute apart, and an empty file under two names, looked at again: the
+// window stays on a 1024 × 768 screen with the newest run in sight in the list; the oldest is
+// a scroll away, and a click there still hides it.
 TEST_F(JournalTest, ADayOfManyRunsKeepsTheWindowOnTheScreenTheNewestRunInSightAndTheOldestAScrollAway)
 {
     const path day = folder / "data06-22-2026.val";
     for (unsigned run = 1; run < 200; ++run) TempDir::append(acquisition::numberedCopy(day, run), lines(2, 2, run * 1min, 1000));
     TempDir::append(day, lines(2, 2, 200min, 2000));
+    TempDir::append(acquisition::numberedCopy(day, 200), "");
+    std::filesystem::create_hard_link(acquisition::numberedCopy(day, 200), acquisition::numberedCopy(day, 201));
     auto view = open(day);
+    view->refresh();
     EXPECT_TRUE(view->frameGeometry().width() <= 1024 && view->frameGeometry().height() <= 768) << view->frameGeometry().height();
     auto* list = view->findChild<RunList*>("runs");
     const auto inSight = [&](std::size_t run) { return list->viewport()->rect().contains(list->visualRect(list->indexOf(run))); };
-    EXPECT_TRUE(inSight(199) && !inSight(0) && view->runLabel(199) == QString::fromUtf8("Série 200 : 03:20:00 – 03:20:01, interrompue"));
+    EXPECT_TRUE(inSight(201) && !inSight(0) && view->runLabel(201) == QString::fromUtf8("Série 202 : 03:20:00 – 03:20:01, interrompue"));
     list->verticalScrollBar()->setValue(list->verticalScrollBar()->minimum());  // scrolled to the top
     ASSERT_TRUE(inSight(0));
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(list->indexOf(0)).center());
