@@ -202,13 +202,15 @@ std::vector<RunFile> dayRuns(const std::filesystem::path& dayFile,
         if (name == plain) {
             plainPresent = true;
         } else if (const auto number = keptNumberOf(name, plain)) {
-            if (std::none_of(runs.begin(), runs.end(),
-                             [&](const RunFile& run) { return run.keptNumber == *number; }))
-                runs.push_back(RunFile{folder / name, *number});
+            runs.push_back(RunFile{folder / name, *number});
         }
     }
-    std::sort(runs.begin(), runs.end(),
-              [](const RunFile& a, const RunFile& b) { return a.keptNumber < b.keptNumber; });
+    // By number, each number once (the first entry that has it): a folder of thousands of
+    // runs is sorted, never searched once per run.
+    std::stable_sort(runs.begin(), runs.end(),
+                     [](const RunFile& a, const RunFile& b) { return a.keptNumber < b.keptNumber; });
+    runs.erase(std::unique(runs.begin(), runs.end(), [](const RunFile& a, const RunFile& b) { return a.keptNumber == b.keptNumber; }),
+               runs.end());
     if (plainPresent) runs.push_back(RunFile{folder / plain, 0});
     return runs;
 }

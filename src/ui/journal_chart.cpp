@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <set>
 
 #include "platform/regional_text.h"
 #include "record/sunlight_models.h"
@@ -71,6 +72,7 @@ private:
 JournalChart::JournalChart(QWidget* parent) : QCustomPlot(parent)
 {
     setObjectName("plot");
+    setAutoAddPlottableToLegend(false);  // the exports' legend is made when they are drawn
     setFocusPolicy(Qt::StrongFocus);
     setMinimumSize(480, 300);
     auto ticker = QSharedPointer<LocalTimeTicker>::create();
@@ -160,22 +162,16 @@ double JournalChart::valueOf(const Run& run, std::size_t index) const
 
 void JournalChart::setRuns(const std::vector<Run>& runs)
 {
-    for (QCPGraph* graph : m_runGraphs) removeGraph(graph);
-    m_runGraphs.clear();
-    for (const Run& run : runs) {
-        QCPGraph* graph = addGraph(xAxis, yAxis);
-        graph->setPen(QPen(run.colour, 1));
-        graph->setName(run.name);
-        m_runGraphs.push_back(graph);
-    }
-    updateRuns(runs);
-}
-
-void JournalChart::updateRuns(const std::vector<Run>& runs)
-{
-    m_runs = runs;
-    for (std::size_t i = 0; i < runs.size() && i < m_runGraphs.size(); ++i)
+    // The graphs of the runs before are kept: a day of thousands of runs is not built again
+    // when one more begins.
+    for (; m_runGraphs.size() > runs.size(); m_runGraphs.pop_back()) removeGraph(m_runGraphs.back());
+    for (std::size_t i = 0; i < runs.size(); ++i) {
+        if (i == m_runGraphs.size()) m_runGraphs.push_back(addGraph(xAxis, yAxis));
+        m_runGraphs[i]->setPen(QPen(runs[i].colour, 1));
+        m_runGraphs[i]->setName(runs[i].name);
         m_runGraphs[i]->setVisible(runs[i].shown);
+    }
+    m_runs = runs;
     reduceToScreen();
 }
 
@@ -335,11 +331,16 @@ void JournalChart::setExportDecorations(const QString& title)
         plotLayout()->addElement(0, 0, m_title);
     }
     m_title->setText(title);
-    for (int i = 0; i < graphCount(); ++i) {
-        QCPGraph* curve = graph(i);
-        if (curve->visible() && !curve->data()->isEmpty()) curve->addToLegend();
-        else curve->removeFromLegend();
-    }
+    // The runs are named while no two drawn share a colour: a day of many runs would make a
+    // legend longer than the picture, and ambiguous.
+    const auto drawn = [](const QCPGraph* curve) { return curve->visible() && !curve->data()->isEmpty(); };
+    std::set<QRgb> colours;
+    bool namesRuns = true;
+    for (const QCPGraph* run : m_runGraphs)
+        if (drawn(run) && !colours.insert(run->pen().color().rgb()).second) namesRuns = false;
+    legend->clearItems();
+    for (int i = 0; i < graphCount(); ++i)
+        if (drawn(graph(i)) && (namesRuns || i < graphCount() - int(m_runGraphs.size()))) graph(i)->addToLegend();
     legend->setVisible(true);
     legend->setBrush(QColor(255, 255, 255, 220));
     axisRect()->insetLayout()->setInsetAlignment(0, Qt::AlignTop | Qt::AlignRight);

@@ -33,6 +33,7 @@ public:
 
     /// One graph per run, in run order: its points (kept by the caller while shown), colour,
     /// name, and the day's sunlight terms with the run's number in them (none: millivolts only).
+    /// Given again when the runs grew or their sunlight terms changed.
     struct Run {
         std::span<const record::TracePoint> points;
         const record::DaySunlight* sunlight = nullptr;
@@ -42,8 +43,6 @@ public:
         bool shown = true;
     };
     void setRuns(const std::vector<Run>& runs);
-    /// The runs' points grew (same runs, longer spans).
-    void updateRuns(const std::vector<Run>& runs);
     QCPGraph* runGraph(std::size_t run) const { return m_runGraphs.at(run); }
 
     /// Irradiance on the left axis: each run's calibrated readings in W/m² (the others left

@@ -124,9 +124,15 @@ JournalWindow::JournalWindow(JournalSetup setup, QWidget* parent)
     column->addWidget(m_message);
     m_runList = new RunList(central);
     m_runList->toggled = [this](std::size_t run, bool shown) { setRunShown(run, shown); };
+    // A label is made when its run comes in sight, from the record as it is then.
+    m_runList->label = [this](std::size_t run) {
+        const auto& runs = m_record->runs();
+        return run < runs.size() ? ::runLabel(run + 1, *runs[run], m_record->date(), m_setup.zone, m_setup.now()) : QString();
+    };
     column->addWidget(m_runList);
     m_chart = new JournalChart(central);
     m_chart->installEventFilter(this);
+    m_chart->setFocus();  // the keys pan and zoom from the start
     column->addWidget(m_chart, 1);
     setCentralWidget(central);
     connect(m_chart->xAxis, qOverload<const QCPRange&>(&QCPAxis::rangeChanged), this, [this] { rangeChanged(); });
@@ -243,6 +249,7 @@ void JournalWindow::openFile(const std::filesystem::path& file)
     setWindowTitle(QString::fromUtf8("Journal des mesures — %1").arg(frenchDate(m_record->date())));
     m_runShown.clear();
     m_chart->setRuns({});
+    m_runList->setRuns(0, {});
     updateExtent();
     m_chart->drawSun(m_site, m_extentFrom, m_extentTo);
     m_reading = true;
@@ -282,36 +289,22 @@ void JournalWindow::refresh()
         if (m_follow->isChecked()) followNewest();
         updateFigures();
     } else {
-        m_runList->setLabels(runLabels());  // "en cours" turns "interrompue" as time passes
+        m_runList->labelsChanged();  // "en cours" turns "interrompue" as time passes
     }
     updateMessages();
     if (change.unread > 0) QTimer::singleShot(0, this, [this] { refresh(); });
 }
 
-std::vector<QString> JournalWindow::runLabels() const
-{
-    std::vector<QString> labels;
-    const auto& runs = m_record->runs();
-    for (std::size_t i = 0; i < runs.size(); ++i)
-        labels.push_back(::runLabel(i + 1, *runs[i], m_record->date(), m_setup.zone, m_setup.now()));
-    return labels;
-}
-
-QString JournalWindow::runLabel(std::size_t run) const { return m_runList->label(run); }
+QString JournalWindow::runLabel(std::size_t run) const { return m_runList->shownLabel(run); }
 
 void JournalWindow::showRuns(bool rebuilt)
 {
     const auto& runs = m_record->runs();
     m_runShown.resize(runs.size(), true);
     updateSunlight();
-    const std::vector<JournalChart::Run> chartRuns = ::chartRuns(*m_record, m_sunlight.get(), m_runShown);
-    if (rebuilt) {
-        m_chart->setRuns(chartRuns);
-        m_runList->setRuns(runLabels(), m_runShown);
-    } else {
-        m_chart->updateRuns(chartRuns);
-        m_runList->setLabels(runLabels());
-    }
+    m_chart->setRuns(::chartRuns(*m_record, m_sunlight.get(), m_runShown));
+    if (rebuilt) m_runList->setRuns(runs.size(), m_runShown);
+    else m_runList->labelsChanged();
     // The newest run's record names the site, unless the user chose one.
     if (!m_siteChosen) {
         for (auto run = runs.rbegin(); run != runs.rend(); ++run) {
@@ -493,7 +486,7 @@ void JournalWindow::setSite(int index)
     m_siteBox->setCurrentIndex(index);
     m_chart->drawSun(m_site, m_extentFrom, m_extentTo);
     updateSunlight();  // the site of readings whose run names none
-    m_chart->updateRuns(::chartRuns(*m_record, m_sunlight.get(), m_runShown));
+    m_chart->setRuns(::chartRuns(*m_record, m_sunlight.get(), m_runShown));
     updateFigures();
 }
 

@@ -104,7 +104,6 @@ private:
     void showRuns(bool rebuilt);
     void updateSunlight();
     void openDay(std::chrono::year_month_day date);
-    std::vector<QString> runLabels() const;
     void updateExtent();
     void setRange(double from, double to);
     void followNewest();

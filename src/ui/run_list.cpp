@@ -2,12 +2,14 @@
 // Copyright (C) 2026 Velmorixon developers
 #include "ui/run_list.h"
 
-#include <QCheckBox>
+#include <QAbstractTableModel>
 #include <QDateTime>
-#include <QGridLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QScrollBar>
 #include <QStyle>
-#include <QStyleOptionButton>
 #include <QTimeZone>
+#include <algorithm>
 
 using namespace std::chrono;
 
@@ -19,6 +21,8 @@ const QColor kRunColours[] = {QColor(0, 90, 200),  QColor(0, 140, 70),  QColor(2
                               QColor(110, 60, 170), QColor(0, 150, 160), QColor(90, 90, 90),
                               QColor(20, 30, 110),  QColor(60, 120, 40)};
 constexpr int kColumns = 3;
+/// Rows of runs in sight; more are scrolled to.
+constexpr int kRowsInSight = 4;
 
 }  // namespace
 
@@ -58,66 +62,129 @@ QString runLabel(std::size_t number, const DayRun& run, local_days day, const QT
     return text + QString::fromUtf8(", interrompue");
 }
 
-RunList::RunList(QWidget* parent) : QWidget(parent), m_grid(new QGridLayout(this))
+class RunList::Runs : public QAbstractTableModel {
+public:
+    explicit Runs(RunList* list) : QAbstractTableModel(list), m_list(list) {}
+
+    void reset(std::size_t runs, const std::vector<bool>& ticked)
+    {
+        beginResetModel();
+        count = runs;
+        shown = ticked;
+        shown.resize(count, true);
+        endResetModel();
+    }
+    void changed(std::size_t first, std::size_t last)
+    {
+        if (first <= last && last < count)
+            emit dataChanged(index(int(first / kColumns), 0), index(int(last / kColumns), kColumns - 1));
+    }
+    static std::size_t runAt(const QModelIndex& index)
+    {
+        return std::size_t(index.row()) * kColumns + std::size_t(index.column());
+    }
+    int rowCount(const QModelIndex& parent) const override
+    {
+        return parent.isValid() ? 0 : int((count + kColumns - 1) / kColumns);
+    }
+    int columnCount(const QModelIndex& parent) const override { return parent.isValid() ? 0 : kColumns; }
+    Qt::ItemFlags flags(const QModelIndex& index) const override
+    {
+        return index.isValid() && runAt(index) < count ? Qt::ItemIsEnabled : Qt::NoItemFlags;
+    }
+    QVariant data(const QModelIndex& index, int role) const override
+    {
+        const std::size_t run = runAt(index);
+        if (!index.isValid() || run >= count) return {};
+        switch (role) {
+        case Qt::DisplayRole:
+        case Qt::ToolTipRole: return m_list->label ? m_list->label(run) : QString();
+        case Qt::ForegroundRole: return QBrush(runColour(run + 1).darker(110));
+        case Qt::CheckStateRole: return shown[run] ? Qt::Checked : Qt::Unchecked;
+        default: return {};
+        }
+    }
+
+    std::size_t count = 0;
+    std::vector<bool> shown;
+
+private:
+    const RunList* m_list;
+};
+
+RunList::RunList(QWidget* parent) : QTableView(parent), m_runs(new Runs(this))
 {
     setObjectName("runs");
-    m_grid->setContentsMargins(0, 0, 0, 0);
-    m_grid->setHorizontalSpacing(12);
-    m_grid->setVerticalSpacing(0);
+    setModel(m_runs);
+    horizontalHeader()->hide();
+    horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    verticalHeader()->hide();
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    verticalHeader()->setMinimumSectionSize(1);
+    verticalHeader()->setDefaultSectionSize(std::max(fontMetrics().height(), style()->pixelMetric(QStyle::PM_IndicatorHeight)) + 4);
+    setShowGrid(false);
+    setWordWrap(false);
+    setFrameShape(QFrame::NoFrame);
+    setSelectionMode(QAbstractItemView::NoSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // Long labels are elided in their column: they never hold the window wide.
+    setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    QPalette look = palette();
+    look.setColor(QPalette::Base, look.color(QPalette::Window));
+    setPalette(look);
+    connect(this, &QAbstractItemView::clicked, this, [this](const QModelIndex& index) { toggle(index); });
+    connect(verticalScrollBar(), &QScrollBar::valueChanged, this,
+            [this](int value) { m_atEnd = value == verticalScrollBar()->maximum(); });
+    hide();
 }
 
-void RunList::setRuns(const std::vector<QString>& labels, const std::vector<bool>& shown)
+RunList::~RunList() = default;
+
+void RunList::setRuns(std::size_t count, const std::vector<bool>& shown)
 {
-    for (QCheckBox* box : m_boxes) delete box;
-    m_boxes.clear();
-    for (std::size_t i = 0; i < labels.size(); ++i) {
-        auto* box = new QCheckBox(this);
-        box->setObjectName(QStringLiteral("run%1").arg(i + 1));
-        box->setChecked(i >= shown.size() || shown[i]);
-        QPalette palette = box->palette();
-        palette.setColor(QPalette::WindowText, runColour(i + 1).darker(110));
-        box->setPalette(palette);
-        // Elided labels must not hold the window wide: a box is as narrow as its number.
-        box->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
-        connect(box, &QCheckBox::toggled, this, [this, i](bool on) {
-            if (toggled) toggled(i, on);
-        });
-        m_grid->addWidget(box, int(i) / kColumns, int(i) % kColumns);
-        m_boxes.push_back(box);
-    }
-    for (int column = 0; column < kColumns; ++column) m_grid->setColumnStretch(column, 1);
-    setLabels(labels);
+    m_runs->reset(count, shown);
+    if (count == 0) m_atEnd = true;  // a day opened afresh shows its newest run
+    const int rows = m_runs->rowCount({});
+    setFixedHeight(std::min(rows, kRowsInSight) * verticalHeader()->defaultSectionSize());
+    setVisible(rows > 0);
 }
 
-void RunList::setLabels(const std::vector<QString>& labels)
+void RunList::updateGeometries()
 {
-    m_labels = labels;
-    elide();
+    // At the end, the list stays there as it grows or is laid out again: the newest run in sight.
+    const bool atEnd = m_atEnd;
+    QTableView::updateGeometries();
+    if (atEnd) verticalScrollBar()->setValue(verticalScrollBar()->maximum());
 }
+
+void RunList::labelsChanged() { m_runs->changed(0, m_runs->count - 1); }
 
 void RunList::setShown(std::size_t run, bool shown)
 {
-    if (run < m_boxes.size() && m_boxes[run]->isChecked() != shown) m_boxes[run]->setChecked(shown);
+    if (run >= m_runs->count || m_runs->shown[run] == shown) return;
+    m_runs->shown[run] = shown;
+    m_runs->changed(run, run);
 }
 
-QString RunList::label(std::size_t run) const { return run < m_labels.size() ? m_labels[run] : QString(); }
+QString RunList::shownLabel(std::size_t run) const { return m_runs->data(indexOf(run), Qt::DisplayRole).toString(); }
 
-void RunList::resizeEvent(QResizeEvent* event)
+QModelIndex RunList::indexOf(std::size_t run) const
 {
-    QWidget::resizeEvent(event);
-    elide();
+    return m_runs->index(int(run / kColumns), int(run % kColumns));
 }
 
-void RunList::elide()
+void RunList::toggle(const QModelIndex& index)
 {
-    for (std::size_t i = 0; i < m_boxes.size() && i < m_labels.size(); ++i) {
-        QCheckBox* box = m_boxes[i];
-        QStyleOptionButton option;
-        option.initFrom(box);
-        const int indicator = box->style()->pixelMetric(QStyle::PM_IndicatorWidth, &option, box) +
-                              box->style()->pixelMetric(QStyle::PM_CheckBoxLabelSpacing, &option, box) + 4;
-        const int room = std::max(0, (width() - m_grid->horizontalSpacing() * (kColumns - 1)) / kColumns - indicator);
-        box->setText(box->fontMetrics().elidedText(m_labels[i], Qt::ElideRight, room));
-        box->setToolTip(m_labels[i]);
-    }
+    const std::size_t run = Runs::runAt(index);
+    if (!index.isValid() || run >= m_runs->count) return;
+    const bool shown = !m_runs->shown[run];
+    setShown(run, shown);
+    if (toggled) toggled(run, shown);
+}
+
+void RunList::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Space || event->key() == Qt::Key_Select) toggle(currentIndex());
+    else QTableView::keyPressEvent(event);
 }

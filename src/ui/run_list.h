@@ -1,19 +1,19 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 Velmorixon developers
 #pragma once
-// The day view's run list: one checkbox per run, « Série 2 : 09:30:00 – 18:00:00, arrêtée »,
-// in the run's colour, that shows or hides it. Labels follow the record as it grows and are
-// elided, never cut, when the window is narrow (the whole label stays in the tooltip).
+// The day view's run list: one entry per run, « Série 2 : 09:30:00 – 18:00:00, arrêtée », in
+// the run's colour, with a box that shows or hides it (a click anywhere on the entry, or the
+// space bar). Three runs a row, a few rows in sight and the others a scroll away, so that a day
+// of thousands of runs keeps the window on the screen; a label is made only when its run comes
+// in sight. Labels are elided, never cut, when the window is narrow (whole in the tooltip).
 #include <QColor>
-#include <QWidget>
+#include <QTableView>
 #include <chrono>
 #include <functional>
 #include <vector>
 
 #include "platform/day_record.h"
 
-class QCheckBox;
-class QGridLayout;
 class QTimeZone;
 
 /// The colour of run `number` (1, 2, …): fixed by its number, so a run keeps it when the next
@@ -28,27 +28,34 @@ QColor sunColour();
 QString runLabel(std::size_t number, const DayRun& run, std::chrono::local_days day,
                  const QTimeZone& zone, std::chrono::sys_seconds now);
 
-class RunList : public QWidget {
+class RunList : public QTableView {
 public:
     explicit RunList(QWidget* parent = nullptr);
+    ~RunList() override;
 
-    /// One checkbox per label (objectName "run1", "run2", …), ticked where `shown` says.
-    void setRuns(const std::vector<QString>& labels, const std::vector<bool>& shown);
-    /// New texts for the same runs.
-    void setLabels(const std::vector<QString>& labels);
+    /// `count` runs, ticked where `shown` says. A list scrolled to its end (as it opens) stays
+    /// there: the newest run in sight.
+    void setRuns(std::size_t count, const std::vector<bool>& shown);
+    /// The runs' labels may read otherwise (the files grew, time passed): asked for again.
+    void labelsChanged();
     void setShown(std::size_t run, bool shown);
-    /// The whole label of run `run` (index from 0), as it is before any elision.
-    QString label(std::size_t run) const;
+    /// The whole label of run `run` (from 0) as the list shows it, before any elision.
+    QString shownLabel(std::size_t run) const;
+    /// The cell of run `run` (from 0).
+    QModelIndex indexOf(std::size_t run) const;
 
+    /// The label of run `run` (from 0), asked for when the run comes in sight.
+    std::function<QString(std::size_t)> label;
     std::function<void(std::size_t, bool)> toggled;
 
 protected:
-    void resizeEvent(QResizeEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void updateGeometries() override;
 
 private:
-    void elide();
+    class Runs;
+    void toggle(const QModelIndex& index);
 
-    QGridLayout* m_grid;
-    std::vector<QCheckBox*> m_boxes;
-    std::vector<QString> m_labels;
+    Runs* m_runs;
+    bool m_atEnd = true;
 };

@@ -8,7 +8,6 @@
 #include <sys/stat.h>
 
 #include <QAction>
-#include <QCheckBox>
 #include <QComboBox>
 #include <QDateTimeEdit>
 #include <QLabel>
@@ -30,6 +29,7 @@
 #include "ui/journal_export.h"
 #include "ui/journal_window.h"
 #include "ui/month_window.h"
+#include "ui/run_list.h"
 #include "ui/sensor_dialog.h"
 #include "ui/summary_panel.h"
 
@@ -167,14 +167,11 @@ TEST_F(JournalTest, DefaultRangeIsTheFilesLocalDayOrOnToARunsLastLine)
     }
 }
 
-TEST_F(JournalView, FiguresAndTheCursorReadTheVisibleRangeFollowingZoomAndHiddenRuns)
+TEST_F(JournalView, FiguresAndTheCursorReadTheVisibleRangeFollowingZoom)
 {
     // A status label's whole text is its tooltip (the label itself may be elided).
     const auto figures = [&] { return view->findChild<QLabel*>("figures")->toolTip(); };
     EXPECT_TRUE(figures().startsWith("150 mesures"));
-    view->findChild<QCheckBox*>("run1")->click();
-    EXPECT_TRUE(figures().startsWith("50 mesures") && !view->chart()->runGraph(0)->visible());
-    view->setRunShown(0, true);
     showRange(*view, kMidnight + 9h, kMidnight + 9h + 9s);
     EXPECT_EQ(figures(), QString::fromUtf8("10 mesures · min 1\u202f000 mV · max 1\u202f009 mV · moyenne 1\u202f004,5 mV"));
     view->setFittedY(true);
@@ -222,6 +219,28 @@ TEST_F(JournalView, RunLabelsFollowTheFileItsCompanionAndTheTimeAndRunsKeepTheir
     TempDir::append(dayFile, lines(2, 3, 15h, 2000));
     view->refresh();
     EXPECT_TRUE(view->chart()->runGraph(1)->pen().color() == second && view->chart()->runGraph(2)->pen().color() != second);
+}
+
+// A day of 200 runs, a minute apart, and an empty file under two names, looked at again: the
+// window stays on a 1024 × 768 screen with the newest run in sight in the list; the oldest is
+// a scroll away, and a click there still hides it.
+TEST_F(JournalTest, ADayOfManyRunsKeepsTheWindowOnTheScreenTheNewestRunInSightAndTheOldestAScrollAway)
+{
+    const path day = folder / "data06-22-2026.val";
+    for (unsigned run = 1; run < 200; ++run) TempDir::append(acquisition::numberedCopy(day, run), lines(2, 2, run * 1min, 1000));
+    TempDir::append(day, lines(2, 2, 200min, 2000));
+    TempDir::append(acquisition::numberedCopy(day, 200), "");
+    std::filesystem::create_hard_link(acquisition::numberedCopy(day, 200), acquisition::numberedCopy(day, 201));
+    auto view = open(day);
+    view->refresh();
+    EXPECT_TRUE(view->frameGeometry().width() <= 1024 && view->frameGeometry().height() <= 768) << view->frameGeometry().height();
+    auto* list = view->findChild<RunList*>("runs");
+    const auto inSight = [&](std::size_t run) { return list->viewport()->rect().contains(list->visualRect(list->indexOf(run))); };
+    EXPECT_TRUE(inSight(201) && !inSight(0) && view->runLabel(201) == QString::fromUtf8("Série 202 : 03:20:00 – 03:20:01, interrompue"));
+    list->verticalScrollBar()->setValue(list->verticalScrollBar()->minimum());  // scrolled to the top
+    ASSERT_TRUE(inSight(0));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(list->indexOf(0)).center());
+    EXPECT_TRUE(!view->chart()->runGraph(0)->visible() && view->findChild<QLabel*>("figures")->toolTip().startsWith("398 mesures"));
 }
 
 TEST_F(JournalView, ExportsTheDayOrTheRangeAsCsvAndTheChartAsPngOrPdfByItsExtension)
