@@ -577,9 +577,12 @@ void JournalWindow::updateMessages()
         lines << QString::fromUtf8("Lecture de %1 : %2 Mo sur %3 Mo…")
                      .arg(shownPath(m_record->dayFile().filename()), QLocale().toString(qulonglong((m_total - m_unread) >> 20)),
                           QLocale().toString(qulonglong(m_total >> 20)));
+    QStringList empty;  // the first few named, the others counted: a day of thousands stays on screen
     for (const auto& run : m_record->runs())
-        if (!m_reading && run->trace.points().empty())
-            lines << QString::fromUtf8("%1 ne contient aucune ligne de mesure lisible.").arg(shownPath(run->file.path));
+        if (!m_reading && run->trace.points().empty()) empty << shownPath(run->file.path);
+    for (const QString& name : empty.mid(0, 3)) lines << QString::fromUtf8("%1 ne contient aucune ligne de mesure lisible.").arg(name);
+    if (empty.size() > 3)
+        lines << plural(std::size_t(empty.size() - 3), "et %1 autre série sans ligne lisible.", "et %1 autres séries sans ligne lisible.");
     if (!m_record->dateFromName())
         lines << QString::fromUtf8("Le nom de %1 ne donne pas de date : les mesures sont placées au %2.")
                      .arg(shownPath(m_record->dayFile().filename()), QDateTime(qDateOf(m_record->date()), QTime(0, 0)).toString("dd/MM/yyyy"));

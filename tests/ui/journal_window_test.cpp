@@ -230,13 +230,14 @@ TEST_F(JournalTest, ADayOfManyRunsKeepsTheWindowOnTheScreenTheNewestRunInSightAn
     for (unsigned run = 1; run < 200; ++run) TempDir::append(acquisition::numberedCopy(day, run), lines(2, 2, run * 1min, 1000));
     TempDir::append(day, lines(2, 2, 200min, 2000));
     TempDir::append(acquisition::numberedCopy(day, 200), "");
-    std::filesystem::create_hard_link(acquisition::numberedCopy(day, 200), acquisition::numberedCopy(day, 201));
+    for (unsigned name = 201; name <= 203; ++name) std::filesystem::create_hard_link(acquisition::numberedCopy(day, 200), acquisition::numberedCopy(day, name));
     auto view = open(day);
     view->refresh();
+    EXPECT_TRUE(view->findChild<QLabel*>("journalMessage")->text().endsWith(QString::fromUtf8("lisible.\net 1 autre série sans ligne lisible.")));
     EXPECT_TRUE(view->frameGeometry().width() <= 1024 && view->frameGeometry().height() <= 768) << view->frameGeometry().height();
     auto* list = view->findChild<RunList*>("runs");
     const auto inSight = [&](std::size_t run) { return list->viewport()->rect().contains(list->visualRect(list->indexOf(run))); };
-    EXPECT_TRUE(inSight(201) && !inSight(0) && view->runLabel(201) == QString::fromUtf8("Série 202 : 03:20:00 – 03:20:01, interrompue"));
+    EXPECT_TRUE(inSight(203) && !inSight(0) && view->runLabel(203) == QString::fromUtf8("Série 204 : 03:20:00 – 03:20:01, interrompue"));
     list->verticalScrollBar()->setValue(list->verticalScrollBar()->minimum());  // scrolled to the top
     ASSERT_TRUE(inSight(0));
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(list->indexOf(0)).center());
