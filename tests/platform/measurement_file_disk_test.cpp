@@ -113,6 +113,7 @@ class SystemFailures : public MeasurementFileOnDisk, public ::testing::WithParam
 TEST_P(SystemFailures, KeepTheLineUntilItGoesInWholeAndMakeNothing)
 {
     const path said = GetParam().cause(file);
+    if (GetParam().lock) files.failLocks(GetParam().errnoValue);
     const auto made = std::filesystem::status(said).type();
     ::alarm(5);  // a write that never returns ends the test instead of hanging the suite
     EXPECT_FALSE(measures.append(line(2), true));
@@ -122,6 +123,7 @@ TEST_P(SystemFailures, KeepTheLineUntilItGoesInWholeAndMakeNothing)
     EXPECT_EQ(std::filesystem::is_regular_file(file) ? read() : "", "") << "never part of a line";
     EXPECT_EQ(measures.pendingLines(), 1u);
     GetParam().cure(said);
+    files.heal();
     EXPECT_TRUE(measures.append(line(3), false));
     EXPECT_EQ(read(), lines(2, 3));
 }
@@ -167,14 +169,7 @@ INSTANTIATE_TEST_SUITE_P(
                       },
                       [](const path&) { ::setrlimit(RLIMIT_FSIZE, &g_limit); }},
         // No descriptor left for the lock's socket: the lock cannot be taken.
-        SystemFailure{"NoDescriptorLeftForTheLock", EMFILE,
-                      [](const path& f) {
-                          ::getrlimit(RLIMIT_NOFILE, &g_limit);
-                          const rlimit none{0, g_limit.rlim_max};
-                          ::setrlimit(RLIMIT_NOFILE, &none);
-                          return f;
-                      },
-                      [](const path&) { ::setrlimit(RLIMIT_NOFILE, &g_limit); }, true}),
+        SystemFailure{"NoDescriptorLeftForTheLock", EMFILE, [](const path& f) { return f; }, [](const path&) {}, true}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(MeasurementFileOnDisk, ANewFileIsFlushedAfterItsBytesThenInItsFolderAndAnExistingOneAlone)

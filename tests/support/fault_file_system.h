@@ -11,8 +11,10 @@
 class FaultFileSystem final : public FileSystem {
 public:
     void failWrites(int errnoValue) { m_writeErrno = errnoValue; }
+    /// The writer's lock cannot be taken (out of descriptors, say), as the system would refuse it.
+    void failLocks(int errnoValue) { m_lockErrno = errnoValue; }
     /// Every operation works again.
-    void heal() { m_writeErrno = 0; }
+    void heal() { m_writeErrno = m_lockErrno = 0; }
 
     void createDirectory(const std::filesystem::path& dir) override { m_real.createDirectory(dir); }
     bool holdsData(const std::filesystem::path& file) override { return m_real.holdsData(file); }
@@ -24,9 +26,13 @@ public:
         m_real.writeDurably(file, bytes, truncate);
     }
     std::string readHead(const std::filesystem::path& file, std::size_t most) override { return m_real.readHead(file, most); }
-    std::unique_ptr<WriterLock> lockForWriting(const std::filesystem::path& f, long& holder) override { return m_real.lockForWriting(f, holder); }
+    std::unique_ptr<WriterLock> lockForWriting(const std::filesystem::path& f, long& holder) override
+    {
+        if (m_lockErrno != 0) throw std::system_error(m_lockErrno, std::generic_category(), "socket " + f.string());
+        return m_real.lockForWriting(f, holder);
+    }
 
 private:
     PosixFileSystem m_real;
-    int m_writeErrno = 0;
+    int m_writeErrno = 0, m_lockErrno = 0;
 };
