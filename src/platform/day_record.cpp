@@ -11,12 +11,14 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <set>
 #include <cerrno>
 #include <map>
 #include <string>
 #include <system_error>
 #include <utility>
 
+#include "acquisition/measurement_file.h"
 #include "acquisition/run_companion.h"
 #include "platform/system_message.h"
 
@@ -30,6 +32,8 @@ constexpr std::size_t kPiece = std::size_t{1} << 20;
 /// readings is taken once, up to a bound a hostile size cannot pass.
 constexpr std::uintmax_t kShortestLine = 15;
 constexpr std::uintmax_t kMostReserved = std::uintmax_t{1} << 26;
+/// A companion holds a few rows per run; one far larger is not one.
+constexpr std::size_t kLargestCompanion = std::size_t{16} << 20;
 
 std::chrono::sys_seconds modified(const struct stat& status)
 {
@@ -78,11 +82,26 @@ bool namesRecord(const std::filesystem::path& target)
     return recordName(target.filename().string()) || recordName(leadsTo.filename().string());
 }
 
-DayRun::DayRun(record::RunFile runFile, std::chrono::local_days date,
+bool mayHoldReadingsOf(const std::filesystem::path& file, std::chrono::local_days day,
+                       std::chrono::sys_seconds dayStart)
+{
+    std::string bytes;
+    readRegularFile(acquisition::companionPath(file), kLargestCompanion, bytes);
+    const auto events = acquisition::readCompanion(bytes).events;
+    using Kind = acquisition::RunEvent::Kind;
+    if (!events.empty() && (events.back().kind == Kind::Stop || events.back().kind == Kind::Quit))
+        return std::chrono::floor<std::chrono::days>(events.back().local) >= day;
+    struct stat status {};
+    return ::stat(file.c_str(), &status) == 0 && modified(status) >= dayStart;
+}
+
+DayRun::DayRun(record::RunFile runFile, std::chrono::local_days runFileDate, std::chrono::local_days onView,
                record::UtcOffsetAt zone, std::vector<acquisition::RunEvent> runEvents,
                std::optional<std::chrono::sys_seconds> notBefore)
     : file(std::move(runFile)),
-      trace(date, std::move(zone), runEvents, notBefore),
+      fileDate(runFileDate),
+      day(onView),
+      trace(runFileDate, std::move(zone), runEvents, notBefore),
       events(std::move(runEvents))
 {
 }
@@ -134,10 +153,23 @@ DayRecord::Change DayRecord::refresh(std::uintmax_t budget)
         entries.push_back(it->path());
     if (listing) noteProblem(folder, listing.value());
     // A file given by a name that is not a day's (no date in it) is its own only run.
-    std::vector<record::RunFile> files = record::dayRuns(m_dayFile, entries);
+    std::vector<record::RunFile> own = record::dayRuns(m_dayFile, entries);
     // Its own reason when it cannot be read (missing, a loop of links, ...) is said below.
-    if (!m_dateFromName) files.assign(1, {m_dayFile, 0});
-    if (files.empty()) noteProblem(m_dayFile, ENOENT);
+    if (!m_dateFromName) own.assign(1, {m_dayFile, 0});
+    // First the runs of earlier days' files that may go on into this day.
+    std::vector<record::RunFile> files;
+    std::set<std::chrono::year_month_day> earlier;
+    const std::chrono::sys_seconds dayStart{m_date.time_since_epoch() -
+                                            (m_zone ? m_zone(std::chrono::sys_seconds{m_date.time_since_epoch()}) : std::chrono::minutes{0})};
+    for (const auto& entry : m_dateFromName ? entries : std::vector<std::filesystem::path>{})
+        if (const auto date = record::dateFromFileName(entry.filename().string());
+            date && std::chrono::local_days{*date} < m_date && !earlier.contains(*date) && mayHoldReadingsOf(entry, m_date, dayStart))
+            earlier.insert(*date);
+    for (const auto date : earlier)
+        for (const record::RunFile& file : record::dayRuns(folder / acquisition::dataFileName(date), entries))
+            files.push_back(file);
+    if (own.empty() && files.empty()) noteProblem(m_dayFile, ENOENT);
+    files.insert(files.end(), own.begin(), own.end());
 
     if (m_runs.empty()) {  // a day opened
         for (const record::RunFile& file : files) {
@@ -170,10 +202,13 @@ DayRecord::Change DayRecord::refresh(std::uintmax_t budget)
         if (run && size < run->trace.bytesFed()) run.reset();  // begun afresh under the same name
         const bool fresh = !run;
         if (fresh) {
+            const auto named = record::dateFromFileName(file.path.filename().string());
+            const std::chrono::local_days fileDate = m_dateFromName && named ? std::chrono::local_days{*named} : m_date;
+            // A day's later run, given the earlier one's last instant, lands after it.
             std::optional<std::chrono::sys_seconds> notBefore;
-            if (!kept.empty() && !kept.back()->trace.points().empty())
+            if (!kept.empty() && kept.back()->fileDate == fileDate && !kept.back()->trace.points().empty())
                 notBefore = kept.back()->trace.points().back().instant;
-            run = std::make_unique<DayRun>(file, m_date, m_zone,
+            run = std::make_unique<DayRun>(file, fileDate, m_date, m_zone,
                                            std::vector<acquisition::RunEvent>{}, notBefore);
             run->device = device;
             run->inode = inode;
@@ -194,6 +229,12 @@ DayRecord::Change DayRecord::refresh(std::uintmax_t budget)
     for (const auto& run : m_runs)
         if (run) change.runsChanged = true;  // a run no longer on disk
     m_runs = std::move(kept);
+    // On view: the runs with readings of the day, and the day's own runs without any.
+    std::vector<DayRun*> onDay;
+    for (const auto& run : m_runs)
+        if (!run->points().empty() || (run->trace.points().empty() && run->fileDate == m_date)) onDay.push_back(run.get());
+    change.runsChanged = change.runsChanged || onDay != m_onDay;
+    m_onDay = std::move(onDay);
     return change;
 }
 
@@ -234,8 +275,6 @@ void DayRecord::readCompanion(DayRun& run, bool force)
     if (!force && device == run.companionDevice && inode == run.companionInode &&
         size == run.companionSize)
         return;
-    // A companion holds a few rows per run; one far larger is not one.
-    constexpr std::uintmax_t kLargestCompanion = std::uintmax_t{16} << 20;
     std::string bytes(static_cast<std::size_t>(std::min(size, kLargestCompanion)), '\0');
     ssize_t got;
     do got = ::pread(descriptor.get(), bytes.data(), bytes.size(), 0);
@@ -254,13 +293,13 @@ void DayRecord::readCompanion(DayRun& run, bool force)
 std::size_t DayRecord::malformedLines() const
 {
     std::size_t total = 0;
-    for (const auto& run : m_runs) total += run->trace.malformedLines();
+    for (const auto& run : m_onDay) total += run->trace.malformedLines();
     return total;
 }
 
 std::size_t DayRecord::malformedCompanionRows() const
 {
     std::size_t total = 0;
-    for (const auto& run : m_runs) total += run->companionMalformed;
+    for (const auto& run : m_onDay) total += run->companionMalformed;
     return total;
 }

@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -18,11 +19,17 @@
 
 /// One run of the day: its measurement file, its placed readings and its companion's events.
 struct DayRun {
-    DayRun(record::RunFile file, std::chrono::local_days date, record::UtcOffsetAt zone,
-           std::vector<acquisition::RunEvent> events,
+    /// `fileDate`: the date its file's name carries (its readings are placed from it on);
+    /// `day`: the day on view.
+    DayRun(record::RunFile file, std::chrono::local_days fileDate, std::chrono::local_days day,
+           record::UtcOffsetAt zone, std::vector<acquisition::RunEvent> events,
            std::optional<std::chrono::sys_seconds> notBefore);
 
+    /// The run's readings whose local date is the day on view.
+    std::span<const record::TracePoint> points() const { return record::pointsOfDay(trace.points(), day); }
+
     record::RunFile file;
+    std::chrono::local_days fileDate, day;
     record::RunTrace trace;
     std::vector<acquisition::RunEvent> events;  ///< the companion's rows, in file order
     std::size_t companionMalformed = 0;         ///< companion rows that did not read
@@ -42,6 +49,13 @@ struct RecordProblem {
     bool special = false;  ///< a pipe, a device or a socket: refused, never opened
 };
 
+/// True when the run file `file`, of a day before `day`, may hold readings of `day` or later:
+/// a run going on past midnight stays in its start-up day's file. Its companion's end row says
+/// when the run ended; a run without one (still running, a crash, an older program) is taken at
+/// its file's last modification, against `dayStart` (the day's 00:00:00 in universal time).
+bool mayHoldReadingsOf(const std::filesystem::path& file, std::chrono::local_days day,
+                       std::chrono::sys_seconds dayStart);
+
 /// True when `target` is a record by its name (dataMM-DD-YYYY.val, .run and their ".N",
 /// capteur.csv, a day's lock file), or is a link whose chain ends at a file of such a name, which
 /// an export would replace. An export never writes there.
@@ -50,7 +64,8 @@ bool namesRecord(const std::filesystem::path& target);
 class DayRecord {
 public:
     /// `dayFile`: the plain day file or any of its kept runs. Its date comes from its name, or
-    /// is `fallbackDate` when the name carries none.
+    /// is `fallbackDate` when the name carries none. The day is the readings whose local date
+    /// is that date, in the day's files or in an earlier day's run going on past midnight.
     DayRecord(std::filesystem::path dayFile, record::UtcOffsetAt zone,
               std::chrono::local_days fallbackDate);
 
@@ -71,7 +86,9 @@ public:
     /// this record reads.
     bool wouldReplaceRecord(const std::filesystem::path& target) const;
 
-    const std::vector<std::unique_ptr<DayRun>>& runs() const { return m_runs; }
+    /// The runs with readings of the day (and the day's own runs without any), in time order:
+    /// runs of earlier days' files that go on into the day come first.
+    const std::vector<DayRun*>& runs() const { return m_onDay; }
     const std::filesystem::path& dayFile() const { return m_dayFile; }
     std::chrono::local_days date() const { return m_date; }
     bool dateFromName() const { return m_dateFromName; }
@@ -94,6 +111,7 @@ private:
     record::UtcOffsetAt m_zone;
     std::chrono::local_days m_date;
     bool m_dateFromName = false;
-    std::vector<std::unique_ptr<DayRun>> m_runs;
+    std::vector<std::unique_ptr<DayRun>> m_runs;  ///< every run read, also those outside the day
+    std::vector<DayRun*> m_onDay;
     std::optional<RecordProblem> m_problem;
 };

@@ -41,29 +41,6 @@ local_days localDay(const record::TracePoint& p)
     return floor<days>(local_seconds{p.instant.time_since_epoch() + p.utcOffset()});
 }
 
-/// The readings of `points` (in instant order) whose local date is `day`.
-std::span<const record::TracePoint> onDay(std::span<const record::TracePoint> points, local_days day)
-{
-    const auto from = std::partition_point(points.begin(), points.end(), [&](const auto& p) { return localDay(p) < day; });
-    const auto to = std::partition_point(from, points.end(), [&](const auto& p) { return localDay(p) <= day; });
-    return {from, to};
-}
-
-/// True when a file of the day `date` may hold readings of a later day: a run going on past
-/// midnight stays in its start-up day's file. Its companion's end row says when the run ended;
-/// a run without one (a crash, an older program) is taken at its file's last modification.
-bool goesPastItsDay(const std::filesystem::path& file, local_days date, sys_seconds dayEnd)
-{
-    std::string bytes;
-    readRegularFile(acquisition::companionPath(file), std::size_t{16} << 20, bytes);
-    const auto events = acquisition::readCompanion(bytes).events;
-    using Kind = acquisition::RunEvent::Kind;
-    if (!events.empty() && (events.back().kind == Kind::Stop || events.back().kind == Kind::Quit))
-        return floor<days>(events.back().local) > date;
-    struct stat status {};
-    return ::stat(file.c_str(), &status) == 0 && sys_seconds{seconds{status.st_mtim.tv_sec}} >= dayEnd;
-}
-
 }  // namespace
 
 record::CalibrationHistory readCalibrationFile(const std::filesystem::path& folder)
@@ -152,24 +129,21 @@ MonthReport reportMonth(const std::filesystem::path& folder, year_month month,
     const auto offsetAt = [&](local_days day) { return zone ? zone(sys_seconds{day.time_since_epoch()}) : minutes{0}; };
 
     // A day is the readings whose local date is that day, in whichever file they were written:
-    // the files that go on past their day (up to the month's end) are read first, whole, and
-    // lend each day of the month its readings.
-    std::set<year_month_day> days, past;  // past: the days with a file going on past them
+    // the days with a file, and the days that the runs going on past their day reach.
+    std::set<year_month_day> days, past;
     for (const auto& entry : entries) {
         const auto date = record::dateFromFileName(entry.string());
         if (!date || local_days{*date} > last) continue;
         if (local_days{*date} >= first) days.insert(*date);
-        const local_days dayEnd = local_days{*date} + std::chrono::days{1};
-        if (dayEnd <= last && !past.contains(*date) &&
-            goesPastItsDay(folder / entry, local_days{*date}, sys_seconds{dayEnd.time_since_epoch()} - offsetAt(dayEnd)))
+        const local_days next = local_days{*date} + std::chrono::days{1};
+        if (next <= last && !past.contains(*date) &&
+            mayHoldReadingsOf(folder / entry, std::max(next, first), sys_seconds{std::max(next, first).time_since_epoch()} - offsetAt(std::max(next, first))))
             past.insert(*date);
     }
-    const std::set<year_month_day> withFiles = days;
-    std::vector<std::unique_ptr<DayRecord>> spilling;
     for (const year_month_day date : past) {
-        auto& record = spilling.emplace_back(std::make_unique<DayRecord>(folder / acquisition::dataFileName(date), zone, local_days{date}));
-        record->refresh();
-        for (const auto& run : record->runs())
+        DayRecord record(folder / acquisition::dataFileName(date), zone, local_days{date});
+        record.refresh();
+        for (const auto& run : record.runs())
             if (!run->trace.points().empty())
                 for (local_days d = std::max(first, localDay(run->trace.points().front()));
                      d <= std::min(last, localDay(run->trace.points().back())); d += std::chrono::days{1})
@@ -182,32 +156,13 @@ MonthReport reportMonth(const std::filesystem::path& folder, year_month month,
     std::atomic<std::size_t> next{0};
     const auto work = [&] {
         for (std::size_t i = next++; i < order.size(); i = next++) {
-            const local_days day{order[i]};
+            DayRecord day(folder / acquisition::dataFileName(order[i]), zone, local_days{order[i]});
+            day.refresh();
+            if (const auto& problem = day.problem())
+                problems[i] = "velmorixon : lecture impossible de " + quoted(problem->path) + " : " +
+                              problem->reason + " ; le bilan du jour est fait sans lui.\n";
             std::vector<record::RunReadings> runs;
-            const auto take = [&](const DayRecord& record) {  // an earlier day's runs reaching this one
-                for (const auto& run : record.runs())
-                    if (const auto points = onDay(run->trace.points(), day); !points.empty())
-                        runs.push_back({points, run->events});
-            };
-            const DayRecord* own = nullptr;
-            for (const auto& record : spilling) {
-                if (record->date() < day) take(*record);
-                if (record->date() == day) own = record.get();
-            }
-            std::optional<DayRecord> read;
-            if (!own && withFiles.contains(order[i])) {
-                read.emplace(folder / acquisition::dataFileName(order[i]), zone, day);
-                read->refresh();
-                own = &*read;
-            }
-            if (own) {
-                if (const auto& problem = own->problem())
-                    problems[i] = "velmorixon : lecture impossible de " + quoted(problem->path) + " : " +
-                                  problem->reason + " ; le bilan du jour est fait sans lui.\n";
-                for (const auto& run : own->runs())  // a run of no reading still counts as the day's
-                    if (const auto points = onDay(run->trace.points(), day); !points.empty() || run->trace.points().empty())
-                        runs.push_back({points, run->events});
-            }
+            for (const DayRun* run : day.runs()) runs.push_back({run->points(), run->events});
             report.days[i] = record::summarizeDay(order[i], runs, calibration.rows, site);
         }
     };

@@ -92,6 +92,9 @@ struct RangeFigures {
 RangeFigures figuresOf(std::span<const TracePoint> points, std::chrono::sys_seconds from,
                        std::chrono::sys_seconds to);
 
+/// The points whose local date (instant + their offset) is `day`, by bisection.
+std::span<const TracePoint> pointsOfDay(std::span<const TracePoint> points, std::chrono::local_days day);
+
 /// The points with from <= instant <= to, by bisection.
 std::span<const TracePoint> pointsWithin(std::span<const TracePoint> points,
                                          std::chrono::sys_seconds from,

@@ -93,7 +93,7 @@ std::vector<JournalChart::Run> chartRuns(const DayRecord& record, const record::
     const auto& runs = record.runs();
     std::vector<JournalChart::Run> out;
     for (std::size_t i = 0; i < runs.size(); ++i)
-        out.push_back({runs[i]->trace.points(), sunlight, i, runColour(i + 1),
+        out.push_back({runs[i]->points(), sunlight, i, runColour(i + 1),
                        QString::fromUtf8("Série %1").arg(i + 1), shown[i]});
     return out;
 }
@@ -324,7 +324,7 @@ void JournalWindow::showRuns(bool rebuilt)
 void JournalWindow::updateSunlight()
 {
     std::vector<record::RunReadings> runs;
-    for (const auto& run : m_record->runs()) runs.push_back({run->trace.points(), run->events});
+    for (const DayRun* run : m_record->runs()) runs.push_back({run->points(), run->events});
     m_sunlight = std::make_unique<record::DaySunlight>(m_record->date(), runs, m_calibration.rows, m_site);
 }
 
@@ -392,8 +392,8 @@ void JournalWindow::updateExtent()
     // line at 00:00:00 of the next day, the end of a full day, adds nothing).
     m_extentFrom = JournalChart::startOfDay(qDateOf(m_record->date()), m_setup.zone);
     m_extentTo = JournalChart::startOfDay(qDateOf(m_record->date() + days(1)), m_setup.zone);
-    for (const auto& run : m_record->runs()) {
-        const auto& points = run->trace.points();
+    for (const DayRun* run : m_record->runs()) {
+        const auto points = run->points();
         if (points.empty()) continue;
         m_extentFrom = std::min(m_extentFrom, axisOf(points.front().instant));
         m_extentTo = std::max(m_extentTo, axisOf(points.back().instant));
@@ -428,7 +428,7 @@ void JournalWindow::followNewest()
     // The newest reading of a shown run near the right edge, an hour (or the zoom's width) back.
     std::optional<double> newest;
     for (std::size_t i = 0; i < m_runShown.size(); ++i) {
-        const auto& points = m_record->runs()[i]->trace.points();
+        const auto points = m_record->runs()[i]->points();
         if (m_runShown[i] && !points.empty())
             newest = std::max(newest.value_or(-1e300), axisOf(points.back().instant));
     }
@@ -459,7 +459,7 @@ record::RangeFigures JournalWindow::visibleFigures() const
     const auto [from, to] = visibleRange();
     record::RangeFigures all;
     for (std::size_t i = 0; i < m_runShown.size(); ++i)
-        if (m_runShown[i]) all += record::figuresOf(m_record->runs()[i]->trace.points(), from, to);
+        if (m_runShown[i]) all += record::figuresOf(m_record->runs()[i]->points(), from, to);
     return all;
 }
 
@@ -535,7 +535,7 @@ void JournalWindow::pointAt(int x)
     std::optional<record::SunlitReading> sunlit;
     for (std::size_t i = 0; i < m_runShown.size(); ++i) {
         if (!m_runShown[i]) continue;
-        const auto& points = m_record->runs()[i]->trace.points();
+        const auto points = m_record->runs()[i]->points();
         auto it = std::lower_bound(points.begin(), points.end(), at,
                                    [](const TracePoint& p, sys_seconds t) { return p.instant < t; });
         for (auto candidate : {it, it == points.begin() ? it : it - 1})
@@ -621,8 +621,8 @@ QString JournalWindow::exportCsv(const std::filesystem::path& path, bool wholeDa
     const auto [from, to] = visibleRange();
     for (std::size_t i = 0; i < m_runShown.size(); ++i) {
         if (!wholeDay && !m_runShown[i]) continue;
-        const auto& points = m_record->runs()[i]->trace.points();
-        const auto within = wholeDay ? std::span<const TracePoint>(points) : record::pointsWithin(points, from, to);
+        const auto points = m_record->runs()[i]->points();
+        const auto within = wholeDay ? points : record::pointsWithin(points, from, to);
         const auto first = std::size_t(within.data() - points.data());
         runs.push_back({i, points, first, first + within.size()});
     }

@@ -37,7 +37,8 @@ QString runLabel(std::size_t number, const DayRun& run, local_days day, const QT
                  sys_seconds now)
 {
     QString text = QString::fromUtf8("Série %1").arg(number);
-    const auto& points = run.trace.points();
+    const auto points = run.points();  // the day's readings; the whole run says whether it runs on
+    const auto& all = run.trace.points();
     const auto localDay = [&](sys_seconds instant) {
         const QDate date = QDateTime::fromSecsSinceEpoch(instant.time_since_epoch().count(), zone).date();
         return local_days{year_month_day{year(date.year()), month(unsigned(date.month())), std::chrono::day(unsigned(date.day()))}};
@@ -52,7 +53,7 @@ QString runLabel(std::size_t number, const DayRun& run, local_days day, const QT
     if (!points.empty())
         text += QString::fromUtf8(" : %1 – %2").arg(shown(points.front().instant), shown(points.back().instant));
     // A run past midnight is still written to the file of the day it began.
-    const bool today = localDay(now) == day || (!points.empty() && localDay(points.back().instant) == localDay(now));
+    const bool today = localDay(now) == day || (!all.empty() && localDay(all.back().instant) == localDay(now));
     switch (record::runEnd(run.events, run.file.keptNumber != 0, today, run.lastWritten, now)) {
     case record::RunEnd::Stopped: return text + QString::fromUtf8(", arrêtée");
     case record::RunEnd::Quit: return text + QString::fromUtf8(", quittée");

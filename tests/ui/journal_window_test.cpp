@@ -152,19 +152,18 @@ TEST_F(JournalTest, TicksFallOnLocalWholeHours)
     }
 }
 
-TEST_F(JournalTest, DefaultRangeIsTheFilesLocalDayOrOnToARunsLastLine)
+// A run going on past midnight in its start-up day's file: each day's view has the readings of
+// its own local date, the next day's without a file of its own.
+TEST_F(JournalTest, ARunPastMidnightGivesItsLaterReadingsToTheNextDaysView)
 {
-    const struct { const char* name; std::string lastLines; seconds end; const char* runEnd; } rows[] = {
-        {"a line at midnight next day", lines(52, 3, 23h + 59min + 58s, 9), 24h, "00:00:00 (+1 j), en cours"},
-        {"then a run on past midnight", lines(55, 1, 30min, 9), 24h + 30min, "00:30:00 (+1 j), en cours"}};
-    for (const auto& row : rows) {  // each row's lines added to those before, the file just written
-        SCOPED_TRACE(row.name);
-        TempDir::append(dayFile, row.lastLines);
-        written(kMidnight + row.end);
-        auto view = open(dayFile);
-        EXPECT_TRUE(view->visibleRange() == std::pair(kMidnight, kMidnight + row.end) &&
-                    view->runLabel(1).startsWith(QString::fromUtf8("Série 2 : 14:00:00 – ") + row.runEnd)) << view->runLabel(1).toStdString();
-    }
+    TempDir::append(dayFile, lines(52, 3, 23h + 59min + 58s, 9) + lines(55, 1, 30min, 9));  // to 00:00:00, then 00:30:00
+    written(kMidnight + 24h + 30min);
+    auto view = open(dayFile);
+    EXPECT_TRUE(view->visibleRange() == std::pair(kMidnight, kMidnight + 24h) &&
+                view->runLabel(1) == QString::fromUtf8("Série 2 : 14:00:00 – 23:59:59, en cours")) << view->runLabel(1).toStdString();
+    auto next = open(folder / "data06-22-2026.val");
+    EXPECT_TRUE(next->visibleRange() == std::pair(kMidnight + 24h, kMidnight + 48h) &&
+                next->runLabel(0) == QString::fromUtf8("Série 1 : 00:00:00 – 00:30:00, en cours")) << next->runLabel(0).toStdString();
 }
 
 TEST_F(JournalView, FiguresAndTheCursorReadTheVisibleRangeFollowingZoom)
