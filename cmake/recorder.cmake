@@ -2,7 +2,8 @@
 # Copyright (C) 2026 Velmorixon developers
 # velmorixon-enregistreur, the recorder without a window for unattended stations: the same
 # acquisition cycle, files, companions and lock as the main window, driven by options and
-# signals, with Qt Core only (no display, no GUI library in its process).
+# signals, with Qt Core only (no display, no GUI library in its process), and the systemd user
+# unit that runs it.
 target_sources(velmorixon_platform PRIVATE
   src/platform/failure_reason.cpp src/platform/failure_reason.h
   src/platform/stop_signals.cpp src/platform/stop_signals.h)
@@ -17,6 +18,9 @@ target_link_libraries(velmorixon-enregistreur PRIVATE velmorixon_recorder)
 target_compile_definitions(velmorixon-enregistreur PRIVATE VELMORIXON_VERSION="${PROJECT_VERSION}")
 target_link_options(velmorixon-enregistreur PRIVATE LINKER:-z,relro LINKER:-z,now)
 install(TARGETS velmorixon-enregistreur RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# The user unit, for `systemctl --user enable --now velmorixon-enregistreur`.
+install(FILES ${CMAKE_CURRENT_SOURCE_DIR}/data/velmorixon-enregistreur.service
+        DESTINATION lib/systemd/user)
 
 if(VELMORIXON_TESTS)
   target_sources(platform_tests PRIVATE tests/recorder/station_test.cpp)
