@@ -37,10 +37,11 @@ struct StationBench {
     FakeClock clock;
     MemoryFileSystem files;
     std::vector<std::string> log;
-    bool portGone = false;  // reads fail with EIO, opens with ENODEV
+    bool portGone = false;     // reads fail with EIO
+    bool openRefused = false;  // the next open fails with ENODEV
     recorder::Station station{{"/obs/velmorixon", "/dev/parport0", *record::siteNamed("Chelles"), seconds{1}, "1.0.0"},
                               [this]() -> std::unique_ptr<ParallelPort> {
-                                  if (portGone) throw std::system_error(ENODEV, std::generic_category(), "/dev/parport0");
+                                  if (std::exchange(openRefused, false)) throw std::system_error(ENODEV, std::generic_category());
                                   auto port = std::make_unique<acquisition::SimulatedMax187>();
                                   port->setSource([this] { return portGone ? throw std::system_error(EIO, std::generic_category()) : 1234; });
                                   return port;
@@ -107,22 +108,24 @@ INSTANTIATE_TEST_SUITE_P(
                     "2026-10-24T23:59:57+02:00", "2026-10-25T00:00:00+02:00", "2026-10-26T00:00:00+01:00"}),
     [](const ::testing::TestParamInfo<MidnightRow>& info) { return std::string(info.param.name); });
 
-// A port lost for three tries, then lines refused until the stop: each told once, the port's
-// return a new run in a file of its own, the lines lost counted.
+// A port lost for two tries (one refusing to open, one opening but not reading), then lines
+// refused until the stop: each told once, the port's return a new run in a file of its own, the
+// lines lost counted.
 TEST(TheRecorder, TellsALostPortOnceAndItsReturnAndCountsTheLinesLostAtTheStop)
 {
     StationBench bench(local_days{2026y / January / 15} + 12h, 60min);
     bench.station.start();
     bench.ticks(1);
     bench.portGone = true;
-    bench.ticks(3);  // the read at 12:00:02, then tries at 12:00:07 and 12:00:12
+    bench.openRefused = true;
+    bench.ticks(4);  // the read at 12:00:02, the open at 12:00:07, the open at 12:00:12 and its read
     bench.portGone = false;
-    bench.ticks(2);  // the port opened at 12:00:17, its first reading
+    bench.ticks(2);  // the port opened at 12:00:18, its first reading
     bench.files.failWrites(EACCES, ".val");
     bench.ticks(2);
     EXPECT_EQ(bench.station.stop("SIGINT"), 2u);
 
-    EXPECT_EQ(bench.files.text(kDayFiles + "01-15-2026.val"), " 2, 1234,12:00:18\r\n");
+    EXPECT_EQ(bench.files.text(kDayFiles + "01-15-2026.val"), " 2, 1234,12:00:19\r\n");
     const std::string file = kDayFiles + "01-15-2026.val";
     EXPECT_EQ(std::vector(bench.log.begin() + 1, bench.log.end()),
               (std::vector<std::string>{
