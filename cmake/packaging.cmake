@@ -1,6 +1,7 @@
 # Install layout and the Debian package of Velmorixon.
-# The executables are installed by the main CMakeLists.txt (bin/velmorixon) and by
-# cmake/journal_view.cmake (lib/velmorixon/velmorixon-journal, the day view).
+# The executables are installed by the main CMakeLists.txt (bin/velmorixon), by
+# cmake/journal_view.cmake (lib/velmorixon/velmorixon-journal, the day view) and by
+# cmake/recorder.cmake (bin/velmorixon-enregistreur and its systemd user unit).
 include(GNUInstallDirs)
 
 set(VELMORIXON_DATA ${CMAKE_CURRENT_SOURCE_DIR}/data)
@@ -29,7 +30,8 @@ install(FILES ${CMAKE_CURRENT_SOURCE_DIR}/packaging/copyright
         DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/velmorixon)
 find_program(VELMORIXON_GZIP gzip REQUIRED)
 set(VELMORIXON_GZIPPED)
-foreach(pair "packaging/changelog=changelog.gz" "data/velmorixon.1=velmorixon.1.gz")
+foreach(pair "packaging/changelog=changelog.gz" "data/velmorixon.1=velmorixon.1.gz"
+             "data/velmorixon-enregistreur.1=velmorixon-enregistreur.1.gz")
   string(REPLACE "=" ";" pair "${pair}")
   list(GET pair 0 source)
   list(GET pair 1 gzipped)
@@ -43,7 +45,7 @@ endforeach()
 add_custom_target(velmorixon_package_docs ALL DEPENDS ${VELMORIXON_GZIPPED})
 install(FILES ${CMAKE_CURRENT_BINARY_DIR}/changelog.gz
         DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/velmorixon)
-install(FILES ${CMAKE_CURRENT_BINARY_DIR}/velmorixon.1.gz
+install(FILES ${CMAKE_CURRENT_BINARY_DIR}/velmorixon.1.gz ${CMAKE_CURRENT_BINARY_DIR}/velmorixon-enregistreur.1.gz
         DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 
 # A read-only global offset table, as Debian's hardening asks of every program.
@@ -70,10 +72,13 @@ set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
 port (ppdev), logs each reading in millivolts to the day's measurement file
 and plots it on a strip chart. It also shows the sun's altitude and azimuth
 and the day's sunrise, solar noon and sunset for twelve observing sites.
+velmorixon-enregistreur records the same files without a window, run by a
+systemd user service on unattended stations.
 .
 Acquisition d'un convertisseur MAX187 sur le port parallèle, enregistrement
 des mesures, courbe en direct, position du soleil et heures de lever, de
-midi solaire et de coucher. Interface en français.")
+midi solaire et de coucher. Interface en français. Un enregistreur sans
+fenêtre tourne en service systemd sur les stations sans surveillance.")
 # Runtime dependencies (Qt 6, the C and C++ libraries) come from dpkg-shlibdeps.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Qt's own French texts ("Oui", "Non", ...), loaded at start-up; added to what dpkg-shlibdeps finds.

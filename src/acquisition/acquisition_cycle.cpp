@@ -10,7 +10,7 @@
 namespace acquisition {
 
 AcquisitionCycle::AcquisitionCycle(PortOpener openPort, const Clock& clock, MeasurementFile& file)
-    : m_openPort(std::move(openPort)), m_clock(clock), m_file(file)
+    : m_openPort(std::move(openPort)), m_clock(clock), m_file(&file)
 {
     if (!m_openPort)
         throw std::invalid_argument("AcquisitionCycle: no way to open the converter's port");
@@ -37,7 +37,7 @@ void AcquisitionCycle::endRun(RunEvent::Kind how)
         record(how);
     ++m_run;
     m_port.reset();  // releases the port
-    m_file.runEnded();
+    m_file->runEnded();
 }
 
 void AcquisitionCycle::stop()
@@ -58,6 +58,22 @@ void AcquisitionCycle::setPeriod(std::chrono::milliseconds period)
     m_schedule.start(m_clock.steadyNow(), period);
     if (running())
         record(RunEvent::Kind::Period);
+}
+
+void AcquisitionCycle::writeTo(MeasurementFile& file, CompanionFile& companion)
+{
+    const bool going = running();
+    if (going)
+        record(RunEvent::Kind::Stop);
+    m_file->runEnded();
+    m_file = &file;
+    m_companion = &companion;
+    m_number = 1;
+    m_firstLine = true;
+    if (going) {
+        m_companion->beginRun();
+        record(RunEvent::Kind::Start);
+    }
 }
 
 void AcquisitionCycle::recordRunsIn(CompanionFile& companion, std::string port, std::string version)
@@ -129,7 +145,7 @@ std::uint16_t AcquisitionCycle::read()
 
 bool AcquisitionCycle::retryWaitingLines()
 {
-    return m_file.pendingLines() == 0 || m_file.retry();
+    return m_file->pendingLines() == 0 || m_file->retry();
 }
 
 AcquisitionCycle::Tick::Tick(Tick&& other) noexcept
@@ -161,8 +177,8 @@ void AcquisitionCycle::Tick::writeLine()
     if (!current())
         return;
     AcquisitionCycle& c = *m_cycle;
-    c.m_file.append(dataLine(c.m_number, c.m_reading, timeOfDay(c.m_clock.localNow())),
-                    c.m_firstLine);
+    c.m_file->append(dataLine(c.m_number, c.m_reading, timeOfDay(c.m_clock.localNow())),
+                     c.m_firstLine);
     c.m_firstLine = false;
 }
 

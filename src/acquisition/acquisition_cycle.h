@@ -50,6 +50,11 @@ public:
     /// The program ends: the run, if any, ends as by a stop, and its companion says so.
     void quit();
 
+    /// From now on the lines go to `file` and the events to `companion`. During a run the run
+    /// ends as by a stop (its arret row, its file let go) and a new one begins at once in the
+    /// new files on the same port and schedule: the tick under way counts and writes the new
+    /// run's first reading (number 2).
+    void writeTo(MeasurementFile& file, CompanionFile& companion);
     /// Each run's events (start, period and site changes, a new UTC offset, its end) go to
     /// `companion`, with the port as the user knows it and the program's version.
     void recordRunsIn(CompanionFile& companion, std::string port, std::string version);
@@ -97,7 +102,7 @@ public:
     /// Writes the waiting lines again, if any. True when none is left.
     bool retryWaitingLines();
     /// Lines wait and no run ticks to retry them: the window retries every kIdleRetry.
-    bool needsIdleRetry() const { return !running() && m_file.pendingLines() > 0; }
+    bool needsIdleRetry() const { return !running() && m_file->pendingLines() > 0; }
 
     /// The measurement number of the last reading counted (1 when none since the start).
     std::int64_t number() const { return m_number; }
@@ -105,8 +110,8 @@ public:
     std::uint16_t reading() const { return m_reading; }
     /// The next line written begins a new file.
     bool firstLineStartsFile() const { return m_firstLine; }
-    MeasurementFile& file() { return m_file; }
-    const MeasurementFile& file() const { return m_file; }
+    MeasurementFile& file() { return *m_file; }
+    const MeasurementFile& file() const { return *m_file; }
 
 private:
     void endRun(RunEvent::Kind how);
@@ -114,7 +119,7 @@ private:
 
     PortOpener m_openPort;
     const Clock& m_clock;
-    MeasurementFile& m_file;
+    MeasurementFile* m_file;
     std::unique_ptr<ParallelPort> m_port;
     TickSchedule m_schedule;
     std::uint64_t m_run = 0;  // changes whenever a run begins or ends

@@ -19,6 +19,7 @@
 #include "acquisition/max187.h"
 #include "acquisition/plot_geometry.h"
 #include "acquisition/text_forms.h"
+#include "platform/failure_reason.h"
 #include "platform/system_message.h"
 #include "ui/caption_button.h"
 #include "ui/file_label.h"
@@ -564,11 +565,7 @@ void Velmorixon::updateCompanionMessage()
         }
         return;
     }
-    const QString text =
-        QStringLiteral("Écriture impossible dans %1 : %2. Le journal de la série attend ; les "
-                       "mesures, elles, sont enregistrées.")
-            .arg(QString::fromStdString(failure->path.string()),
-                 QString::fromStdString(frenchReason(failure->code)));
+    const QString text = QString::fromStdString(companionWaits(*failure));
     if (!m_companionMessage) {
         auto* box = new QMessageBox(QMessageBox::Warning, windowTitle(), text, QMessageBox::Ok, this);
         box->setObjectName(QStringLiteral("companionMessage"));
@@ -600,15 +597,8 @@ void Velmorixon::updateFileMessage()
     }
     const auto& failure = m_file->lastFailure();
     const QString path = QString::fromStdString((failure ? failure->path : m_file->path()).string());
-    QString reason = failure ? QString::fromStdString(frenchReason(failure->code)) : QString();
-    if (failure && failure->otherWriter) {
-        reason = *failure->otherWriter != 0
-                     ? QStringLiteral("un autre programme l'écrit déjà (processus %1)").arg(*failure->otherWriter)
-                     : QStringLiteral("un autre programme l'écrit déjà");
-    }
-    const QString said = failure && failure->lock ? QStringLiteral("Verrou d'écriture de %1 impossible à prendre : %2. ")
-                                                  : QStringLiteral("Écriture impossible dans %1 : %2. ");
-    const QString text = said.arg(path, reason) + waitingLinesNotice(waiting);
+    const QString text = QString::fromStdString(failure ? writeImpossible(*failure) : "Écriture impossible dans " + path.toStdString() + ".") +
+                         QStringLiteral(" ") + waitingLinesNotice(waiting);
     if (!m_fileMessage) {
         auto* box = new QMessageBox(QMessageBox::Warning, windowTitle(), text, QMessageBox::Ok, this);
         box->setObjectName(QStringLiteral("fileMessage"));

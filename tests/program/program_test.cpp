@@ -44,17 +44,29 @@ Outcome run(const std::vector<std::string>& arguments, const std::vector<std::st
 }
 
 // Refused in one French line with its exit status, the usage after a usage error, nothing on
-// standard output.
+// standard output: the instrument, and the recorder (its period and site limits on both sides).
 TEST(StartedFromATerminal, RefusesInOneFrenchLineWithItsExitStatusAndPrintsNothingElse)
 {
-    const struct { std::vector<std::string> arguments; int status; std::string firstErrorLine; } rows[] = {
+    const std::string recorder = VELMORIXON_RECORDER, period = " » refusée : un nombre entier de secondes de 1 à 60 est attendu",
+                      site = " » inconnu : donnez son nom ou son numéro de 1 à 12 (voir --help)";
+    const struct { std::vector<std::string> arguments; int status; std::string firstErrorLine, program = VELMORIXON_PROGRAM; } rows[] = {
         {{"--simulate"}, 1,
          "velmorixon : aucun affichage pour ouvrir la fenêtre : DISPLAY n'est pas défini ; lancez le programme dans une session graphique."},
         {{"--x"}, 2, "velmorixon : option inconnue « --x »"},
         {{"--bilan", "--mois", "2026-13"}, 2, "velmorixon : mois « 2026-13 » illisible : attendu AAAA-MM, par exemple 2026-06"},
-        {{"--bilan", "/dev/null"}, 1, "velmorixon : le dossier « /dev/null » ne se lit pas : N'est pas un dossier."}};
+        {{"--bilan", "/dev/null"}, 1, "velmorixon : le dossier « /dev/null » ne se lit pas : N'est pas un dossier."},
+        {{"--port", "/dev/parport-\xE9", "--periode", "1", "--site", "1"}, 1,
+         "velmorixon-enregistreur : port parallèle /dev/parport-\xE9 inaccessible : Aucun fichier ou dossier de ce type", recorder},
+        {{"--simulate", "--periode", "60", "--site", " NÎMES ", "--dossier", "/nonexistent/m\xE9sures"}, 1,
+         "velmorixon-enregistreur : le dossier des mesures /nonexistent/m\xE9sures ne peut pas être créé : Aucun fichier ou dossier de ce type",
+         recorder},
+        {{"--periode", "0"}, 2, "velmorixon-enregistreur : période « 0" + period, recorder},
+        {{"--periode", "61"}, 2, "velmorixon-enregistreur : période « 61" + period, recorder},
+        {{"--site", "0"}, 2, "velmorixon-enregistreur : site « 0" + site, recorder},
+        {{"--site", "13"}, 2, "velmorixon-enregistreur : site « 13" + site, recorder}};
+
     for (const auto& row : rows) {
-        const Outcome outcome = run(row.arguments);
+        const Outcome outcome = run(row.arguments, {}, row.program);
         EXPECT_EQ(outcome.status, row.status) << row.firstErrorLine;
         EXPECT_EQ(outcome.standardError.substr(0, outcome.standardError.find('\n') + 1), row.firstErrorLine + "\n");
         EXPECT_EQ(outcome.standardError.find("Utilisation : velmorixon") != std::string::npos, row.status == 2) << row.firstErrorLine;

@@ -213,8 +213,8 @@ TEST_F(AcquisitionCycle, ASecondWindowOnTheDaysFileIsToldWhichProcessWritesItAnd
     second.BtnMax187->click();
     bench.tick();
     second.acquisitionTick();
-    EXPECT_EQ(shownMessage(second, "fileMessage"), "Écriture impossible dans " + bench.dataFile().string() + " : un autre programme l'écrit déjà (processus " +
-                                                      std::to_string(::getpid()) + "). 1 ligne en attente, elle sera écrite dès que possible.");
+    EXPECT_EQ(shownMessage(second, "fileMessage"), "Écriture impossible dans " + bench.dataFile().string() + " : écrit par " + program_invocation_short_name +
+                                                      ", processus " + std::to_string(::getpid()) + ". 1 ligne en attente, elle sera écrite dès que possible.");
     second.BtnStop->click();
 }
 

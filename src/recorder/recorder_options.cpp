@@ -1,0 +1,125 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Velmorixon developers
+#include "recorder/recorder_options.h"
+
+#include <QCommandLineOption>
+#include <QCommandLineParser>
+#include <QStringList>
+
+namespace {
+
+const char* const kUsage =
+    "Utilisation : velmorixon-enregistreur [--port PÉRIPHÉRIQUE | --simulate] [--periode SECONDES]\n"
+    "                                      [--site SITE] [--dossier DOSSIER] [--help] [--version]\n";
+
+const char* const kHelp =
+    "\n"
+    "Enregistre sans fenêtre les mesures du convertisseur MAX187 dans le fichier du jour, comme\n"
+    "la fenêtre principale, et passe au fichier du jour suivant à minuit. Chaque événement (début,\n"
+    "nouveau jour, erreur et sa fin, arrêt) est écrit sur une ligne de la sortie d'erreur.\n"
+    "SIGTERM ou SIGINT (Ctrl+C) arrête la série et termine le programme.\n"
+    "\n"
+    "Options :\n"
+    "  --port PÉRIPHÉRIQUE  port parallèle du convertisseur (par défaut /dev/parport0)\n"
+    "  --simulate           convertisseur simulé, sans matériel\n"
+    "  --periode SECONDES   une mesure toutes les SECONDES, de 1 à 60 (par défaut 1)\n"
+    "  --site SITE          site d'observation, par son nom ou son numéro (par défaut Chelles) :\n";
+
+const char* const kHelpEnd =
+    "  --dossier DOSSIER    dossier des fichiers de mesures (par défaut ~/velmorixon)\n"
+    "  -h, --help           affiche cette aide et quitte\n"
+    "  --version            affiche la version et quitte\n";
+
+RecorderOptions usageError(const QString& reason)
+{
+    RecorderOptions result;
+    result.exit = CommandLineExit{2, {}, ("velmorixon-enregistreur : " + reason + "\n").toStdString() + kUsage};
+    return result;
+}
+
+// An argument's bytes for a message: UTF-8 text as it reads, other bytes as replacement marks.
+QString shown(const QString& bytes)
+{
+    return QString::fromUtf8(bytes.toLatin1());
+}
+
+std::string helpText()
+{
+    std::string text = std::string(kUsage) + kHelp;
+    for (const record::ObservingSite& site : record::observingSites())
+        text += (site.index < 9 ? "                        " : "                       ") +
+                std::to_string(site.index + 1) + " " + site.name + "\n";
+    return text + kHelpEnd;
+}
+
+}  // namespace
+
+RecorderOptions parseRecorderOptions(const std::vector<std::string>& bytes, const QString& version)
+{
+    // One QChar per byte (Latin-1 both ways): a device or a folder keeps its bytes.
+    QStringList arguments;
+    for (const std::string& argument : bytes)
+        arguments << QString::fromLatin1(argument.data(), static_cast<qsizetype>(argument.size()));
+    QCommandLineParser parser;
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    const QCommandLineOption port("port", {}, "PÉRIPHÉRIQUE");
+    const QCommandLineOption simulate("simulate");
+    const QCommandLineOption period("periode", {}, "SECONDES");
+    const QCommandLineOption site("site", {}, "SITE");
+    const QCommandLineOption folder("dossier", {}, "DOSSIER");
+    const QCommandLineOption help(QStringList{"h", "help"});
+    const QCommandLineOption showVersion("version");
+    parser.addOptions({port, simulate, period, site, folder, help, showVersion});
+
+    if (!parser.parse(arguments)) {
+        const QStringList unknown = parser.unknownOptionNames();
+        if (!unknown.isEmpty())
+            return usageError(QString("option inconnue « %1%2 »").arg(unknown.first().size() == 1 ? "-" : "--", shown(unknown.first())));
+        for (const QString name : {"port", "periode", "site", "dossier"})
+            if (parser.errorText().contains("'--" + name + "'"))
+                return usageError(QString("l'option « --%1 » attend une valeur").arg(name));
+        return usageError(parser.errorText());
+    }
+    if (!parser.positionalArguments().isEmpty())
+        return usageError(QString("argument inattendu « %1 »").arg(shown(parser.positionalArguments().first())));
+    const QStringList given = parser.optionNames();
+    for (const QString& name : given)
+        if (given.count(name) > 1)
+            return usageError(QString("l'option « %1%2 » est donnée plusieurs fois").arg(name.size() == 1 ? "-" : "--", name));
+
+    RecorderOptions result;
+    if (parser.isSet(help) || parser.isSet(showVersion)) {
+        const std::string text = parser.isSet(help) ? helpText() : ("velmorixon-enregistreur " + version + "\n").toStdString();
+        result.exit = CommandLineExit{0, text, {}};
+        return result;
+    }
+    if (parser.isSet(port) && parser.isSet(simulate))
+        return usageError("« --port » et « --simulate » ne vont pas ensemble");
+    if (parser.isSet(port) && parser.value(port).isEmpty())
+        return usageError("l'option « --port » attend un nom de périphérique");
+    if (parser.isSet(folder) && parser.value(folder).isEmpty())
+        return usageError("l'option « --dossier » attend un nom de dossier");
+    if (parser.isSet(port))
+        result.device = parser.value(port).toLatin1().toStdString();
+    result.simulate = parser.isSet(simulate);
+    result.folder = parser.value(folder).toLatin1().toStdString();
+
+    bool whole = false;
+    const QString seconds = parser.value(period);
+    result.periodSeconds = parser.isSet(period) ? seconds.toInt(&whole) : 1;
+    if (parser.isSet(period) && (!whole || result.periodSeconds < 1 || result.periodSeconds > 60))
+        return usageError(QString("période « %1 » refusée : un nombre entier de secondes de 1 à 60 est attendu").arg(shown(seconds)));
+
+    const std::vector<record::ObservingSite> sites = record::observingSites();
+    const QString siteText = parser.isSet(site) ? parser.value(site) : QString("Chelles");
+    const int number = siteText.toInt(&whole);
+    const auto named = record::siteNamed(siteText.toLatin1().toStdString());
+    if (whole && number >= 1 && number <= int(sites.size()))
+        result.site = sites[std::size_t(number - 1)];
+    else if (!whole && named)
+        result.site = *named;
+    else
+        return usageError(QString("site « %1 » inconnu : donnez son nom ou son numéro de 1 à %2 (voir --help)")
+                              .arg(shown(siteText)).arg(sites.size()));
+    return result;
+}
