@@ -27,6 +27,9 @@ struct Platform {
     /// Starts the day view on a measurement file in a process of its own; true when it started.
     /// Optional: without it a double-click on the file label does nothing.
     std::function<bool(const std::string& file)> openJournal;
+    /// Says an alarm's line on the desktop while recording (a notification). Optional: without
+    /// it alarms are not said.
+    std::function<void(const std::string& line)> notify;
 };
 
 /// Throws std::invalid_argument naming the first service that is empty or null: the window

@@ -417,6 +417,7 @@ void Velmorixon::startAcquisition()
         showPortMessage(QStringLiteral("Port parallèle %1 inaccessible : %2"), e);
         return;
     }
+    sayAlarms([this](sys_seconds now, minutes offset) { return m_alarms.runEnded(now, offset); });  // the port back
     Xline = 610;
     BtnMax187->setEnabled(false);
     armTick();  // the first reading comes one period after the click
@@ -434,9 +435,18 @@ void Velmorixon::startAcquisition()
     }
 }
 
+void Velmorixon::sayAlarms(const std::function<std::vector<record::AlarmChange>(sys_seconds, minutes)>& watched)
+{
+    const minutes offset = m_platform.clock->utcOffset();
+    const sys_seconds now{floor<seconds>(m_platform.clock->localNow()).time_since_epoch() - offset};
+    for (const record::AlarmChange& change : watched(now, offset))
+        if (m_platform.notify) m_platform.notify(change.text);
+}
+
 void Velmorixon::endRun()
 {
     TimeAquis->stop();
+    sayAlarms([this](sys_seconds now, minutes offset) { return m_alarms.runEnded(now, offset); });
     m_cycle->stop();  // releases the port
     NumMes = static_cast<float>(m_cycle->number());
     FirstAnalyse = m_cycle->firstLineStartsFile();
@@ -485,6 +495,8 @@ bool Velmorixon::takeReading()
         return true;
     } catch (const std::system_error& e) {
         stopAcquisition();
+        // Said until the next start.
+        sayAlarms([&](sys_seconds now, minutes offset) { return m_alarms.portFailed(now, offset, frenchReason(e.code())); });
         showPortMessage(QStringLiteral("Lecture arrêtée : port parallèle %1 inaccessible : %2"), e);
         return false;
     }
@@ -502,6 +514,9 @@ void Velmorixon::acquisitionTick()
         return;
     }
     NumMes = static_cast<float>(m_cycle->number());
+    sayAlarms([this](sys_seconds now, minutes offset) {
+        return m_alarms.reading(now, offset, int(Mesure), {0, {}, Latitude, Longitude, 0});
+    });
     if (ChOkFile) {
         WriteDataLine(*tick);
     } else {
@@ -582,6 +597,10 @@ void Velmorixon::updateFileMessage()
 {
     updateCompanionMessage();
     const std::size_t waiting = m_file->pendingLines();
+    sayAlarms([&](sys_seconds now, minutes offset) {
+        const auto& failure = m_file->lastFailure();
+        return m_alarms.linesWaiting(now, offset, waiting, failure ? failureReason(*failure) : std::string());
+    });
     if (waiting == 0) {
         m_fileRetry->stop();
         if (m_fileMessage) {

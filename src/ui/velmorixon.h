@@ -13,6 +13,7 @@
 #include "acquisition/measurement_file.h"
 #include "astro/cls_sunrise.h"
 #include "platform/platform.h"
+#include "record/alarm_watch.h"
 
 class QCheckBox;
 class QLabel;
@@ -133,6 +134,8 @@ private:
     std::unique_ptr<acquisition::MeasurementFile> m_file;
     std::unique_ptr<acquisition::CompanionFile> m_companion;  // the runs' events beside m_file
     std::unique_ptr<acquisition::AcquisitionCycle> m_cycle;
+    /// The alarms of the run under way, said on the desktop as they begin and end.
+    record::AlarmWatch m_alarms;
     QPointer<Graph> m_graph;
     QPointer<QMessageBox> m_fileMessage;
     QPointer<QMessageBox> m_companionMessage;
@@ -142,6 +145,9 @@ private:
     int periodMs() const;
     void armTick();  // TimeAquis for the cycle's due tick
     void endRun();
+    /// Says each alarm begun or ended (Platform::notify); `watched` is given the present
+    /// instant and UTC offset.
+    void sayAlarms(const std::function<std::vector<record::AlarmChange>(std::chrono::sys_seconds, std::chrono::minutes)>& watched);
     bool takeReading();  // ReadMax187; a port failure stops the run and says so
     void showInGraph();
     void graphClosed();
