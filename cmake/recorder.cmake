@@ -37,3 +37,10 @@ if(TARGET emu_program_tests)
   target_compile_definitions(emu_program_tests PRIVATE VELMORIXON_RECORDER="$<TARGET_FILE:velmorixon-enregistreur>")
   add_dependencies(emu_program_tests velmorixon-enregistreur)
 endif()
+
+# measuring tool: the recorder's ticks on the emulated port, its memory and processor time
+if(VELMORIXON_BENCH)
+  add_executable(recorder_ticks bench/tools/recorder_ticks.cpp)
+  target_link_libraries(recorder_ticks PRIVATE emu_ppdev_control velmorixon_test_support)
+  add_dependencies(recorder_ticks velmorixon-enregistreur emu_ppdev)
+endif()
