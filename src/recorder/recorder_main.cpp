@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 Velmorixon developers
 // velmorixon-enregistreur [--port DEVICE | --simulate] [--periode S] [--site SITE] [--dossier DIR]
+// [--alarme COMMAND]
 // The recorder without a window: Qt Core's event loop for its timer and the stop signals, no
 // display and no GUI library; one French line per event on standard error, which journald keeps.
 #include <unistd.h>
@@ -12,6 +13,7 @@
 
 #include "acquisition/simulated_sunlight.h"
 #include "platform/clock.h"
+#include "platform/detached_process.h"
 #include "platform/home_folder.h"
 #include "platform/posix_file_system.h"
 #include "platform/ppdev_port.h"
@@ -67,6 +69,13 @@ int main(int argc, char** argv)
         };
     recorder::Station station(settings, openPort, clock, files,
                               [](const std::string& line) { std::fputs((line + "\n").c_str(), stderr); });
+    // Each alarm's line also goes to the user's command, in a process of its own: a command that
+    // hangs never holds the recording.
+    if (!options.alarmCommand.empty())
+        station.onAlarm([command = options.alarmCommand](const std::string& line) {
+            if (!startDetached({command, line}))
+                std::fputs(("velmorixon-enregistreur : la commande d'alarme " + command + " ne peut pas être lancée.\n").c_str(), stderr);
+        });
     try {
         station.start();
     } catch (const recorder::StartRefused& refused) {

@@ -10,13 +10,16 @@ namespace {
 
 const char* const kUsage =
     "Utilisation : velmorixon-enregistreur [--port PÉRIPHÉRIQUE | --simulate] [--periode SECONDES]\n"
-    "                                      [--site SITE] [--dossier DOSSIER] [--help] [--version]\n";
+    "                                      [--site SITE] [--dossier DOSSIER] [--alarme COMMANDE]\n"
+    "                                      [--help] [--version]\n";
 
 const char* const kHelp =
     "\n"
     "Enregistre sans fenêtre les mesures du convertisseur MAX187 dans le fichier du jour, comme\n"
     "la fenêtre principale, et passe au fichier du jour suivant à minuit. Chaque événement (début,\n"
-    "nouveau jour, erreur et sa fin, arrêt) est écrit sur une ligne de la sortie d'erreur.\n"
+    "nouveau jour, erreur et sa fin, alarme et sa fin, arrêt) est écrit sur une ligne de la sortie\n"
+    "d'erreur. Alarmes : capteur saturé (4095 mV pendant une minute), mesure figée alors que le\n"
+    "soleil bouge, port perdu, lignes en attente d'écriture.\n"
     "SIGTERM ou SIGINT (Ctrl+C) arrête la série et termine le programme.\n"
     "\n"
     "Options :\n"
@@ -27,6 +30,8 @@ const char* const kHelp =
 
 const char* const kHelpEnd =
     "  --dossier DOSSIER    dossier des fichiers de mesures (par défaut ~/velmorixon)\n"
+    "  --alarme COMMANDE    lance COMMANDE, la ligne de chaque alarme et de sa fin pour seul\n"
+    "                       argument (un courriel, un message)\n"
     "  -h, --help           affiche cette aide et quitte\n"
     "  --version            affiche la version et quitte\n";
 
@@ -67,15 +72,16 @@ RecorderOptions parseRecorderOptions(const std::vector<std::string>& bytes, cons
     const QCommandLineOption period("periode", {}, "SECONDES");
     const QCommandLineOption site("site", {}, "SITE");
     const QCommandLineOption folder("dossier", {}, "DOSSIER");
+    const QCommandLineOption alarm("alarme", {}, "COMMANDE");
     const QCommandLineOption help(QStringList{"h", "help"});
     const QCommandLineOption showVersion("version");
-    parser.addOptions({port, simulate, period, site, folder, help, showVersion});
+    parser.addOptions({port, simulate, period, site, folder, alarm, help, showVersion});
 
     if (!parser.parse(arguments)) {
         const QStringList unknown = parser.unknownOptionNames();
         if (!unknown.isEmpty())
             return usageError(QString("option inconnue « %1%2 »").arg(unknown.first().size() == 1 ? "-" : "--", shown(unknown.first())));
-        for (const QString name : {"port", "periode", "site", "dossier"})
+        for (const QString name : {"port", "periode", "site", "dossier", "alarme"})
             if (parser.errorText().contains("'--" + name + "'"))
                 return usageError(QString("l'option « --%1 » attend une valeur").arg(name));
         return usageError(parser.errorText());
@@ -99,6 +105,9 @@ RecorderOptions parseRecorderOptions(const std::vector<std::string>& bytes, cons
         return usageError("l'option « --port » attend un nom de périphérique");
     if (parser.isSet(folder) && parser.value(folder).isEmpty())
         return usageError("l'option « --dossier » attend un nom de dossier");
+    if (parser.isSet(alarm) && parser.value(alarm).isEmpty())
+        return usageError("l'option « --alarme » attend une commande");
+    result.alarmCommand = parser.value(alarm).toLatin1().toStdString();
     if (parser.isSet(port))
         result.device = parser.value(port).toLatin1().toStdString();
     result.simulate = parser.isSet(simulate);

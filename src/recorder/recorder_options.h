@@ -2,7 +2,7 @@
 // Copyright (C) 2026 Velmorixon developers
 #pragma once
 // The recorder's command line: velmorixon-enregistreur [--port PÉRIPHÉRIQUE | --simulate]
-// [--periode SECONDES] [--site SITE] [--dossier DOSSIER] [--help] [--version].
+// [--periode SECONDES] [--site SITE] [--dossier DOSSIER] [--alarme COMMANDE] [--help] [--version].
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -19,6 +19,7 @@ struct RecorderOptions {
     int periodSeconds = 1;                 ///< 1 to 60, as the main window's scroll bar
     record::ObservingSite site;            ///< Chelles, the main window's at start-up, by default
     std::filesystem::path folder;          ///< the data folder; empty for ~/velmorixon
+    std::string alarmCommand;              ///< run with each alarm's line as its argument; empty: none
     std::optional<CommandLineExit> exit;   ///< help, version, or a usage error (status 2)
 };
 

@@ -99,6 +99,7 @@ void Station::tick()
     if (!m_cycle->running()) {
         reopenPort();
     } else if (auto tick = m_cycle->beginTick(); tick && readConverter()) {
+        tellAlarms(m_alarms.reading(now(), m_clock.utcOffset(), m_reading, m_settings.site));
         // The reading belongs to the day of its local time, which its line gives.
         if (dateOf(m_clock) != m_day->date) {
             moveTo(dateOf(m_clock));
@@ -113,13 +114,14 @@ void Station::tick()
 bool Station::readConverter()
 {
     try {
-        m_cycle->read();
+        m_reading = m_cycle->read();
     } catch (const std::system_error& e) {
         m_cycle->stop();  // the next run starts its own file, as a stop in the window does
         m_portRetry = m_clock.steadyNow() + kPortRetry;
         if (!std::exchange(m_portLost, true))
             m_log("Lecture arrêtée : port parallèle " + m_settings.port + " inaccessible : " + frenchReason(e.code()) +
                   ". Nouvel essai toutes les " + std::to_string(kPortRetry.count()) + " s.");
+        tellAlarms(m_alarms.portFailed(now(), m_clock.utcOffset(), frenchReason(e.code())));
         return false;
     }
     if (std::exchange(m_portLost, false))
@@ -163,6 +165,9 @@ void Station::tellFiles()
     const auto& lines = m_day->file.lastFailure();
     tell(m_log, m_fileTrouble, lines ? writeImpossible(*lines) + " Les mesures attendent et seront écrites dès que possible." : "",
          "Écriture de nouveau possible dans " + file + " : les mesures en attente y sont écrites.");
+    std::size_t waiting = m_day->file.pendingLines();
+    for (const auto& day : m_earlierDays) waiting += day->file.pendingLines();
+    tellAlarms(m_alarms.linesWaiting(now(), m_clock.utcOffset(), waiting, lines ? failureReason(*lines) : std::string()));
     const auto& rows = m_day->companion.lastFailure();
     tell(m_log, m_companionTrouble, rows ? companionWaits(*rows) : "",
          "Écriture de nouveau possible dans " + m_day->companion.path().string() + " : le journal de la série est à jour.");
@@ -172,6 +177,7 @@ std::size_t Station::stop(const std::string& why)
 {
     m_cycle->stop();
     tellFiles();
+    tellAlarms(m_alarms.runEnded(now(), m_clock.utcOffset()));
     std::size_t lost = m_day->file.pendingLines();
     for (const auto& day : m_earlierDays)
         lost += day->file.pendingLines();
@@ -181,6 +187,19 @@ std::size_t Station::stop(const std::string& why)
     else if (lost > 1)
         m_log(std::to_string(lost) + " mesures n'ont pas pu être écrites : elles sont perdues.");
     return lost;
+}
+
+sys_seconds Station::now() const
+{
+    return sys_seconds{floor<seconds>(m_clock.localNow()).time_since_epoch() - m_clock.utcOffset()};
+}
+
+void Station::tellAlarms(const std::vector<record::AlarmChange>& changes)
+{
+    for (const record::AlarmChange& change : changes) {
+        m_log(change.text);
+        if (m_alarm) m_alarm(change.text);
+    }
 }
 
 }  // namespace recorder

@@ -16,6 +16,7 @@
 #include "acquisition/acquisition_cycle.h"
 #include "platform/clock.h"
 #include "platform/file_system.h"
+#include "record/alarm_watch.h"
 #include "record/day_sun.h"
 
 namespace recorder {
@@ -56,6 +57,9 @@ public:
     void tick();
     /// From now to the due tick, or to the port's next try.
     std::chrono::milliseconds untilNextTick() const;
+    /// Each alarm begun or ended is told in the log and also given to `alarm` (the user's
+    /// command), when set.
+    void onAlarm(Log alarm) { m_alarm = std::move(alarm); }
     /// Ends the run (its arret row), the stop told with `why`, and writes what waits once
     /// more. Gives the number of lines that could still not be written: they are lost.
     std::size_t stop(const std::string& why);
@@ -72,6 +76,8 @@ private:
     bool readConverter();
     void reopenPort();
     void tellFiles();
+    void tellAlarms(const std::vector<record::AlarmChange>& changes);
+    std::chrono::sys_seconds now() const;
 
     StationSettings m_settings;
     const Clock& m_clock;
@@ -84,6 +90,9 @@ private:
     bool m_portLost = false;
     std::string m_fileTrouble;       // the file's failure last told, "" when none
     std::string m_companionTrouble;  // the companion's
+    record::AlarmWatch m_alarms;
+    Log m_alarm;
+    int m_reading = 0;  // the last reading, mV
 };
 
 }  // namespace recorder

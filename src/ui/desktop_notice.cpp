@@ -21,7 +21,7 @@ bool notifyDesktop(const QString& text, QWidget* owner)
                << text << QStringList() << QVariantMap() << -1;
         return bus.send(notify);
     }
-    if (!QSystemTrayIcon::isSystemTrayAvailable()) return false;
+    if (!owner || !QSystemTrayIcon::isSystemTrayAvailable()) return false;
     auto* icon = owner->findChild<QSystemTrayIcon*>(QStringLiteral("alarmIcon"));
     if (!icon) {
         icon = new QSystemTrayIcon(owner->windowIcon(), owner);

@@ -14,6 +14,7 @@
 
 #include "platform/clock.h"
 #include "platform/command_line.h"
+#include "platform/detached_process.h"
 #include "platform/home_folder.h"
 #include "platform/journal_program.h"
 #include "platform/month_report.h"
@@ -21,39 +22,13 @@
 #include "platform/platform.h"
 #include "platform/ppdev_port.h"
 #include "platform/time_zone.h"
+#include "ui/desktop_notice.h"
 #include "ui/display.h"
 #include "ui/velmorixon.h"
 
 #ifndef VELMORIXON_VERSION
 #define VELMORIXON_VERSION "0"
 #endif
-
-namespace {
-
-/// Starts `command` in a process of its own that outlives this one, its arguments passed as
-/// bytes. A child forks the program and ends at once, so no zombie is left behind.
-bool startDetached(std::vector<std::string> command)
-{
-    std::vector<char*> argv;
-    for (std::string& word : command) argv.push_back(word.data());
-    argv.push_back(nullptr);
-    const pid_t child = ::fork();
-    if (child < 0) return false;
-    if (child == 0) {
-        ::setsid();
-        if (::fork() == 0) {
-            ::execv(argv[0], argv.data());
-            ::_exit(127);
-        }
-        ::_exit(0);
-    }
-    int status = 0;
-    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
-    }
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
-}
-
-}  // namespace
 
 int main(int argc, char** argv)
 {
@@ -116,7 +91,12 @@ int main(int argc, char** argv)
         return !journal.empty() && startDetached({journal.string(), "--journal", file});
     };
 
+    // Alarms while recording reach the desktop beside the window, whatever it shows.
+    QWidget* owner = nullptr;
+    platform.notify = [&owner](const std::string& line) { notifyDesktop(QString::fromStdString(line), owner); };
+
     Velmorixon window(std::move(platform));
+    owner = &window;
     window.show();
     return QApplication::exec();
 }

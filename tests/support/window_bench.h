@@ -81,6 +81,7 @@ struct WindowBench {
         services.dataRoot = dir.path();
         services.files = &files;
         services.openJournal = [this](const std::string& file) { return opened.push_back(file), journalStarts; };
+        services.notify = [this](const std::string& line) { notices.push_back(line); };
         return services;
     }
 
@@ -101,6 +102,7 @@ struct WindowBench {
     std::uint16_t counts = 2048;                  // what a newly opened converter reads
     acquisition::SimulatedMax187* sim = nullptr;  // the port of the latest run (gone after a stop)
     std::vector<std::string> opened;              // the files the day view was started on, in order
+    std::vector<std::string> notices;             // the alarms said on the desktop, in order
     bool journalStarts = true;                    // whether the day view starts when asked
     std::unique_ptr<BenchWindow> window;
 };

@@ -158,6 +158,24 @@ TEST_F(AcquisitionCycle, APortThatFailsLeavesTheWindowIdleAndKeepsTheLines)
     EXPECT_EQ(shownMessage(w, "portMessage"), "Lecture arrêtée : port parallèle /dev/parport0 inaccessible : Erreur d'entrée/sortie");
     EXPECT_FALSE(w.TimeAquis->isActive() || w.BtnStop->isEnabled());
     EXPECT_EQ(bench.fileText(), " 2, 2048,14:03:28\r\n");
+    // On the desktop, the port's loss until the next start, said once each way.
+    bench.clock.advance(seconds{5});
+    w.BtnMax187->click();
+    EXPECT_EQ(bench.notices, (std::vector<std::string>{"Alarme : port perdu (Erreur d'entrée/sortie) depuis 14:03:29.",
+                                                       "Fin d'alarme : port perdu (Erreur d'entrée/sortie) de 14:03:29 à 14:03:34."}));
+}
+
+// A sensor at full scale for a minute, said on the desktop once when it begins and once at the stop.
+TEST_F(AcquisitionCycle, ASaturatedSensorIsSaidOnTheDesktopAMinuteInAndAtTheStop)
+{
+    bench.counts = 4095;
+    start(false);
+    for (int i = 0; i < 60; ++i) bench.tick();
+    EXPECT_TRUE(bench.notices.empty()) << "59 s at full scale";
+    bench.tick();
+    w.BtnStop->click();
+    EXPECT_EQ(bench.notices, (std::vector<std::string>{"Alarme : capteur saturé (4095 mV) depuis 14:03:28.",
+                                                       "Fin d'alarme : capteur saturé (4095 mV) de 14:03:28 à 14:04:28."}));
 }
 
 // The modal question on screen, answered with "No": its text and its two buttons' captions.
