@@ -216,6 +216,9 @@ TEST_F(AcquisitionCycle, AFullDiskHoldsLinesBackAndQuitAsksInFrenchBeforeDroppin
     w.OKfile->click();  // switched off: the run's ticks still retry
     bench.tick();
     EXPECT_EQ(shownMessage(w, "fileMessage") + bench.fileText(), " 2, 2048,14:03:28\r\n 3, 2048,14:03:29\r\n 4, 2048,14:03:30\r\n") << "space is back";
+    EXPECT_EQ(bench.notices, (std::vector<std::string>{
+                                 "Alarme : lignes en attente d'écriture (Aucun espace disponible sur le périphérique) depuis 14:03:29.",
+                                 "Fin d'alarme : lignes en attente d'écriture (Aucun espace disponible sur le périphérique) de 14:03:29 à 14:03:31."}));
     w.asked.reset();
     w.BtnQuit->click();
     EXPECT_FALSE(w.asked.has_value() || w.isVisible()) << "nothing waits, nothing to ask";
