@@ -115,6 +115,8 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(TheRecorder, TellsALostPortOnceAndItsReturnAndCountsTheLinesLostAtTheStop)
 {
     StationBench bench(local_days{2026y / January / 15} + 12h, 60min);
+    std::vector<std::string> alarms;  // what --alarme's command is given
+    bench.station.onAlarm([&](const std::string& line) { alarms.push_back(line); });
     bench.station.start();
     bench.ticks(1);
     bench.portGone = true;
@@ -139,6 +141,8 @@ TEST(TheRecorder, TellsALostPortOnceAndItsReturnAndCountsTheLinesLostAtTheStop)
                   "Fin d'alarme : lignes en attente d'écriture (Permission non accordée) de 12:00:20 à 12:00:21.",
                   "Enregistrement arrêté par SIGINT.",
                   "2 mesures n'ont pas pu être écrites : elles sont perdues."}));
+    EXPECT_EQ(alarms.size(), 4u);
+    EXPECT_EQ(alarms.front(), "Alarme : port perdu (Erreur d'entrée/sortie) depuis 12:00:02.");
 }
 
 }  // namespace
