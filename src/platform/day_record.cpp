@@ -156,15 +156,23 @@ DayRecord::Change DayRecord::refresh(std::uintmax_t budget)
     std::vector<record::RunFile> own = record::dayRuns(m_dayFile, entries);
     // Its own reason when it cannot be read (missing, a loop of links, ...) is said below.
     if (!m_dateFromName) own.assign(1, {m_dayFile, 0});
-    // First the runs of earlier days' files that may go on into this day.
+    // First the runs of earlier days' files that may go on into this day, looked for once: a
+    // file that did not reach the day when it was opened never will.
+    if (!m_earlier) {
+        m_earlier.emplace();
+        for (const auto& entry : m_dateFromName ? entries : std::vector<std::filesystem::path>{})
+            if (const auto date = record::dateFromFileName(entry.filename().string())) m_earlier->insert(*date);
+    }
     std::vector<record::RunFile> files;
     std::set<std::chrono::year_month_day> earlier;
     const std::chrono::sys_seconds dayStart{m_date.time_since_epoch() -
                                             (m_zone ? m_zone(std::chrono::sys_seconds{m_date.time_since_epoch()}) : std::chrono::minutes{0})};
-    for (const auto& entry : m_dateFromName ? entries : std::vector<std::filesystem::path>{})
+    for (const auto& entry : entries)
         if (const auto date = record::dateFromFileName(entry.filename().string());
-            date && std::chrono::local_days{*date} < m_date && !earlier.contains(*date) && mayHoldReadingsOf(entry, m_date, dayStart))
+            date && std::chrono::local_days{*date} < m_date && m_earlier->contains(*date) && !earlier.contains(*date) &&
+            mayHoldReadingsOf(entry, m_date, dayStart))
             earlier.insert(*date);
+    *m_earlier = earlier;
     for (const auto date : earlier)
         for (const record::RunFile& file : record::dayRuns(folder / acquisition::dataFileName(date), entries))
             files.push_back(file);

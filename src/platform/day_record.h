@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <memory>
 #include <optional>
+#include <set>
 #include <span>
 #include <string>
 #include <vector>
@@ -89,6 +90,9 @@ public:
     /// The runs with readings of the day (and the day's own runs without any), in time order:
     /// runs of earlier days' files that go on into the day come first.
     const std::vector<DayRun*>& runs() const { return m_onDay; }
+    /// Only these earlier days' files may lend the day runs (the month knows which go past
+    /// their day); otherwise every earlier day of the folder is looked at, at the first refresh.
+    void lookOnlyAt(std::set<std::chrono::year_month_day> earlierDays) { m_earlier = std::move(earlierDays); }
     const std::filesystem::path& dayFile() const { return m_dayFile; }
     std::chrono::local_days date() const { return m_date; }
     bool dateFromName() const { return m_dateFromName; }
@@ -113,5 +117,7 @@ private:
     bool m_dateFromName = false;
     std::vector<std::unique_ptr<DayRun>> m_runs;  ///< every run read, also those outside the day
     std::vector<DayRun*> m_onDay;
+    /// The earlier days whose files may still lend runs: all of them until the first refresh.
+    std::optional<std::set<std::chrono::year_month_day>> m_earlier;
     std::optional<RecordProblem> m_problem;
 };

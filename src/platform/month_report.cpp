@@ -142,6 +142,7 @@ MonthReport reportMonth(const std::filesystem::path& folder, year_month month,
     }
     for (const year_month_day date : past) {
         DayRecord record(folder / acquisition::dataFileName(date), zone, local_days{date});
+        record.lookOnlyAt(past);
         record.refresh();
         for (const auto& run : record.runs())
             if (!run->trace.points().empty())
@@ -157,6 +158,7 @@ MonthReport reportMonth(const std::filesystem::path& folder, year_month month,
     const auto work = [&] {
         for (std::size_t i = next++; i < order.size(); i = next++) {
             DayRecord day(folder / acquisition::dataFileName(order[i]), zone, local_days{order[i]});
+            day.lookOnlyAt(past);
             day.refresh();
             if (const auto& problem = day.problem())
                 problems[i] = "velmorixon : lecture impossible de " + quoted(problem->path) + " : " +
