@@ -5,6 +5,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 
 #include "platform/system_message.h"
@@ -55,11 +56,18 @@ ReadRefusal readRegularFile(const std::filesystem::path& path, std::size_t maxBy
 
 ReadRefusal readOpenedFile(int fd, std::size_t maxBytes, std::string& bytes)
 {
-    // One byte more than the bound is asked for: a file larger than it is refused, also one
-    // that grew after its size was looked at.
-    bytes.resize(maxBytes + 1);
+    // Room for the size the file says, and one byte more: a file larger than the bound is
+    // refused, also one that grew after its size was looked at (the room then grows, up to
+    // one byte past the bound).
+    struct stat status {};
+    const std::size_t said = ::fstat(fd, &status) == 0 ? std::size_t(std::max<off_t>(status.st_size, 0)) : 0;
+    bytes.resize(std::min(said, maxBytes) + 1);
     std::size_t got = 0;
-    while (got < bytes.size()) {
+    while (true) {
+        if (got == bytes.size()) {
+            if (got > maxBytes) break;
+            bytes.resize(std::min(2 * got, maxBytes + 1));
+        }
         const ssize_t n = ::pread(fd, bytes.data() + got, bytes.size() - got, off_t(got));
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) {
