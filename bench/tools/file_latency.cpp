@@ -2,7 +2,9 @@
 // to stable storage (MeasurementFile::append over PosixFileSystem), and the first line of a run,
 // which also moves the earlier run aside.
 //   file_latency [FOLDER [LINES]]   FOLDER defaults to the system's temporary folder.
+#include <fcntl.h>
 #include <stdlib.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -64,7 +66,19 @@ int main(int argc, char** argv)
     for (int run = 0; run < std::max(10, lineCount / 40); ++run)
         runStarts.push_back(timed([&] { allWritten &= measures.append(line(2), true); }));
 
+    // The floor: the same bytes by a bare open, write, fsync and close of another file there.
+    std::vector<double> bare;
+    const std::string bareFile = folder + "/velmorixon/bare.val";
+    for (int n = 2; n < lineCount + 2; ++n)
+        bare.push_back(timed([&] {
+            const int fd = ::open(bareFile.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+            const std::string bytes = line(n);
+            allWritten &= fd >= 0 && ::write(fd, bytes.data(), bytes.size()) == ssize_t(bytes.size()) && ::fsync(fd) == 0;
+            ::close(fd);
+        }));
+
     std::printf("folder %s\n", folder.c_str());
+    report("bare open, write, fsync, close", bare);
     report("line appended and flushed", appends);
     report("first line of a run (kept aside)", runStarts);
     std::error_code ignored;
