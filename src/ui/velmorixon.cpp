@@ -269,7 +269,11 @@ Velmorixon::Velmorixon(Platform platform, QWidget* parent)
     LfileName->setToolTip(m_platform.openJournal ? fileLabelToolTip(FullFile)
                                                  : QString::fromStdString(FullFile));
     if (m_platform.openJournal) {
-        new FileLabelOpener(LfileName, [this] { return FullFile; }, m_platform.openJournal);
+        // Today's day: past midnight the run goes on in the start-up day's file, and today's
+        // view is where its new readings are.
+        new FileLabelOpener(LfileName, [this] {
+            return FileUnit + FilePath + acquisition::dataFileName(year_month_day{floor<days>(m_platform.clock->localNow())});
+        }, m_platform.openJournal);
     }
     m_file = std::make_unique<acquisition::MeasurementFile>(FullFile, *m_platform.files);
     m_companion = std::make_unique<acquisition::CompanionFile>(FullFile, *m_platform.files);

@@ -103,11 +103,14 @@ TEST(FileLabel, ALongHomeShowsAsTildeInsideTheFrameAndADoubleClickOpensTheDayVie
     w.show();
     QTest::mouseDClick(w.LfileName, Qt::LeftButton);
     EXPECT_TRUE(bench.opened == std::vector<std::string>{full} && !w.findChild<QMessageBox*>("journalOpenMessage"));
+    bench.clock.advance(std::chrono::hours{10});  // past midnight: today's view, where the run goes on
+    QTest::mouseDClick(w.LfileName, Qt::LeftButton);
+    EXPECT_EQ(bench.opened.back(), full.substr(0, full.size() - 18) + "data12-06-2026.val");
     bench.journalStarts = false;
     QTest::mouseDClick(w.LfileName, Qt::LeftButton);
     auto* message = w.findChild<QMessageBox*>("journalOpenMessage");
     ASSERT_TRUE(message && !message->isModal());
-    EXPECT_EQ(message->text().toStdString(), "Le journal des mesures de " + full + " n'a pas pu être ouvert.");
+    EXPECT_EQ(message->text().toStdString(), "Le journal des mesures de " + bench.opened.back() + " n'a pas pu être ouvert.");
 }
 
 // The rows of `column` that hold a plotted (magenta) pixel, top down.
