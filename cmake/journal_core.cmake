@@ -9,6 +9,7 @@ target_sources(velmorixon_core PRIVATE
   src/record/journal_csv.cpp
   src/record/measurement_reader.cpp
   src/record/month_summary.cpp
+  src/record/range_statistics.cpp
   src/acquisition/run_companion.cpp
   src/record/run_trace.cpp
   src/record/sunlight_models.cpp
@@ -23,6 +24,7 @@ if(TARGET core_tests)
     tests/record/journal_csv_test.cpp
     tests/record/measurement_reader_test.cpp
     tests/record/month_summary_test.cpp
+    tests/record/range_statistics_test.cpp
     tests/acquisition/run_companion_test.cpp
     tests/record/time_placement_test.cpp)
 endif()

@@ -19,7 +19,8 @@ add_library(velmorixon_journal_ui STATIC
   src/ui/month_window.cpp src/ui/month_window.h
   src/ui/run_list.cpp src/ui/run_list.h
   src/ui/sensor_dialog.cpp src/ui/sensor_dialog.h
-  src/ui/summary_panel.cpp src/ui/summary_panel.h)
+  src/ui/summary_panel.cpp src/ui/summary_panel.h
+  src/ui/cursor_panel.cpp src/ui/cursor_panel.h)
 target_link_libraries(velmorixon_journal_ui PUBLIC velmorixon_platform Qt6::Widgets QCustomPlotQt6::QCustomPlotQt6)
 
 # Installed out of the PATH, in /usr/lib/velmorixon: users open it through `velmorixon --journal`

@@ -1,6 +1,7 @@
 // The day's sunlight products for a full day at 1 s (86,400 readings): each reading's
 // irradiance, clear sky, sunshine and flags with the day's figures, as the day view computes
-// them when a day opens; and the figures of a visible range once they are computed.
+// them when a day opens; the figures of a visible range once they are computed; and the
+// statistics between the two cursors.
 #include <benchmark/benchmark.h>
 
 #include <chrono>
@@ -8,6 +9,7 @@
 #include <vector>
 
 #include "record/day_sunlight.h"
+#include "record/range_statistics.h"
 
 namespace {
 
@@ -64,5 +66,18 @@ void BM_FiguresOfAnAfternoon(benchmark::State& state)
     for (auto _ : state) benchmark::DoNotOptimize(day.figures(from, from + 6h));
 }
 BENCHMARK(BM_FiguresOfAnAfternoon)->Unit(benchmark::kMicrosecond);
+
+/// The statistics between two cursors set on the whole day's 86,400 readings (the goal: 5 ms).
+void BM_RangeStatisticsOfAFullDay(benchmark::State& state)
+{
+    const FullDay& d = fullDay();
+    const record::RunReadings run{d.points, {}};
+    const record::DaySunlight day(kDay, {&run, 1}, d.calibration, d.site);
+    const std::span<const record::TracePoint> runs[] = {d.points};
+    for (auto _ : state)
+        benchmark::DoNotOptimize(record::rangeStatistics(runs, day, {true}, d.points.front().instant, d.points.back().instant));
+    state.SetItemsProcessed(state.iterations() * std::int64_t(d.points.size()));
+}
+BENCHMARK(BM_RangeStatisticsOfAFullDay)->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -117,6 +117,7 @@ JournalChart::JournalChart(QWidget* parent) : QCustomPlot(parent)
     }
     legend->setVisible(false);
     connect(xAxis, qOverload<const QCPRange&>(&QCPAxis::rangeChanged), this, [this] { reduceToScreen(); });
+    connect(yAxis, qOverload<const QCPRange&>(&QCPAxis::rangeChanged), this, [this] { liftSaturated(); });
     // The chart is laid out only when first drawn (and again when resized): the runs are
     // reduced again for the pixel columns it really has, before they are drawn.
     connect(this, &QCustomPlot::afterLayout, this, [this] {
@@ -157,7 +158,49 @@ double JournalChart::valueOf(const Run& run, std::size_t index) const
 {
     if (!m_irradiance) return double(run.points[index].millivolts);
     if (!run.sunlight) return qQNaN();
-    return run.sunlight->irradiance(run.number, index);
+    const double irradiance = run.sunlight->irradiance(run.number, index);
+    if (!std::isnan(irradiance) && (run.sunlight->flags(run.number)[index] & record::kSaturated)) return m_saturatedDrawnAt;
+    return irradiance;
+}
+
+double JournalChart::saturatedLevel() const
+{
+    // Just under the top: the mark's square is whole on the plot.
+    return yAxis->range().upper - yAxis->range().size() * 0.015;
+}
+
+void JournalChart::liftSaturated()
+{
+    const double level = saturatedLevel();
+    if (!m_irradiance || level == m_saturatedDrawnAt) return;
+    std::vector<QCPGraph*> graphs = m_runGraphs;
+    graphs.push_back(flagGraph(record::kSaturated));
+    for (QCPGraph* graph : graphs)
+        for (QCPGraphData& point : *graph->data())
+            if (point.value == m_saturatedDrawnAt) point.value = level;
+    m_saturatedDrawnAt = level;
+}
+
+void JournalChart::setCursor(int which, std::optional<double> x, const QString& label)
+{
+    if (!m_cursorLines[which]) {
+        const QColor colour = which == 0 ? QColor(0, 90, 200) : QColor(190, 40, 40);
+        m_cursorLines[which] = new QCPItemStraightLine(this);
+        m_cursorLines[which]->setPen(QPen(colour, 1.5));
+        m_cursorLabels[which] = new QCPItemText(this);
+        m_cursorLabels[which]->position->setTypeY(QCPItemPosition::ptAxisRectRatio);
+        m_cursorLabels[which]->setPositionAlignment(Qt::AlignBottom | (which == 0 ? Qt::AlignRight : Qt::AlignLeft));
+        m_cursorLabels[which]->setColor(colour);
+        m_cursorLabels[which]->setBrush(QColor(255, 255, 255, 220));
+        m_cursorLabels[which]->setClipToAxisRect(true);
+    }
+    m_cursorLines[which]->setVisible(x.has_value());
+    m_cursorLabels[which]->setVisible(x.has_value());
+    if (!x) return;
+    m_cursorLines[which]->point1->setCoords(*x, 0);
+    m_cursorLines[which]->point2->setCoords(*x, 1);
+    m_cursorLabels[which]->position->setCoords(*x, 0.99);
+    m_cursorLabels[which]->setText(label);
 }
 
 void JournalChart::setRuns(const std::vector<Run>& runs)
@@ -229,6 +272,7 @@ QVector<QCPGraphData> JournalChart::onScreen(const Run& run, std::uint8_t flag) 
 void JournalChart::reduceToScreen()
 {
     m_reducedWidth = axisRect()->width();
+    m_saturatedDrawnAt = saturatedLevel();
     for (std::size_t i = 0; i < m_runs.size() && i < m_runGraphs.size(); ++i)
         m_runGraphs[i]->data()->set(onScreen(m_runs[i], 0), true);
     for (const auto& [flag, graph] : m_flagGraphs) {
@@ -253,7 +297,10 @@ void JournalChart::drawSun(const record::ObservingSite& site, double from, doubl
 
     // Night before each sunrise and after each sunset, and the three times of each day as the
     // main window shows them for this site.
-    for (int i = itemCount() - 1; i >= 0; --i) removeItem(i);
+    for (int i = itemCount() - 1; i >= 0; --i)
+        if (std::find(m_cursorLines.begin(), m_cursorLines.end(), item(i)) == m_cursorLines.end() &&
+            std::find(m_cursorLabels.begin(), m_cursorLabels.end(), item(i)) == m_cursorLabels.end())
+            removeItem(i);
     m_markers.clear();
     const QLocale locale;
     const QString timeFormat = timeFormatWithSeconds(locale);

@@ -9,7 +9,9 @@
 // drawing follow the screen, not the day's size.
 #include <QDateTime>
 #include <QTimeZone>
+#include <array>
 #include <cmath>
+#include <optional>
 #include <chrono>
 #include <span>
 #include <vector>
@@ -58,6 +60,14 @@ public:
     const std::vector<record::SunMarkers>& markers() const { return m_markers; }
     QCPGraph* sunGraph() const { return m_sunGraph; }
 
+    /// Cursor `which` (0: A, 1: B) as a vertical line at `x` on the axis with its label at the
+    /// top; none: taken away.
+    void setCursor(int which, std::optional<double> x, const QString& label);
+    QCPItemStraightLine* cursorLine(int which) const { return m_cursorLines[which]; }
+
+    /// Where a saturated reading is drawn in W/m²: at the top of the value axis.
+    double saturatedLevel() const;
+
     /// The universal time range on the axis, whole seconds inside it.
     std::pair<std::chrono::sys_seconds, std::chrono::sys_seconds> visibleRange() const;
 
@@ -82,6 +92,8 @@ private:
     /// The plot's data for `run` on screen: its readings, or those carrying `flag` (not 0).
     QVector<QCPGraphData> onScreen(const Run& run, std::uint8_t flag) const;
     void reduceToScreen();
+    /// The saturated readings on screen lifted to the top of the value axis as it is now.
+    void liftSaturated();
     double valueOf(const Run& run, std::size_t index) const;
 
     QTimeZone m_zone;
@@ -94,5 +106,8 @@ private:
     bool m_irradiance = false;
     std::vector<record::SunMarkers> m_markers;
     QCPTextElement* m_title = nullptr;
+    std::array<QCPItemStraightLine*, 2> m_cursorLines{};
+    std::array<QCPItemText*, 2> m_cursorLabels{};
+    double m_saturatedDrawnAt = qQNaN();  ///< the level the saturated readings on screen are at
     int m_reducedWidth = -1;  ///< the axis rect's width the runs were last reduced for
 };

@@ -19,6 +19,7 @@
 #include "acquisition/measurement_file.h"
 #include "platform/month_report.h"
 #include "record/journal_csv.h"
+#include "ui/cursor_panel.h"
 #include "ui/journal_chart.h"
 #include "ui/journal_export.h"
 #include "ui/month_window.h"
@@ -134,14 +135,14 @@ JournalWindow::JournalWindow(JournalSetup setup, QWidget* parent)
     m_chart->installEventFilter(this);
     m_chart->setFocus();  // the keys pan and zoom from the start
     column->addWidget(m_chart, 1);
+    m_cursorPanel = new CursorPanel(central);
+    column->addWidget(m_cursorPanel);
     setCentralWidget(central);
     connect(m_chart->xAxis, qOverload<const QCPRange&>(&QCPAxis::rangeChanged), this, [this] { rangeChanged(); });
     connect(m_chart, &QCustomPlot::mouseMove, this, [this](QMouseEvent* event) { pointAt(int(event->position().x())); });
 
     m_figures = new QLabel(this);
     m_figures->setObjectName("figures");
-    m_cursor = new QLabel(this);
-    m_cursor->setObjectName("cursorReadout");
     m_malformed = new QLabel(this);
     m_malformed->setObjectName("malformedLines");
     m_progress = new QProgressBar(this);
@@ -149,13 +150,9 @@ JournalWindow::JournalWindow(JournalSetup setup, QWidget* parent)
     m_progress->setMaximumWidth(160);
     m_progress->setFormat(QString::fromUtf8("Lecture %p %"));
     m_progress->hide();
-    for (QLabel* label : {m_figures, m_cursor}) {
-        label->setMinimumWidth(1);
-        label->installEventFilter(this);  // elided again when its width changes
-    }
-    statusBar()->addWidget(m_figures, 2);
-    statusBar()->addWidget(m_cursor, 1);
-    m_cursor->hide();
+    m_figures->setMinimumWidth(1);
+    m_figures->installEventFilter(this);  // elided again when its width changes
+    statusBar()->addWidget(m_figures, 1);
     m_flagCounts = new QLabel(this);
     m_flagCounts->setObjectName("flagCounts");
     statusBar()->addPermanentWidget(m_flagCounts);
@@ -248,6 +245,7 @@ void JournalWindow::openFile(const std::filesystem::path& file)
     updateSunlight();
     setWindowTitle(QString::fromUtf8("Journal des mesures — %1").arg(frenchDate(m_record->date())));
     m_runShown.clear();
+    m_cursors = {};
     m_chart->setRuns({});
     m_runList->setRuns(0, {});
     updateExtent();
@@ -317,6 +315,53 @@ void JournalWindow::showRuns(bool rebuilt)
     const double before = m_extentTo;
     updateExtent();
     if (rebuilt || m_extentTo != before) m_chart->drawSun(m_site, m_extentFrom, m_extentTo);
+    updateCursors();
+    m_chart->replot(QCustomPlot::rpQueuedReplot);
+}
+
+std::vector<std::span<const TracePoint>> JournalWindow::runPoints() const
+{
+    std::vector<std::span<const TracePoint>> out;
+    for (const DayRun* run : m_record->runs()) out.push_back(run->points());
+    return out;
+}
+
+void JournalWindow::placeCursor(int which, int x)
+{
+    const sys_seconds at = JournalChart::instantOf(m_chart->xAxis->pixelToCoord(x));
+    m_cursors[std::size_t(which)] = record::nearestReading(runPoints(), *m_sunlight, m_runShown, at);
+    m_activeCursor = which;
+    updateCursors();
+}
+
+void JournalWindow::moveCursor(int steps)
+{
+    auto& cursor = m_cursors[std::size_t(m_activeCursor)];
+    if (!cursor) return placeCursor(m_activeCursor, int(m_chart->xAxis->coordToPixel(m_chart->xAxis->range().center())));
+    cursor = record::stepReading(runPoints(), *m_sunlight, *cursor, steps);
+    updateCursors();
+}
+
+void JournalWindow::updateCursors()
+{
+    const auto runs = runPoints();
+    for (std::size_t i = 0; i < 2; ++i) {
+        // The record grew, a run was hidden or the calibration changed: the same instant read again.
+        auto& cursor = m_cursors[i];
+        if (cursor) cursor = record::nearestReading(runs, *m_sunlight, m_runShown, cursor->point.instant);
+        m_chart->setCursor(int(i), cursor ? std::optional(axisOf(cursor->point.instant)) : std::nullopt,
+                           cursor ? CursorPanel::cursorText(char('A' + i), *cursor) : QString());
+    }
+    const auto& [a, b] = m_cursors;
+    m_cursorPanel->setCursors(a, b, a && b ? record::rangeStatistics(runs, *m_sunlight, m_runShown, a->point.instant, b->point.instant)
+                                           : record::RangeStatistics{});
+    m_chart->replot(QCustomPlot::rpQueuedReplot);
+}
+
+void JournalWindow::zoomValues(int angle, double y)
+{
+    m_fitY->setChecked(false);  // « Échelle ajustée » brings the fitted scale back
+    m_chart->yAxis->scaleRange(std::pow(0.85, angle / 120.0), m_chart->yAxis->pixelToCoord(y));
     m_chart->replot(QCustomPlot::rpQueuedReplot);
 }
 
@@ -487,6 +532,7 @@ void JournalWindow::setSite(int index)
     m_chart->drawSun(m_site, m_extentFrom, m_extentTo);
     updateSunlight();  // the site of readings whose run names none
     m_chart->setRuns(::chartRuns(*m_record, m_sunlight.get(), m_runShown));
+    updateCursors();
     updateFigures();
 }
 
@@ -531,19 +577,8 @@ void JournalWindow::updateFigures()
 void JournalWindow::pointAt(int x)
 {
     const sys_seconds at = JournalChart::instantOf(m_chart->xAxis->pixelToCoord(x));
-    const TracePoint* nearest = nullptr;  // the nearest reading of a shown run
-    std::optional<record::SunlitReading> sunlit;
-    for (std::size_t i = 0; i < m_runShown.size(); ++i) {
-        if (!m_runShown[i]) continue;
-        const auto points = m_record->runs()[i]->points();
-        auto it = std::lower_bound(points.begin(), points.end(), at,
-                                   [](const TracePoint& p, sys_seconds t) { return p.instant < t; });
-        for (auto candidate : {it, it == points.begin() ? it : it - 1})
-            if (candidate != points.end() && (!nearest || abs(candidate->instant - at) < abs(nearest->instant - at))) {
-                nearest = &*candidate;
-                sunlit = m_sunlight->reading(i, std::size_t(candidate - points.begin()));
-            }
-    }
+    const auto reading = record::nearestReading(runPoints(), *m_sunlight, m_runShown, at);
+    const TracePoint* nearest = reading ? &reading->point : nullptr;
     const QLocale locale;
     const auto localText = [&](sys_seconds instant) {
         return QDateTime::fromSecsSinceEpoch(instant.time_since_epoch().count(), m_setup.zone).toString("dd/MM/yyyy HH:mm:ss");
@@ -554,7 +589,7 @@ void JournalWindow::pointAt(int x)
                               .arg(localText(nearest->instant), offsetText(nearest->utcOffset()),
                                    locale.toString(qlonglong(nearest->number)), locale.toString(int(nearest->millivolts)),
                                    locale.toString(record::sunAltitude(m_site, nearest->instant, nearest->utcOffset()), 'f', 2)) +
-                          irradianceText(sunlit));
+                          irradianceText(m_sunlight->reading(reading->run, reading->index)));
         return;
     }
     const minutes offset = m_offsetAt ? m_offsetAt(at) : minutes(0);
@@ -676,24 +711,39 @@ void JournalWindow::setElided(QLabel* label, const QString& text)
     label->setText(label->fontMetrics().elidedText(text, Qt::ElideRight, label->contentsRect().width()));
 }
 
-void JournalWindow::showReadout(const QString& text)
-{
-    // The readout takes room from the figures only while the pointer is on the chart.
-    m_cursor->setVisible(!text.isEmpty());
-    setElided(m_cursor, text);
-}
+void JournalWindow::showReadout(const QString& text) { m_cursorPanel->setReadout(text); }
 
 bool JournalWindow::eventFilter(QObject* watched, QEvent* event)
 {
-    if ((watched == m_figures || watched == m_cursor) && event->type() == QEvent::Resize) {
-        auto* label = static_cast<QLabel*>(watched);
-        setElided(label, label->toolTip());
+    if (watched == m_figures && event->type() == QEvent::Resize) setElided(m_figures, m_figures->toolTip());
+    if (watched != m_chart) return QMainWindow::eventFilter(watched, event);
+    // A click (the button let go where it went down) places a cursor; a drag still pans.
+    const auto* mouse = static_cast<QMouseEvent*>(event);
+    if (event->type() == QEvent::MouseButtonPress) m_pressedAt = mouse->position().toPoint();
+    if (event->type() == QEvent::MouseButtonRelease && (mouse->position().toPoint() - m_pressedAt).manhattanLength() < 4) {
+        const bool b = mouse->button() == Qt::RightButton || (mouse->modifiers() & Qt::ShiftModifier);
+        placeCursor(b ? 1 : 0, m_pressedAt.x());
     }
-    if (watched == m_chart && event->type() == QEvent::Leave) showReadout(QString());
-    if (watched == m_chart && event->type() == QEvent::KeyPress) {
+    // Ctrl+wheel, or the wheel over the value axis, zooms the values.
+    if (const auto* wheel = static_cast<QWheelEvent*>(event); event->type() == QEvent::Wheel &&
+        (wheel->modifiers() & Qt::ControlModifier || wheel->position().x() < m_chart->axisRect()->left())) {
+        zoomValues(wheel->angleDelta().y(), wheel->position().y());
+        return true;
+    }
+    if (event->type() == QEvent::KeyPress) {
         const QCPRange range = m_chart->xAxis->range();
         const double step = range.size() / 10, centre = range.center();
-        switch (static_cast<QKeyEvent*>(event)->key()) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->modifiers() & Qt::ShiftModifier && (key->key() == Qt::Key_Left || key->key() == Qt::Key_Right)) {
+            moveCursor(key->key() == Qt::Key_Left ? -1 : 1);
+            return true;
+        }
+        if (key->key() == Qt::Key_A || key->key() == Qt::Key_B) {
+            m_activeCursor = key->key() == Qt::Key_A ? 0 : 1;
+            moveCursor(0);  // placed at the centre when it was not yet
+            return true;
+        }
+        switch (key->key()) {
         case Qt::Key_Left: m_chart->xAxis->setRange(range.lower - step, range.upper - step); break;
         case Qt::Key_Right: m_chart->xAxis->setRange(range.lower + step, range.upper + step); break;
         case Qt::Key_Plus:

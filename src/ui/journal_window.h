@@ -7,11 +7,15 @@
 // (journal_export), the « Résumé » (summary_panel), « Capteur… » (sensor_dialog) and « Bilan du
 // mois » (month_window) are apart.
 #include <QMainWindow>
+#include <QPoint>
 #include <QTimeZone>
+#include <array>
 #include <chrono>
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <optional>
+#include <span>
 #include <utility>
 #include <vector>
 
@@ -19,6 +23,7 @@
 #include "record/calibration.h"
 #include "record/day_sunlight.h"
 #include "record/day_sun.h"
+#include "record/range_statistics.h"
 #include "record/run_trace.h"
 
 class QAction;
@@ -30,6 +35,7 @@ class QTimer;
 class MonthWindow;
 class RunList;
 class SummaryPanel;
+class CursorPanel;
 
 struct JournalSetup {
     std::filesystem::path file;                    ///< the day file (or a kept run), as bytes
@@ -77,6 +83,11 @@ public:
     std::pair<std::chrono::sys_seconds, std::chrono::sys_seconds> visibleRange() const;
     /// The readout for the instant at horizontal pixel `x` of the plot (the mouse's).
     void pointAt(int x);
+    /// Cursor `which` (0: A, a click; 1: B, a right or Shift+click) on the reading of a shown run
+    /// nearest pixel `x`; it becomes the one the keys move.
+    void placeCursor(int which, int x);
+    /// The active cursor `steps` readings on along its run (Shift+← / Shift+→).
+    void moveCursor(int steps);
 
     /// The readings in sunlight terms under the data folder's capteur.csv.
     const record::DaySunlight& sunlight() const { return *m_sunlight; }
@@ -119,6 +130,12 @@ private:
     static void setElided(QLabel* label, const QString& text);
     /// The pointer's readout on the status bar; empty: none, the figures take the room.
     void showReadout(const QString& text);
+    /// The shown runs' points, in run order, as the record layer takes them.
+    std::vector<std::span<const record::TracePoint>> runPoints() const;
+    /// The cursors again on the record as it is now: lines, panel and statistics.
+    void updateCursors();
+    /// The value axis zoomed about pixel `y` by the wheel's `angle` (eighths of a degree).
+    void zoomValues(int angle, double y);
 
     JournalSetup m_setup;
     record::UtcOffsetAt m_offsetAt;
@@ -146,7 +163,10 @@ private:
     RunList* m_runList = nullptr;
     QLabel* m_message = nullptr;
     QLabel* m_figures = nullptr;
-    QLabel* m_cursor = nullptr;
+    CursorPanel* m_cursorPanel = nullptr;
+    std::array<std::optional<record::CursorReading>, 2> m_cursors;
+    int m_activeCursor = 0;
+    QPoint m_pressedAt;  ///< where the last button went down on the chart: a click or a drag
     QLabel* m_malformed = nullptr;
     QProgressBar* m_progress = nullptr;
     QString m_exportNote;

@@ -178,9 +178,14 @@ TEST_F(JournalView, FiguresAndTheCursorReadTheVisibleRangeFollowingZoom)
 
     showRange(*view, kMidnight + 14h - 20s, kMidnight + 14h + 40s);  // the pointer on 14:00:10
     view->pointAt(int(view->chart()->xAxis->coordToPixel(JournalChart::axisOf(kMidnight + 14h + 10s))));
-    const QString readout = view->findChild<QLabel*>("cursorReadout")->toolTip();
+    // Whole at 1000 px, in the panel under the chart, and still there when the pointer leaves.
+    QTest::mouseMove(view.get(), {5, 5});
+    const QLabel* label = view->findChild<QLabel*>("cursorReadout");
+    const QString readout = label->text();
     EXPECT_TRUE(readout.startsWith(QString::fromUtf8("21/06/2026 14:00:10 (UTC+02:00) · n° 12 · 3\u202f010 mV · ")) &&
                 readout.endsWith(QString::fromUtf8("° · sans étalonnage (mV)"))) << readout.toStdString();
+    EXPECT_TRUE(label->isVisible() && label->height() >= label->heightForWidth(label->width()) &&
+                label->mapTo(view.get(), QPoint(label->width(), label->height())).x() <= view->width());
 }
 
 TEST_F(JournalView, FollowingKeepsTheNewestReadingOnScreenAsLinesArriveUntilAPan)
@@ -523,6 +528,41 @@ TEST_F(SunlightWindow, TheMonthShowsItsDaysWithTheirRunsSitesFiguresAndTotalsAnd
     month->setMonth(2026y / June);
     emit table->cellDoubleClicked(0, 0);
     EXPECT_TRUE(view->windowTitle() == QString::fromUtf8("Journal des mesures — 3 juin 2026") && view->record().runs().size() == 1u);
+}
+
+// Two cursors on a calibrated morning (500 and 501 W/m² in turn, 10:30 saturated): a click
+// places A, a right click B; keys move the active one; the statistics between them by hand.
+TEST_F(SunlightWindow, TwoCursorsMeasureBetweenThemAndASaturatedReadingStaysAtTheTopOfTheAxis)
+{
+    TempDir::append(folder / "data06-21-2026.val", fourHours());
+    TempDir::append(folder / "capteur.csv", kHeader + "2026-06-01T00:00:00+02:00;essai;2;0;0,73;0,06\r\n");
+    auto view = open(folder / "data06-21-2026.val");
+    QCustomPlot* chart = view->chart();
+    showRange(*view, kMidnight + 9h + 50min, kMidnight + 11h);  // 7 s a pixel: a click finds its minute
+    const auto pixel = [&](seconds local) { return QPoint(int(chart->xAxis->coordToPixel(JournalChart::axisOf(kMidnight + local))), 100); };
+    QTest::mouseClick(chart, Qt::LeftButton, {}, pixel(10h));
+    QTest::mouseClick(chart, Qt::RightButton, {}, pixel(10h + 40min));
+    const auto text = [&](const char* name) { return view->findChild<QLabel*>(name)->text().toStdString(); };
+    EXPECT_EQ(text("cursorValues"), "A 10:00:00 · 1\u202f000 mV · 500,0 W/m²\nB 10:40:00 · 1\u202f000 mV · 500,0 W/m²\nB − A : Δt 40 min 00 s · 0 mV · 0,0 W/m²");
+    // 41 readings, 20 of each value and 4095 mV: mean 44 135 / 41; in W/m² the saturated one left
+    // out: mean 500,5, deviation √(40 · 0,25 / 39); 38 one-minute trapezoids of 500,5 and 10:29 to
+    // 10:31 at 501. Sunshine throughout: the sun under 47° (NOAA), Carpentras's threshold under 480 W/m².
+    EXPECT_EQ(text("rangeStatistics"), "Entre A et B : 41 mesures · min 1\u202f000 mV · max 4\u202f095 mV · moyenne 1\u202f076,5 mV · écart type 483,2 mV · "
+                                       "min 500,0 W/m² · max 501,0 W/m² · moyenne 500,50 W/m² · écart type 0,51 W/m² · énergie 333,68 Wh/m² · ensoleillement 40 min 00 s · 1 écartée");
+    QTest::keyClick(chart, Qt::Key_A);
+    QTest::keyClick(chart, Qt::Key_Right, Qt::ShiftModifier);
+    EXPECT_TRUE(text("cursorValues").starts_with("A 10:01:00 · 1\u202f002 mV · 501,0 W/m²\nB 10:40:00")) << text("cursorValues");
+    // Ctrl+wheel zooms the values about the pointer; the saturated mark stays at the new top.
+    QWheelEvent wheel(QPointF(pixel(12h).x(), chart->yAxis->coordToPixel(600)), {}, {}, {0, 240}, Qt::NoButton, Qt::ControlModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(chart, &wheel);
+    const QCPRange values = chart->yAxis->range();
+    EXPECT_NEAR(values.size(), 1220 * 0.85 * 0.85, 1e-6);
+    const auto mark = view->chart()->flagGraph(record::kSaturated)->data();
+    ASSERT_EQ(mark->size(), 1);
+    EXPECT_TRUE(mark->begin()->value < values.upper && mark->begin()->value > values.upper - 0.02 * values.size()) << mark->begin()->value;
+    EXPECT_TRUE(text("flagCounts").find("saturé 1") != std::string::npos);
+    view->setFittedY(true);
+    EXPECT_NEAR(chart->yAxis->range().upper, 501 * 1.08, 1e-6);
 }
 
 }  // namespace
