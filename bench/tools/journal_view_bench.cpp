@@ -190,6 +190,22 @@ int main(int argc, char** argv)
         appendPaints.push_back(ms(steady_clock::now() - t0));
     }
 
+    // A cursor placed on the day calibrated (2 mV per W/m²): the reading found, the statistics
+    // between the two cursors worked out, the panel filled and the chart painted again.
+    std::ofstream(dir.path() / "capteur.csv", std::ios::binary)
+        << "depuis;capteur;sensibilite_mV_par_W_m2;decalage_mV;A;B\r\n2026-06-01T00:00:00+02:00;essai;2;0;;\r\n";
+    auto calibrated = std::make_unique<JournalWindow>(setup);
+    calibrated->resize(1100, 640);
+    calibrated->chart()->toPixmap(1000, 600);
+    const int left = calibrated->chart()->axisRect()->left(), width = calibrated->chart()->axisRect()->width();
+    std::vector<double> cursors;
+    for (int i = 0; i < 96; ++i) {
+        const auto t0 = steady_clock::now();
+        calibrated->placeCursor(i % 2, left + (i * 37) % width);
+        calibrated->chart()->toPixmap(1000, 600);
+        cursors.push_back(ms(steady_clock::now() - t0));
+    }
+
     std::printf("journal_view_bench: a day of 86,400 readings at 1 s, chart 1000x600\n");
     std::printf("  open to first painted chart: median %.1f ms (min %.1f, max %.1f)\n",
                 percentile(opens, 0.5), percentile(opens, 0), percentile(opens, 1));
@@ -199,5 +215,7 @@ int main(int argc, char** argv)
     std::printf("  one followed line appended: median %.3f ms (read, placed, added); with its repaint %.2f ms\n",
                 percentile(appends, 0.5), percentile(appendPaints, 0.5));
     std::printf("  memory above the empty view: %.1f MiB\n", double(dayKiB - emptyKiB) / 1024.0);
+    std::printf("  a cursor placed, calibrated day (%zu): median %.2f ms, p95 %.2f ms, max %.2f ms\n", cursors.size(),
+                percentile(cursors, 0.5), percentile(cursors, 0.95), percentile(cursors, 1));
     return 0;
 }
