@@ -87,6 +87,14 @@ QString irradianceText(const std::optional<record::SunlitReading>& reading)
     return text;
 }
 
+/// The colour of the `d`th day laid beside the day on view: darker than the runs' own.
+QColor comparedColour(std::size_t d)
+{
+    static const QColor kColours[] = {QColor(90, 90, 90), QColor(0, 130, 90), QColor(150, 60, 160), QColor(170, 110, 0),
+                                      QColor(0, 110, 150), QColor(160, 40, 40), QColor(80, 120, 0)};
+    return kColours[d % std::size(kColours)];
+}
+
 /// The day's runs as the chart draws them, « Série 1 » first.
 std::vector<JournalChart::Run> chartRuns(const DayRecord& record, const record::DaySunlight* sunlight,
                                          const std::vector<bool>& shown)
@@ -131,6 +139,11 @@ JournalWindow::JournalWindow(JournalSetup setup, QWidget* parent)
         return run < runs.size() ? ::runLabel(run + 1, *runs[run], m_record->date(), m_setup.zone, m_setup.now()) : QString();
     };
     column->addWidget(m_runList);
+    m_days = new QLabel(central);
+    m_days->setObjectName("comparedDays");
+    m_days->setWordWrap(true);
+    m_days->hide();
+    column->addWidget(m_days);
     m_chart = new JournalChart(central);
     m_chart->installEventFilter(this);
     m_chart->setFocus();  // the keys pan and zoom from the start
@@ -209,6 +222,13 @@ void JournalWindow::buildTools()
     });
     tools->addWidget(m_siteBox);
     tools->addSeparator();
+    add("compare", "Comparer…", [this] {
+        const QStringList files = QFileDialog::getOpenFileNames(
+            this, QString::fromUtf8("Jours à comparer"), shownPath(m_setup.file.parent_path()),
+            QString::fromUtf8("Fichiers de mesures (data*.val data*.val.*)"));
+        for (const QString& file : files) compareDay(chosenPath(file));
+    })->setToolTip(QString::fromUtf8("Poser d'autres jours sur le graphique, à leur heure locale"));
+    add("uncompare", "Sans comparaison", [this] { clearComparedDays(); });
     add("exportImage", "Image…", [this] { chooseImage(); })->setToolTip(QString::fromUtf8("Exporter l'image (PNG ou PDF)"));
     add("exportVisibleCsv", "CSV de la plage…", [this] { chooseCsv(false); });
     add("exportDayCsv", "CSV de la journée…", [this] { chooseCsv(true); });
@@ -245,6 +265,8 @@ void JournalWindow::openFile(const std::filesystem::path& file)
     updateSunlight();
     setWindowTitle(QString::fromUtf8("Journal des mesures — %1").arg(frenchDate(m_record->date())));
     m_runShown.clear();
+    m_compared.clear();
+    m_days->hide();
     m_cursors = {};
     m_chart->setRuns({});
     m_runList->setRuns(0, {});
@@ -300,7 +322,12 @@ void JournalWindow::showRuns(bool rebuilt)
     const auto& runs = m_record->runs();
     m_runShown.resize(runs.size(), true);
     updateSunlight();
-    m_chart->setRuns(::chartRuns(*m_record, m_sunlight.get(), m_runShown));
+    std::vector<JournalChart::Run> drawn = ::chartRuns(*m_record, m_sunlight.get(), m_runShown);
+    for (std::size_t d = 0; d < m_compared.size(); ++d)
+        for (std::size_t r = 0; r < m_compared[d].moved.size(); ++r)
+            drawn.push_back({m_compared[d].moved[r], m_compared[d].sunlight.get(), r, comparedColour(d),
+                             frenchDate(m_compared[d].record->date()), true});
+    m_chart->setRuns(drawn);
     if (rebuilt) m_runList->setRuns(runs.size(), m_runShown);
     else m_runList->labelsChanged();
     // The newest run's record names the site, unless the user chose one.
@@ -365,6 +392,52 @@ void JournalWindow::zoomValues(int angle, double y)
     m_chart->replot(QCustomPlot::rpQueuedReplot);
 }
 
+
+QString JournalWindow::compareDay(const std::filesystem::path& dayFile)
+{
+    ComparedDay day;
+    const auto named = record::dateFromFileName(dayFile.filename().string());
+    day.record = std::make_unique<DayRecord>(dayFile, zoneOffsets(m_setup.zone, named ? local_days(*named) : m_setup.today),
+                                             m_setup.today);
+    day.record->refresh();
+    if (day.record->runs().empty()) {
+        const QString why = day.record->problem() ? QString::fromStdString(day.record->problem()->reason)
+                                                  : QString::fromUtf8("aucune mesure");
+        m_days->setText(QString::fromUtf8("%1 n'est pas comparé : %2.").arg(shownPath(dayFile), why));
+        m_days->show();
+        return m_days->text();
+    }
+    // Whole days apart: the same local time of day on the axis (an hour off across a change of
+    // summer time, as the clocks were).
+    const auto apart = m_record->date() - day.record->date();
+    std::vector<record::RunReadings> runs;
+    for (const DayRun* run : day.record->runs()) {
+        runs.push_back({run->points(), run->events});
+        auto& moved = day.moved.emplace_back(run->points().begin(), run->points().end());
+        for (record::TracePoint& point : moved) point.instant += apart;
+    }
+    day.sunlight = std::make_unique<record::DaySunlight>(day.record->date(), runs, m_calibration.rows, m_site);
+    m_compared.push_back(std::move(day));
+    showComparedDays();
+    return {};
+}
+
+void JournalWindow::clearComparedDays()
+{
+    m_compared.clear();
+    showComparedDays();
+}
+
+void JournalWindow::showComparedDays()
+{
+    QStringList legend{QString::fromUtf8("%1 (séries en couleurs)").arg(frenchDate(m_record->date()))};
+    for (std::size_t d = 0; d < m_compared.size(); ++d)
+        legend << QString::fromUtf8("<span style=\"color:%1\">■</span> %2")
+                      .arg(comparedColour(d).name(), frenchDate(m_compared[d].record->date()));
+    m_days->setText(legend.join(QString::fromUtf8(" · ")));
+    m_days->setVisible(!m_compared.empty());
+    showRuns(false);
+}
 
 void JournalWindow::updateSunlight()
 {

@@ -89,6 +89,13 @@ public:
     /// The active cursor `steps` readings on along its run (Shift+← / Shift+→).
     void moveCursor(int steps);
 
+    /// Lays another day on the chart, on the local time of day, in a colour of its own named in
+    /// the days' legend above the chart (the day on view keeps its runs' colours). Returns why
+    /// it could not, in French; empty when it is on the chart.
+    QString compareDay(const std::filesystem::path& dayFile);
+    /// The other days taken off the chart.
+    void clearComparedDays();
+
     /// The readings in sunlight terms under the data folder's capteur.csv.
     const record::DaySunlight& sunlight() const { return *m_sunlight; }
     /// The left axis in W/m² (calibrated readings) or in mV.
@@ -171,4 +178,15 @@ private:
     QProgressBar* m_progress = nullptr;
     QString m_exportNote;
     QTimer* m_poll = nullptr;
+
+    /// Another day laid on the chart: its readings as read, and moved by whole days onto the
+    /// day on view (its sunlight is worked out on its own instants, the indexes the same).
+    struct ComparedDay {
+        std::unique_ptr<DayRecord> record;
+        std::unique_ptr<record::DaySunlight> sunlight;
+        std::vector<std::vector<record::TracePoint>> moved;
+    };
+    std::vector<ComparedDay> m_compared;
+    QLabel* m_days = nullptr;  ///< the days' legend, shown while other days are on the chart
+    void showComparedDays();
 };

@@ -565,4 +565,23 @@ TEST_F(SunlightWindow, TwoCursorsMeasureBetweenThemAndASaturatedReadingStaysAtTh
     EXPECT_NEAR(chart->yAxis->range().upper, 501 * 1.08, 1e-6);
 }
 
+// Another day laid on the chart at its local time of day, in its colour, named in the days'
+// legend; a day that cannot be read is said, and the comparison taken off again.
+TEST_F(JournalTest, AnotherDayIsLaidOnTheChartAtItsLocalTimeOfDayAndNamedInTheLegend)
+{
+    TempDir::append(folder / "data06-20-2026.val", lines(2, 30, 10h, 500));
+    auto view = open(dayFile);
+    const int graphs = view->chart()->graphCount();
+    EXPECT_EQ(view->compareDay(folder / "data06-20-2026.val"), QString());
+    ASSERT_EQ(view->chart()->graphCount() >= 3 ? view->chart()->runGraph(2)->data()->size() : 0, 30);
+    EXPECT_EQ(JournalChart::instantOf(view->chart()->runGraph(2)->data()->begin()->key), kMidnight + 10h) << "20 June's 10:00 on the 21st's axis";
+    const QLabel* days = view->findChild<QLabel*>("comparedDays");
+    EXPECT_TRUE(days->isVisible() && days->text().contains(QString::fromUtf8("21 juin 2026 (séries en couleurs) · ")) &&
+                days->text().endsWith(QString::fromUtf8("■</span> 20 juin 2026"))) << days->text().toStdString();
+    EXPECT_EQ(view->compareDay(folder / "data06-19-2026.val").toStdString(),
+              (folder / "data06-19-2026.val").string() + " n'est pas comparé : Aucun fichier ou dossier de ce type.");
+    view->clearComparedDays();
+    EXPECT_TRUE(!days->isVisible() && view->chart()->graphCount() == graphs);
+}
+
 }  // namespace
