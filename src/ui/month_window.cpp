@@ -210,7 +210,7 @@ QString MonthWindow::exportCsv(const std::filesystem::path& path)
 {
     QString failure = refusalOverRecord(path);
     if (failure.isEmpty())
-        if (const int error = saveWholeFile(path, record::monthCsv(m_days)))
+        if (const int error = saveWholeFile(path, std::string(record::kUtf8ByteOrderMark) + record::monthCsv(m_days)))
             failure = QString::fromUtf8("Écriture impossible dans %1 : %2.")
                           .arg(shownPath(path), QString::fromStdString(frenchReason(error)));
     m_errors->setText(failure.isEmpty() ? QString::fromUtf8("CSV enregistré : %1").arg(shownPath(path)) : failure);

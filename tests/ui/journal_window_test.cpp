@@ -249,10 +249,10 @@ TEST_F(JournalView, ExportsTheDayOrTheRangeAsCsvAndTheChartAsPngOrPdfByItsExtens
     const path csv = dir.path() / "jour.csv";
     showRange(*view, kMidnight + 9h + 10s, kMidnight + 9h + 11s);
     // The readings' columns as written, the altitude, then irradiance, clear-sky index and flag (none here).
-    const std::string header = "date_heure;numero;millivolts;hauteur_soleil_deg;irradiance_W_m2;indice_ciel_clair;drapeau\r\n";
+    const std::string header = "date_heure;numero;millivolts;hauteur_soleil_deg;irradiance_W_m2;indice_ciel_clair;drapeau;date_heure_locale\r\n";
     const std::string range = view->exportCsv(csv, false).isEmpty() ? TempDir::read(csv) : "";
     EXPECT_EQ(range.substr(0, header.size() + 34), header + "2026-06-21T09:00:10+02:00;12;1010;");
-    EXPECT_TRUE(std::count(range.begin(), range.end(), '\n') == 3 && range.ends_with(";;;\r\n")) << range;
+    EXPECT_TRUE(std::count(range.begin(), range.end(), '\n') == 3 && range.ends_with(";;;2026-06-21T09:00:11\r\n")) << range;
     const std::string day = view->exportCsv(csv, true).isEmpty() ? TempDir::read(csv) : "";
     EXPECT_EQ(std::count(day.begin(), day.end(), '\n'), 151);
     EXPECT_TRUE(day.find(";2;1000;") < day.find("2026-06-21T14:00:49+02:00;51;3049;")) << "runs in time order";
@@ -297,6 +297,7 @@ TEST_F(JournalView, NoExportReplacesARecordAndAReplacedFileKeepsItsModeAndLink)
     std::filesystem::create_symlink(kept.filename(), toKept);
     EXPECT_EQ(month.exportCsv(toKept), QString());
     EXPECT_EQ(month.findChild<QLabel*>("monthErrors")->text().toStdString(), "CSV enregistré : " + toKept.string());
+    EXPECT_TRUE(TempDir::read(kept).starts_with("\xEF\xBB\xBF" "date;site;")) << "the month's UTF-8 marked for a spreadsheet";
     EXPECT_EQ(view->exportCsv(toKept, true), QString());
     EXPECT_TRUE(std::filesystem::is_symlink(toKept) && TempDir::read(kept).starts_with("date_heure"));
     EXPECT_EQ(std::filesystem::status(kept).permissions() & std::filesystem::perms::all,
@@ -390,7 +391,7 @@ TEST_F(SunlightWindow, ACalibratedAfternoonIsInWattsPerSquareMetreAndTheMorningS
 
     // The CSV says each reading's irradiance, clear-sky index and flag.
     const std::string csv = view->exportCsv(dir.path() / "jour.csv", true).isEmpty() ? TempDir::read(dir.path() / "jour.csv") : "";
-    EXPECT_TRUE(csv.find(";;;sature\r\n2026-06-21T10:31:00+02:00;33;1002;") < csv.find(";500,0;0,"));
+    EXPECT_TRUE(csv.find(";;;sature;2026-06-21T10:30:00\r\n2026-06-21T10:31:00+02:00;33;1002;") < csv.find(";500,0;0,"));
 
     // Back in millivolts: the morning is drawn too, and the saturated reading marked at 4095 mV.
     emit view->findChild<QComboBox*>("unit")->activated(0);
