@@ -481,6 +481,19 @@ TEST_F(SunlightWindow, TheSensorDialogAppendsEachRowInTurnOrRefusesItAndNamesAMa
     EXPECT_EQ(names.join(' ').toStdString(), "SP-110 ancien SP-110 ampli SP-110");
 }
 
+// Opened on a day, the dialog starts the row at that day's first second, so the day turns to W/m².
+TEST_F(SunlightWindow, TheSensorDialogOpenedOnADayProposesItsStartAndSaysWhy)
+{
+    SensorDialog dialog(folder, QTimeZone("Europe/Paris"), [] { return sys_days{2026y / June / 22} + 8h; }, local_days{2026y / June / 21});
+    EXPECT_EQ(dialog.findChild<QLabel*>("fromWhy")->text().toStdString(),
+              "Proposé : le début du 21 juin 2026, la journée affichée, pour que ses mesures passent en W/m². Choisissez "
+              "« maintenant » si le capteur vient d'être installé ou réglé : les mesures d'avant restent alors en mV.");
+    dialog.findChild<QLineEdit*>("sensorName")->setText("SP-110");
+    dialog.findChild<QLineEdit*>("sensitivity")->setText("0,2");
+    EXPECT_EQ(dialog.addRow(), QString());
+    EXPECT_TRUE(TempDir::read(folder / "capteur.csv").ends_with("\r\n2026-06-21T00:00:00+02:00;SP-110;0,2;nuit;0,73;0,06\r\n")) << TempDir::read(folder / "capteur.csv");
+}
+
 // June 2026: the 3rd (one run at Nîmes, before the sensor's row) and the 21st (a kept run at
 // Chelles and the day's run at Nîmes, calibrated at 2 mV per W/m²); the 31st of May and the 1st
 // of July are not June's.
