@@ -173,6 +173,7 @@ MonthReport reportMonth(const std::filesystem::path& folder, year_month month,
     work();
     threads.clear();
     for (const std::string& problem : problems) report.errors += problem;
+    if (report.days.empty()) report.errors += "velmorixon : " + record::emptyMonthMessage(folder, month) + "\n";
     return report;
 }
 

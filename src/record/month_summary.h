@@ -46,6 +46,10 @@ struct MonthTotals {
 };
 MonthTotals monthTotals(std::span<const DaySummary> days);
 
+/// What a month without a single day says, naming the folder read:
+/// « Aucune mesure en juin 2026 dans « /srv/obs » : … », with French non-breaking spaces.
+std::string emptyMonthMessage(const std::filesystem::path& folder, std::chrono::year_month month);
+
 /// What the month's CSV saved from the window starts with, so that a spreadsheet opened by a
 /// double-click reads « Nîmes » as UTF-8 rather than guessing Windows-1252. `--bilan` writes
 /// without it: its standard output goes to scripts.
