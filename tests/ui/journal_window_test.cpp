@@ -522,18 +522,27 @@ TEST_F(SunlightWindow, TheMonthShowsItsDaysWithTheirRunsSitesFiguresAndTotalsAnd
         return out;
     };
     // Calibrated, the saturated 4095 mV is 2047 W/m², above what the sun can give: impossible too.
-    EXPECT_EQ(rows(), "03/06/2026|Nîmes|1||15 h 13 min|||1 saturé\n21/06/2026|Chelles / Nîmes|2|2,503|16 h 06 min|501|10:01:00|1 impossible · 1 saturé\n");
+    EXPECT_EQ(rows(), "03/06|Nîmes|1||15 h 13 min|||1 saturé\n21/06|Chelles / Nîmes|2|2,503|16 h 06 min|501|10:01:00|1 impossible · 1 saturé\n");
     const QString totals = month->findChild<QLabel*>("monthTotals")->text();
     EXPECT_TRUE(totals.startsWith(QString::fromUtf8("<b>Mois :</b> 2 jours mesurés, 1 étalonné · irradiation 2,503 kWh/m²"))) << totals.toStdString();
     EXPECT_TRUE(totals.contains(QString::fromUtf8("pic 501 W/m² le 21 à 10:01:00"))) << totals.toStdString();
-    // Every column in sight, the millivolts of the uncalibrated 3rd included.
+    // Every column in sight at 1000 px, the millivolts of the uncalibrated 3rd included, the
+    // sites and the flags whole (wrapped between words), and the legend clear of the bars.
     month->show();
-    EXPECT_FALSE(table->horizontalScrollBar()->isVisible() || table->isColumnHidden(14));
+    EXPECT_TRUE(table->horizontalHeader()->length() <= table->viewport()->width() && !table->isColumnHidden(14));
+    for (int r = 0; r < table->rowCount(); ++r)
+        for (const int c : {1, 12}) {
+            const QRect cell = table->visualRect(table->model()->index(r, c)).adjusted(3, 0, -3, 0);
+            EXPECT_TRUE(cell.contains(table->fontMetrics().boundingRect(cell, Qt::TextWordWrap, table->item(r, c)->text()))) << r << ' ' << c;
+        }
+    auto* bars = month->findChild<QCustomPlot*>("monthChart");
+    bars->replot();
+    EXPECT_FALSE(bars->legend->outerRect().intersects(bars->axisRect()->rect()));
     month->findChild<QPushButton*>("previousMonth")->click();
-    EXPECT_EQ(month->windowTitle().toStdString() + " " + rows(), "Bilan du mois — mai 2026 31/05/2026|Chelles|1||15 h 48 min|||1 saturé\n");
+    EXPECT_EQ(month->windowTitle().toStdString() + " " + rows(), "Bilan du mois — mai 2026 31/05|Chelles|1||15 h 48 min|||1 saturé\n");
     month->findChild<QPushButton*>("nextMonth")->click();
     month->findChild<QPushButton*>("nextMonth")->click();
-    EXPECT_EQ(rows(), "01/07/2026|Chelles|1|2,002|16 h 02 min|501|10:01:00|1 impossible · 1 saturé\n");  // four hours at 500,5 W/m²
+    EXPECT_EQ(rows(), "01/07|Chelles|1|2,002|16 h 02 min|501|10:01:00|1 impossible · 1 saturé\n");  // four hours at 500,5 W/m²
     month->findChild<QPushButton*>("nextMonth")->click();  // nothing in August: the folder read is named
     EXPECT_TRUE(month->findChild<QLabel*>("monthErrors")->text().startsWith(QString::fromStdString("velmorixon : Aucune mesure en août\u00A02026 dans «\u00A0" + folder.string() + "\u00A0»")));
     month->setMonth(2026y / June);
