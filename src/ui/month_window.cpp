@@ -141,7 +141,9 @@ void MonthWindow::setMonth(year_month month)
     }
     const MonthReport report = reportMonth(m_folder, month, zoneOffsets(m_zone, local_days(month / 1)));
     m_days = report.days;
-    m_errors->setText(QString::fromStdString(report.errors).trimmed());
+    std::string said = report.errors;
+    if (report.status == 0 && m_days.empty()) said += record::emptyMonthMessage(m_folder, month);
+    m_errors->setText(QString::fromStdString(said).trimmed());
     m_errors->setVisible(!m_errors->text().isEmpty());
 
     using sunlight_text::percent;

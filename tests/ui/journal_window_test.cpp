@@ -544,7 +544,7 @@ TEST_F(SunlightWindow, TheMonthShowsItsDaysWithTheirRunsSitesFiguresAndTotalsAnd
     month->findChild<QPushButton*>("nextMonth")->click();
     EXPECT_EQ(rows(), "01/07|Chelles|1|2,002|16 h 02 min|501|10:01:00|1 impossible · 1 saturé\n");  // four hours at 500,5 W/m²
     month->findChild<QPushButton*>("nextMonth")->click();  // nothing in August: the folder read is named
-    EXPECT_TRUE(month->findChild<QLabel*>("monthErrors")->text().startsWith(QString::fromStdString("velmorixon : Aucune mesure en août\u00A02026 dans «\u00A0" + folder.string() + "\u00A0»")));
+    EXPECT_TRUE(month->findChild<QLabel*>("monthErrors")->text().startsWith(QString::fromStdString("Aucune mesure en août\u00A02026 dans «\u00A0" + folder.string() + "\u00A0»")));
     month->setMonth(2026y / June);
     emit table->cellDoubleClicked(0, 0);
     EXPECT_TRUE(view->windowTitle() == QString::fromUtf8("Journal des mesures — 3 juin 2026") && view->record().runs().size() == 1u);
