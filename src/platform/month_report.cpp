@@ -219,5 +219,7 @@ int printMonthReport(const CommandLine& options)
     const std::string csv = report.status == 0 ? record::monthCsv(report.days) : std::string();
     std::fwrite(csv.data(), 1, csv.size(), stdout);
     std::fputs(report.errors.c_str(), stderr);
+    if (report.status == 0 && report.days.empty())
+        std::fputs(("velmorixon : " + record::emptyMonthMessage(folder, month) + "\n").c_str(), stderr);
     return report.status;
 }

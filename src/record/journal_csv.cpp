@@ -69,7 +69,7 @@ std::string sunlitCsvHeader()
 {
     std::string header = csvHeader();
     header.resize(header.size() - 2);
-    return header + ";irradiance_W_m2;indice_ciel_clair;drapeau\r\n";
+    return header + ";irradiance_W_m2;indice_ciel_clair;drapeau;date_heure_locale\r\n";
 }
 
 std::string sunlitCsvLine(const TracePoint& point, double sunAltitudeDegrees, const SunlitReading& reading)
@@ -82,6 +82,9 @@ std::string sunlitCsvLine(const TracePoint& point, double sunAltitudeDegrees, co
     if (reading.calibrated && reading.clearSky > 0) appendDecimal(line, reading.irradiance / reading.clearSky, 3);
     line += ';';
     line += flagNames(reading.flags);
+    // The row's own clock without its offset: ISO 8601 that a spreadsheet reads as a date and time.
+    line += ';';
+    line += line.substr(0, 19);
     line += "\r\n";
     return line;
 }

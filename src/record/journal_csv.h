@@ -33,10 +33,14 @@ std::string csvExport(std::span<const TracePoint> points, const ObservingSite& s
 // The same rows with what a calibration adds, at the end so that the columns above keep their
 // place: the irradiance in W/m² with one decimal, the clear-sky index G / G_cs with three
 // (empty at night) and the reading's quality flags in ASCII ("rare", "impossible+sature"); the
-// two numbers empty for a reading without a calibration row in force.
+// two numbers empty for a reading without a calibration row in force. Last, the local date and
+// time again without its offset, "AAAA-MM-JJTHH:MM:SS": LibreOffice takes that form for a date
+// and time it can plot even with its import's special numbers left off, as they are at first
+// (the first column, with its offset, stays text there but keeps the hour repeated at the end
+// of summer time apart).
 //
-//   date_heure;numero;millivolts;hauteur_soleil_deg;irradiance_W_m2;indice_ciel_clair;drapeau
-//   2026-06-21T13:42:10+02:00;4702;1824;63,12;912,0;0,981;
+//   date_heure;numero;millivolts;hauteur_soleil_deg;irradiance_W_m2;indice_ciel_clair;drapeau;date_heure_locale
+//   2026-06-21T13:42:10+02:00;4702;1824;63,12;912,0;0,981;;2026-06-21T13:42:10
 
 namespace record {
 

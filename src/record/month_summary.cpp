@@ -97,6 +97,17 @@ MonthTotals monthTotals(std::span<const DaySummary> days)
     return totals;
 }
 
+std::string emptyMonthMessage(const std::filesystem::path& folder, year_month month)
+{
+    static const char* const names[] = {"janvier", "février", "mars",      "avril",   "mai",      "juin",
+                                        "juillet", "août",    "septembre", "octobre", "novembre", "décembre"};
+    const std::string space = "\u00A0";  // where French never breaks a line
+    return "Aucune mesure en " + std::string(names[(unsigned(month.month()) + 11) % 12]) + space +
+           std::to_string(int(month.year())) + " dans «" + space + folder.string() + space + "»" + space +
+           ": ni fichier de mesures de ce mois (dataMM-JJ-AAAA.val), ni série d'un jour d'avant qui s'y "
+           "poursuive. Choisissez un autre mois ou un autre dossier.";
+}
+
 std::string monthCsvHeader()
 {
     return "date;site;series;couverture_pct;irradiation_kWh_m2;ciel_clair_kWh_m2;rapport;"

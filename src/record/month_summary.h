@@ -1,6 +1,7 @@
 #pragma once
 // The month at a glance: one row per day that has a measurement file, the month's totals, and
-// the table as CSV in the day view's conventions (';', decimal comma, CR LF, ASCII):
+// the table as CSV in the day view's conventions (';', decimal comma, CR LF; UTF-8, since a
+// site's name may have accents):
 //
 //   date;site;series;couverture_pct;irradiation_kWh_m2;ciel_clair_kWh_m2;rapport;ensoleillement_h;duree_jour_h;fraction_ensoleillement;pic_W_m2;heure_pic;impossible;rare;sature;fige
 //   2026-06-21;Chelles;3;98,7;7,412;8,105;0,915;11,25;16,12;0,698;912,4;13,703;0;2;0;0
@@ -13,6 +14,7 @@
 #include <filesystem>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "record/day_sunlight.h"
@@ -43,6 +45,15 @@ struct MonthTotals {
     SunlightFigures figures;
 };
 MonthTotals monthTotals(std::span<const DaySummary> days);
+
+/// What a month without a single day says, naming the folder read:
+/// « Aucune mesure en juin 2026 dans « /srv/obs » : … », with French non-breaking spaces.
+std::string emptyMonthMessage(const std::filesystem::path& folder, std::chrono::year_month month);
+
+/// What the month's CSV saved from the window starts with, so that a spreadsheet opened by a
+/// double-click reads « Nîmes » as UTF-8 rather than guessing Windows-1252. `--bilan` writes
+/// without it: its standard output goes to scripts.
+inline constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";
 
 std::string monthCsvHeader();
 std::string monthCsvLine(const DaySummary& day);

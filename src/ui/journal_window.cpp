@@ -466,7 +466,7 @@ void JournalWindow::reloadCalibration()
 
 void JournalWindow::showSensorDialog()
 {
-    SensorDialog dialog(m_setup.file.parent_path(), m_setup.zone, m_setup.now, this);
+    SensorDialog dialog(m_setup.file.parent_path(), m_setup.zone, m_setup.now, m_record->date(), this);
     dialog.added = [this] { reloadCalibration(); };
     dialog.exec();
 }

@@ -76,12 +76,18 @@ MonthWindow::MonthWindow(std::filesystem::path folder, QTimeZone zone, year_mont
     m_table = new QTableWidget(0, kMonthColumns, split);
     m_table->setObjectName("monthTable");
     m_table->setHorizontalHeaderLabels(
-        {"Date", "Site", QString::fromUtf8("Séries"), "Couverture", "Irradiation\n(kWh/m²)", "Ciel clair\n(kWh/m²)",
+        {"Jour", "Site", QString::fromUtf8("Séries"), "Couver-\nture", "Irradiation\n(kWh/m²)", "Ciel clair\n(kWh/m²)",
          "Rapport", "Ensoleil-\nlement", QString::fromUtf8("Durée\ndu jour"), "Fraction", QString::fromUtf8("Pic\n(W/m²)"),
          "Heure\ndu pic", "Drapeaux", "Moyenne\n(mV)", "Pic\n(mV)"});
-    // Every column in sight on a 1024-pixel screen: the site's names take what is left.
+    // Every column in sight at 1000 pixels without a sideways scroll bar: the figures take their
+    // width, the sites and the flags share what is left and wrap between their parts, each row as
+    // high as its longest.
     m_table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     m_table->horizontalHeader()->setSectionResizeMode(kSiteColumn, QHeaderView::Stretch);
+    m_table->horizontalHeader()->setSectionResizeMode(kFlagColumn, QHeaderView::Stretch);
+    m_table->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_table->setWordWrap(true);
+    m_table->verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_table->verticalHeader()->hide();
@@ -104,8 +110,14 @@ MonthWindow::MonthWindow(std::filesystem::path folder, QTimeZone zone, year_mont
     m_irradiationBars->setBrush(QColor(245, 160, 40));
     m_chart->xAxis->setLabel(QString::fromUtf8("Jour du mois"));
     m_chart->yAxis->setLabel(QString::fromUtf8("Irradiation (kWh/m²)"));
+    // The legend in a row of its own above the bars, side by side, so that it never hides a day.
     m_chart->legend->setVisible(true);
-    m_chart->axisRect()->insetLayout()->setInsetAlignment(0, Qt::AlignTop | Qt::AlignRight);
+    m_chart->axisRect()->insetLayout()->take(m_chart->legend);
+    m_chart->plotLayout()->insertRow(0);
+    m_chart->plotLayout()->addElement(0, 0, m_chart->legend);
+    m_chart->plotLayout()->setRowStretchFactor(0, 0.001);
+    m_chart->legend->setFillOrder(QCPLayoutGrid::foColumnsFirst);
+    m_chart->legend->setMargins(QMargins(4, 2, 4, 2));
     split->addWidget(m_table);
     split->addWidget(m_chart);
     split->setStretchFactor(0, 3);
@@ -129,7 +141,9 @@ void MonthWindow::setMonth(year_month month)
     }
     const MonthReport report = reportMonth(m_folder, month, zoneOffsets(m_zone, local_days(month / 1)));
     m_days = report.days;
-    m_errors->setText(QString::fromStdString(report.errors).trimmed());
+    std::string said = report.errors;
+    if (report.status == 0 && m_days.empty()) said += record::emptyMonthMessage(m_folder, month);
+    m_errors->setText(QString::fromStdString(said).trimmed());
     m_errors->setVisible(!m_errors->text().isEmpty());
 
     using sunlight_text::percent;
@@ -148,7 +162,7 @@ void MonthWindow::setMonth(year_month month)
         const record::SunlightFigures& f = day.figures;
         const bool calibrated = f.calibrated > 0;
         const QString cells[] = {
-            QDate(int(day.date.year()), int(unsigned(day.date.month())), int(unsigned(day.date.day()))).toString("dd/MM/yyyy"),
+            QDate(int(day.date.year()), int(unsigned(day.date.month())), int(unsigned(day.date.day()))).toString("dd/MM"),
             QString::fromStdString(day.site), locale.toString(qulonglong(day.runs)), percent(f.coverage()),
             calibrated ? locale.toString(f.irradiation / 1000, 'f', 3) : none,
             calibrated ? locale.toString(f.clearSkyIrradiation / 1000, 'f', 3) : none,
@@ -210,7 +224,7 @@ QString MonthWindow::exportCsv(const std::filesystem::path& path)
 {
     QString failure = refusalOverRecord(path);
     if (failure.isEmpty())
-        if (const int error = saveWholeFile(path, record::monthCsv(m_days)))
+        if (const int error = saveWholeFile(path, std::string(record::kUtf8ByteOrderMark) + record::monthCsv(m_days)))
             failure = QString::fromUtf8("Écriture impossible dans %1 : %2.")
                           .arg(shownPath(path), QString::fromStdString(frenchReason(error)));
     m_errors->setText(failure.isEmpty() ? QString::fromUtf8("CSV enregistré : %1").arg(shownPath(path)) : failure);

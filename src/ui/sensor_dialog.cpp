@@ -45,6 +45,7 @@ QString localText(const record::CalibrationRow& row)
 }  // namespace
 
 SensorDialog::SensorDialog(std::filesystem::path folder, QTimeZone zone, std::function<sys_seconds()> now,
+                           std::optional<local_days> dayOnView,
                            QWidget* parent)
     : QDialog(parent), m_folder(std::move(folder)), m_zone(std::move(zone)), m_now(std::move(now))
 {
@@ -84,6 +85,21 @@ SensorDialog::SensorDialog(std::filesystem::path folder, QTimeZone zone, std::fu
     fromRow->addWidget(fromDate);
     fromRow->addWidget(m_from, 1);
     form->addRow(QString::fromUtf8("À partir de :"), fromRow);
+    if (dayOnView) {
+        // A row from now would leave the day on view, read before now, in millivolts.
+        const year_month_day day{*dayOnView};
+        fromDate->setChecked(true);
+        // The edit's own date and time, which the row reads on the zone's clock.
+        m_from->setDate(QDate(int(day.year()), int(unsigned(day.month())), int(unsigned(day.day()))));
+        m_from->setTime(QTime(0, 0));
+        auto* why = new QLabel(QString::fromUtf8("Proposé : le début du %1, la journée affichée, pour que ses mesures "
+                                                 "passent en W/m². Choisissez « maintenant » si le capteur vient d'être "
+                                                 "installé ou réglé : les mesures d'avant restent alors en mV.")
+                                   .arg(frenchDate(*dayOnView)), this);
+        why->setObjectName("fromWhy");
+        why->setWordWrap(true);
+        form->addRow(why);
+    }
     auto field = [&](const char* name, const char* label, const char* text, const char* hint) {
         auto* edit = new QLineEdit(QString::fromUtf8(text), this);
         edit->setObjectName(name);

@@ -2,13 +2,15 @@
 // Copyright (C) 2026 Velmorixon developers
 #pragma once
 // « Capteur… »: the calibration history kept beside the data (capteur.csv), its malformed rows
-// named with their file and line, and a new row added from now or from a chosen date. The file
-// is only ever added to: what it holds stays byte for byte.
+// named with their file and line, and a new row added from now or from a chosen date: opened
+// from a day on view, the start of that day, so that its readings come out in W/m², and the
+// dialog says why. The file is only ever added to: what it holds stays byte for byte.
 #include <QDialog>
 #include <QTimeZone>
 #include <chrono>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <variant>
 
 #include "record/calibration.h"
@@ -22,7 +24,7 @@ class QTableWidget;
 class SensorDialog : public QDialog {
 public:
     SensorDialog(std::filesystem::path folder, QTimeZone zone, std::function<std::chrono::sys_seconds()> now,
-                 QWidget* parent = nullptr);
+                 std::optional<std::chrono::local_days> dayOnView = std::nullopt, QWidget* parent = nullptr);
 
     /// Reads the form and adds its row; the French reason it was refused or could not be
     /// written, or nothing. The « Ajouter » button calls it.

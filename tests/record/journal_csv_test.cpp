@@ -54,15 +54,16 @@ TEST(CsvExport, IsTheHeaderThenARowPerPointWithTheSitesAltitudeAndTheClockOfItsO
     EXPECT_NE(csv.find("\r\n2026-10-25T02:00:00+01:00;4;100;-"), std::string::npos);
 }
 
-TEST(SunlitCsv, AddsIrradianceTheClearSkyIndexAndTheFlagsEmptyWithoutCalibration)
+TEST(SunlitCsv, AddsIrradianceTheClearSkyIndexTheFlagsEmptyWithoutCalibrationAndTheLocalClockASpreadsheetReads)
 {
     const TracePoint point{sys_days{2026y / June / 21} + 10h, 120min, 7, 825};
-    EXPECT_EQ(sunlitCsvHeader(), "date_heure;numero;millivolts;hauteur_soleil_deg;irradiance_W_m2;indice_ciel_clair;drapeau\r\n");
+    EXPECT_EQ(sunlitCsvHeader(), "date_heure;numero;millivolts;hauteur_soleil_deg;irradiance_W_m2;indice_ciel_clair;drapeau;date_heure_locale\r\n");
     EXPECT_EQ(sunlitCsvLine(point, 56.5, {56.5, 500, 412.345, true, true, kRare | kStuck}),
-              "2026-06-21T12:00:00+02:00;7;825;56,50;412,3;0,825;rare+fige\r\n");
-    EXPECT_EQ(sunlitCsvLine(point, 56.5, {56.5, 500, 0, false, false, kImpossible | kSaturated}),
-              "2026-06-21T12:00:00+02:00;7;825;56,50;;;impossible+sature\r\n");
-    EXPECT_EQ(sunlitCsvLine(point, -10, {-10, 0, 3.5, true, false, 0}), "2026-06-21T12:00:00+02:00;7;825;-10,00;3,5;;\r\n")
+              "2026-06-21T12:00:00+02:00;7;825;56,50;412,3;0,825;rare+fige;2026-06-21T12:00:00\r\n");
+    const TracePoint newYear{sys_days{2027y / January / 1} + 4h + 59min + 5s, -300min, 86401, 4095};
+    EXPECT_EQ(sunlitCsvLine(newYear, 56.5, {56.5, 500, 0, false, false, kImpossible | kSaturated}),
+              "2026-12-31T23:59:05-05:00;86401;4095;56,50;;;impossible+sature;2026-12-31T23:59:05\r\n");
+    EXPECT_EQ(sunlitCsvLine(point, -10, {-10, 0, 3.5, true, false, 0}), "2026-06-21T12:00:00+02:00;7;825;-10,00;3,5;;;2026-06-21T12:00:00\r\n")
         << "no clear-sky index without a clear sky";
 }
 

@@ -18,6 +18,15 @@ TEST(MonthDays, AreTheMonthsDaysWithAMeasurementFileOrAKeptRunInDateOrderEachOnc
     EXPECT_EQ(daysWithFiles(folder, 2026y / June), (std::vector<year_month_day>{2026y / June / 3, 2026y / June / 21, 2026y / June / 30}));
 }
 
+TEST(EmptyMonth, NamesTheMonthAndTheFolderItReadWithFrenchSpaces)
+{
+    EXPECT_EQ(emptyMonthMessage("/srv/obs", 2026y / August),
+              "Aucune mesure en août\u00A02026 dans «\u00A0/srv/obs\u00A0»\u00A0: ni fichier de mesures de ce mois "
+              "(dataMM-JJ-AAAA.val), ni série d'un jour d'avant qui s'y poursuive. Choisissez un autre mois ou un autre dossier.");
+    EXPECT_TRUE(emptyMonthMessage("/o", 2026y / January).starts_with("Aucune mesure en janvier\u00A02026 dans"));
+    EXPECT_TRUE(emptyMonthMessage("/o", 2026y / December).starts_with("Aucune mesure en décembre\u00A02026 dans"));
+}
+
 TEST(MonthDay, CountsItsRunsAndJoinsTheirSitesTakingARowWithoutASiteForTheOneAssumed)
 {
     const auto row = [](std::string site) { return acquisition::RunEvent{{}, {}, 120min, 0, std::move(site), 0, 0, 60, "", ""}; };

@@ -254,10 +254,10 @@ TEST_F(JournalView, ExportsTheDayOrTheRangeAsCsvAndTheChartAsPngOrPdfByItsExtens
     const path csv = dir.path() / "jour.csv";
     showRange(*view, kMidnight + 9h + 10s, kMidnight + 9h + 11s);
     // The readings' columns as written, the altitude, then irradiance, clear-sky index and flag (none here).
-    const std::string header = "date_heure;numero;millivolts;hauteur_soleil_deg;irradiance_W_m2;indice_ciel_clair;drapeau\r\n";
+    const std::string header = "date_heure;numero;millivolts;hauteur_soleil_deg;irradiance_W_m2;indice_ciel_clair;drapeau;date_heure_locale\r\n";
     const std::string range = view->exportCsv(csv, false).isEmpty() ? TempDir::read(csv) : "";
     EXPECT_EQ(range.substr(0, header.size() + 34), header + "2026-06-21T09:00:10+02:00;12;1010;");
-    EXPECT_TRUE(std::count(range.begin(), range.end(), '\n') == 3 && range.ends_with(";;;\r\n")) << range;
+    EXPECT_TRUE(std::count(range.begin(), range.end(), '\n') == 3 && range.ends_with(";;;2026-06-21T09:00:11\r\n")) << range;
     const std::string day = view->exportCsv(csv, true).isEmpty() ? TempDir::read(csv) : "";
     EXPECT_EQ(std::count(day.begin(), day.end(), '\n'), 151);
     EXPECT_TRUE(day.find(";2;1000;") < day.find("2026-06-21T14:00:49+02:00;51;3049;")) << "runs in time order";
@@ -302,6 +302,7 @@ TEST_F(JournalView, NoExportReplacesARecordAndAReplacedFileKeepsItsModeAndLink)
     std::filesystem::create_symlink(kept.filename(), toKept);
     EXPECT_EQ(month.exportCsv(toKept), QString());
     EXPECT_EQ(month.findChild<QLabel*>("monthErrors")->text().toStdString(), "CSV enregistré : " + toKept.string());
+    EXPECT_TRUE(TempDir::read(kept).starts_with("\xEF\xBB\xBF" "date;site;")) << "the month's UTF-8 marked for a spreadsheet";
     EXPECT_EQ(view->exportCsv(toKept, true), QString());
     EXPECT_TRUE(std::filesystem::is_symlink(toKept) && TempDir::read(kept).starts_with("date_heure"));
     EXPECT_EQ(std::filesystem::status(kept).permissions() & std::filesystem::perms::all,
@@ -395,7 +396,7 @@ TEST_F(SunlightWindow, ACalibratedAfternoonIsInWattsPerSquareMetreAndTheMorningS
 
     // The CSV says each reading's irradiance, clear-sky index and flag.
     const std::string csv = view->exportCsv(dir.path() / "jour.csv", true).isEmpty() ? TempDir::read(dir.path() / "jour.csv") : "";
-    EXPECT_TRUE(csv.find(";;;sature\r\n2026-06-21T10:31:00+02:00;33;1002;") < csv.find(";500,0;0,"));
+    EXPECT_TRUE(csv.find(";;;sature;2026-06-21T10:30:00\r\n2026-06-21T10:31:00+02:00;33;1002;") < csv.find(";500,0;0,"));
 
     // Back in millivolts: the morning is drawn too, and the saturated reading marked at 4095 mV.
     emit view->findChild<QComboBox*>("unit")->activated(0);
@@ -485,6 +486,19 @@ TEST_F(SunlightWindow, TheSensorDialogAppendsEachRowInTurnOrRefusesItAndNamesAMa
     EXPECT_EQ(names.join(' ').toStdString(), "SP-110 ancien SP-110 ampli SP-110");
 }
 
+// Opened on a day, the dialog starts the row at that day's first second, so the day turns to W/m².
+TEST_F(SunlightWindow, TheSensorDialogOpenedOnADayProposesItsStartAndSaysWhy)
+{
+    SensorDialog dialog(folder, QTimeZone("Europe/Paris"), [] { return sys_days{2026y / June / 22} + 8h; }, local_days{2026y / June / 21});
+    EXPECT_EQ(dialog.findChild<QLabel*>("fromWhy")->text().toStdString(),
+              "Proposé : le début du 21 juin 2026, la journée affichée, pour que ses mesures passent en W/m². Choisissez "
+              "« maintenant » si le capteur vient d'être installé ou réglé : les mesures d'avant restent alors en mV.");
+    dialog.findChild<QLineEdit*>("sensorName")->setText("SP-110");
+    dialog.findChild<QLineEdit*>("sensitivity")->setText("0,2");
+    EXPECT_EQ(dialog.addRow(), QString());
+    EXPECT_TRUE(TempDir::read(folder / "capteur.csv").ends_with("\r\n2026-06-21T00:00:00+02:00;SP-110;0,2;nuit;0,73;0,06\r\n")) << TempDir::read(folder / "capteur.csv");
+}
+
 // June 2026: the 3rd (one run at Nîmes, before the sensor's row) and the 21st (a kept run at
 // Chelles and the day's run at Nîmes, calibrated at 2 mV per W/m²); the 31st of May and the 1st
 // of July are not June's.
@@ -513,18 +527,29 @@ TEST_F(SunlightWindow, TheMonthShowsItsDaysWithTheirRunsSitesFiguresAndTotalsAnd
         return out;
     };
     // Calibrated, the saturated 4095 mV is 2047 W/m², above what the sun can give: impossible too.
-    EXPECT_EQ(rows(), "03/06/2026|Nîmes|1||15 h 13 min|||1 saturé\n21/06/2026|Chelles / Nîmes|2|2,503|16 h 06 min|501|10:01:00|1 impossible · 1 saturé\n");
+    EXPECT_EQ(rows(), "03/06|Nîmes|1||15 h 13 min|||1 saturé\n21/06|Chelles / Nîmes|2|2,503|16 h 06 min|501|10:01:00|1 impossible · 1 saturé\n");
     const QString totals = month->findChild<QLabel*>("monthTotals")->text();
     EXPECT_TRUE(totals.startsWith(QString::fromUtf8("<b>Mois :</b> 2 jours mesurés, 1 étalonné · irradiation 2,503 kWh/m²"))) << totals.toStdString();
     EXPECT_TRUE(totals.contains(QString::fromUtf8("pic 501 W/m² le 21 à 10:01:00"))) << totals.toStdString();
-    // Every column in sight, the millivolts of the uncalibrated 3rd included.
+    // Every column in sight at 1000 px, the millivolts of the uncalibrated 3rd included, the
+    // sites and the flags whole (wrapped between words), and the legend clear of the bars.
     month->show();
-    EXPECT_FALSE(table->horizontalScrollBar()->isVisible() || table->isColumnHidden(14));
+    EXPECT_TRUE(table->horizontalHeader()->length() <= table->viewport()->width() && !table->isColumnHidden(14));
+    for (int r = 0; r < table->rowCount(); ++r)
+        for (const int c : {1, 12}) {
+            const QRect cell = table->visualRect(table->model()->index(r, c)).adjusted(3, 0, -3, 0);
+            EXPECT_TRUE(cell.contains(table->fontMetrics().boundingRect(cell, Qt::TextWordWrap, table->item(r, c)->text()))) << r << ' ' << c;
+        }
+    auto* bars = month->findChild<QCustomPlot*>("monthChart");
+    bars->replot();
+    EXPECT_FALSE(bars->legend->outerRect().intersects(bars->axisRect()->rect()));
     month->findChild<QPushButton*>("previousMonth")->click();
-    EXPECT_EQ(month->windowTitle().toStdString() + " " + rows(), "Bilan du mois — mai 2026 31/05/2026|Chelles|1||15 h 48 min|||1 saturé\n");
+    EXPECT_EQ(month->windowTitle().toStdString() + " " + rows(), "Bilan du mois — mai 2026 31/05|Chelles|1||15 h 48 min|||1 saturé\n");
     month->findChild<QPushButton*>("nextMonth")->click();
     month->findChild<QPushButton*>("nextMonth")->click();
-    EXPECT_EQ(rows(), "01/07/2026|Chelles|1|2,002|16 h 02 min|501|10:01:00|1 impossible · 1 saturé\n");  // four hours at 500,5 W/m²
+    EXPECT_EQ(rows(), "01/07|Chelles|1|2,002|16 h 02 min|501|10:01:00|1 impossible · 1 saturé\n");  // four hours at 500,5 W/m²
+    month->findChild<QPushButton*>("nextMonth")->click();  // nothing in August: the folder read is named
+    EXPECT_TRUE(month->findChild<QLabel*>("monthErrors")->text().startsWith(QString::fromStdString("Aucune mesure en août\u00A02026 dans «\u00A0" + folder.string() + "\u00A0»")));
     month->setMonth(2026y / June);
     emit table->cellDoubleClicked(0, 0);
     EXPECT_TRUE(view->windowTitle() == QString::fromUtf8("Journal des mesures — 3 juin 2026") && view->record().runs().size() == 1u);
