@@ -82,8 +82,7 @@ bool namesRecord(const std::filesystem::path& target)
     return recordName(target.filename().string()) || recordName(leadsTo.filename().string());
 }
 
-bool mayHoldReadingsOf(const std::filesystem::path& file, std::chrono::local_days day,
-                       std::chrono::sys_seconds dayStart)
+bool mayHoldReadingsOf(const std::filesystem::path& file, std::chrono::local_days day, const record::UtcOffsetAt& zone)
 {
     std::string bytes;
     readRegularFile(acquisition::companionPath(file), kLargestCompanion, bytes);
@@ -92,6 +91,8 @@ bool mayHoldReadingsOf(const std::filesystem::path& file, std::chrono::local_day
     if (!events.empty() && (events.back().kind == Kind::Stop || events.back().kind == Kind::Quit))
         return std::chrono::floor<std::chrono::days>(events.back().local) >= day;
     struct stat status {};
+    const std::chrono::sys_seconds midnight{day.time_since_epoch()};
+    const std::chrono::sys_seconds dayStart = midnight - (zone ? zone(midnight) : std::chrono::minutes{0});
     return ::stat(file.c_str(), &status) == 0 && modified(status) >= dayStart;
 }
 
@@ -165,12 +166,10 @@ DayRecord::Change DayRecord::refresh(std::uintmax_t budget)
     }
     std::vector<record::RunFile> files;
     std::set<std::chrono::year_month_day> earlier;
-    const std::chrono::sys_seconds dayStart{m_date.time_since_epoch() -
-                                            (m_zone ? m_zone(std::chrono::sys_seconds{m_date.time_since_epoch()}) : std::chrono::minutes{0})};
     for (const auto& entry : entries)
         if (const auto date = record::dateFromFileName(entry.filename().string());
             date && std::chrono::local_days{*date} < m_date && m_earlier->contains(*date) && !earlier.contains(*date) &&
-            mayHoldReadingsOf(entry, m_date, dayStart))
+            mayHoldReadingsOf(entry, m_date, m_zone))
             earlier.insert(*date);
     *m_earlier = earlier;
     for (const auto date : earlier)

@@ -53,9 +53,8 @@ struct RecordProblem {
 /// True when the run file `file`, of a day before `day`, may hold readings of `day` or later:
 /// a run going on past midnight stays in its start-up day's file. Its companion's end row says
 /// when the run ended; a run without one (still running, a crash, an older program) is taken at
-/// its file's last modification, against `dayStart` (the day's 00:00:00 in universal time).
-bool mayHoldReadingsOf(const std::filesystem::path& file, std::chrono::local_days day,
-                       std::chrono::sys_seconds dayStart);
+/// its file's last modification, against the day's 00:00:00 on `zone`.
+bool mayHoldReadingsOf(const std::filesystem::path& file, std::chrono::local_days day, const record::UtcOffsetAt& zone);
 
 /// True when `target` is a record by its name (dataMM-DD-YYYY.val, .run and their ".N",
 /// capteur.csv, a day's lock file), or is a link whose chain ends at a file of such a name, which

@@ -36,11 +36,6 @@ using namespace std::chrono;
 
 std::string quoted(const std::filesystem::path& path) { return "« " + path.string() + " »"; }
 
-local_days localDay(const record::TracePoint& p)
-{
-    return floor<days>(local_seconds{p.instant.time_since_epoch() + p.utcOffset()});
-}
-
 }  // namespace
 
 record::CalibrationHistory readCalibrationFile(const std::filesystem::path& folder)
@@ -126,7 +121,6 @@ MonthReport reportMonth(const std::filesystem::path& folder, year_month month,
     for (const std::string& problem : calibration.problems) report.errors += "velmorixon : " + problem + "\n";
     const record::ObservingSite site = *record::siteNamed("Chelles");  // the main window's at start-up
     const local_days first{month / 1}, last{month / std::chrono::last};
-    const auto offsetAt = [&](local_days day) { return zone ? zone(sys_seconds{day.time_since_epoch()}) : minutes{0}; };
 
     // A day is the readings whose local date is that day, in whichever file they were written:
     // the days with a file, and the days that the runs going on past their day reach.
@@ -137,7 +131,7 @@ MonthReport reportMonth(const std::filesystem::path& folder, year_month month,
         if (local_days{*date} >= first) days.insert(*date);
         const local_days next = local_days{*date} + std::chrono::days{1};
         if (next <= last && !past.contains(*date) &&
-            mayHoldReadingsOf(folder / entry, std::max(next, first), sys_seconds{std::max(next, first).time_since_epoch()} - offsetAt(std::max(next, first))))
+            mayHoldReadingsOf(folder / entry, std::max(next, first), zone))
             past.insert(*date);
     }
     for (const year_month_day date : past) {
@@ -146,8 +140,8 @@ MonthReport reportMonth(const std::filesystem::path& folder, year_month month,
         record.refresh();
         for (const auto& run : record.runs())
             if (!run->trace.points().empty())
-                for (local_days d = std::max(first, localDay(run->trace.points().front()));
-                     d <= std::min(last, localDay(run->trace.points().back())); d += std::chrono::days{1})
+                for (local_days d = std::max(first, record::localDayOf(run->trace.points().front()));
+                     d <= std::min(last, record::localDayOf(run->trace.points().back())); d += std::chrono::days{1})
                     days.insert(year_month_day{d});
     }
 

@@ -87,11 +87,8 @@ RangeFigures figuresOf(std::span<const TracePoint> points, std::chrono::sys_seco
 
 std::span<const TracePoint> pointsOfDay(std::span<const TracePoint> points, std::chrono::local_days day)
 {
-    const auto dayOf = [](const TracePoint& p) {
-        return std::chrono::floor<std::chrono::days>(std::chrono::local_seconds{p.instant.time_since_epoch() + p.utcOffset()});
-    };
-    const auto from = std::partition_point(points.begin(), points.end(), [&](const TracePoint& p) { return dayOf(p) < day; });
-    const auto to = std::partition_point(from, points.end(), [&](const TracePoint& p) { return dayOf(p) <= day; });
+    const auto from = std::partition_point(points.begin(), points.end(), [&](const TracePoint& p) { return localDayOf(p) < day; });
+    const auto to = std::partition_point(from, points.end(), [&](const TracePoint& p) { return localDayOf(p) <= day; });
     return {from, to};
 }
 

@@ -92,6 +92,12 @@ struct RangeFigures {
 RangeFigures figuresOf(std::span<const TracePoint> points, std::chrono::sys_seconds from,
                        std::chrono::sys_seconds to);
 
+/// The local date of a reading: its instant on its own offset.
+inline std::chrono::local_days localDayOf(const TracePoint& point)
+{
+    return std::chrono::floor<std::chrono::days>(std::chrono::local_seconds{point.instant.time_since_epoch() + point.utcOffset()});
+}
+
 /// The points whose local date (instant + their offset) is `day`, by bisection.
 std::span<const TracePoint> pointsOfDay(std::span<const TracePoint> points, std::chrono::local_days day);
 
