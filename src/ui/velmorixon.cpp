@@ -619,8 +619,8 @@ void Velmorixon::updateFileMessage()
         m_fileRetry->start();
     }
     const auto& failure = m_file->lastFailure();
-    const QString path = QString::fromStdString((failure ? failure->path : m_file->path()).string());
-    const QString text = QString::fromStdString(failure ? writeImpossible(*failure) : "Écriture impossible dans " + path.toStdString() + ".") +
+    const QString text = QString::fromStdString(failure ? writeImpossible(*failure)
+                                                        : "Écriture impossible dans " + m_file->path().string() + ".") +
                          QStringLiteral(" ") + waitingLinesNotice(waiting);
     if (!m_fileMessage) {
         auto* box = new QMessageBox(QMessageBox::Warning, windowTitle(), text, QMessageBox::Ok, this);
