@@ -12,6 +12,7 @@
 #include "record/sunlight_models.h"
 #include "record/time_axis.h"
 #include "ui/run_list.h"
+#include "ui/summary_panel.h"
 
 using namespace std::chrono;
 
@@ -109,7 +110,7 @@ JournalChart::JournalChart(QWidget* parent) : QCustomPlot(parent)
                  {record::kStuck, "figé", QColor(0, 110, 160), QCPScatterStyle::ssDiamond}};
     for (const auto& kind : kinds) {
         QCPGraph* marks = addGraph(xAxis, yAxis);
-        marks->setName(QString::fromUtf8("Drapeau « %1 »").arg(QString::fromUtf8(kind.name)));
+        marks->setName(sunlight_text::french("Drapeau « %1 »").arg(QString::fromUtf8(kind.name)));
         marks->setLineStyle(QCPGraph::lsNone);
         marks->setScatterStyle(QCPScatterStyle(kind.shape, kind.colour, 7));
         marks->setPen(QPen(kind.colour, 1.5));

@@ -29,9 +29,12 @@ QString writeFailure(const std::filesystem::path& path, int error)
 
 QString frenchDate(local_days day)
 {
+    // « 1er juin 2026 », « 21 juin 2026 »: never broken across two lines.
     const year_month_day date{day};
-    return QLocale(QLocale::French, QLocale::France)
-        .toString(QDate(int(date.year()), int(unsigned(date.month())), int(unsigned(date.day()))), "d MMMM yyyy");
+    const QString month = QLocale(QLocale::French, QLocale::France)
+                              .toString(QDate(int(date.year()), int(unsigned(date.month())), 1), "MMMM yyyy").replace(QChar(' '), QChar(0x00A0));
+    const unsigned number = unsigned(date.day());
+    return QString::number(number) + (number == 1 ? QString::fromUtf8("er") : QString()) + QChar(0x00A0) + month;
 }
 
 std::filesystem::path proposedExport(const std::filesystem::path& dayFile, ExportKind kind)

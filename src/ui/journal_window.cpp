@@ -75,7 +75,7 @@ QString irradianceText(const std::optional<record::SunlitReading>& reading)
     if (!reading) return {};
     const QLocale locale;
     QString text = reading->calibrated
-                       ? QString::fromUtf8(" · %1 W/m²").arg(locale.toString(reading->irradiance, 'f', 1))
+                       ? sunlight_text::french(" · %1 W/m²").arg(locale.toString(reading->irradiance, 'f', 1))
                        : QString::fromUtf8(" · sans étalonnage (mV)");
     if (reading->calibrated && reading->clearSky > 0)
         text += QString::fromUtf8(" · G/G_cs %1").arg(locale.toString(reading->irradiance / reading->clearSky, 'f', 3));
@@ -211,7 +211,7 @@ void JournalWindow::buildTools()
     m_fitY = add("fitY", "Échelle ajustée", [this](bool on) { setFittedY(on); });
     m_fitY->setCheckable(true);
     tools->addSeparator();
-    tools->addWidget(new QLabel(QString::fromUtf8(" Site : "), tools));
+    tools->addWidget(new QLabel(sunlight_text::french(" Site : "), tools));
     m_siteBox = new QComboBox(tools);
     m_siteBox->setObjectName("site");
     for (const auto& site : record::observingSites()) m_siteBox->addItem(QString::fromStdString(site.name));
@@ -237,7 +237,7 @@ void JournalWindow::buildTools()
     QToolBar* sunlight = addToolBar(QString::fromUtf8("Ensoleillement"));
     sunlight->setObjectName("sunlightTools");
     sunlight->setMovable(false);
-    sunlight->addWidget(new QLabel(QString::fromUtf8(" Unité : "), sunlight));
+    sunlight->addWidget(new QLabel(sunlight_text::french(" Unité : "), sunlight));
     m_unitBox = new QComboBox(sunlight);
     m_unitBox->setObjectName("unit");
     m_unitBox->addItems({QString::fromUtf8("mV"), QString::fromUtf8("W/m²")});
@@ -642,7 +642,7 @@ void JournalWindow::updateFigures()
         return;
     }
     setElided(m_figures, plural(all.count, "%1 mesure", "%1 mesures") +
-                       QString::fromUtf8(" · min %1 mV · max %2 mV · moyenne %3 mV")
+                       sunlight_text::french(" · min %1 mV · max %2 mV · moyenne %3 mV")
                            .arg(locale.toString(all.minimum), locale.toString(all.maximum),
                                 locale.toString(all.mean(), 'f', 1)));
 }
@@ -658,7 +658,7 @@ void JournalWindow::pointAt(int x)
     };
     const double pixelsPerSecond = m_chart->axisRect()->width() / m_chart->xAxis->range().size();
     if (nearest && double(abs(nearest->instant - at).count()) * pixelsPerSecond <= 8) {
-        showReadout(QString::fromUtf8("%1 (%2) · n° %3 · %4 mV · soleil %5°")
+        showReadout(sunlight_text::french("%1 (%2) · n° %3 · %4 mV · soleil %5°")
                               .arg(localText(nearest->instant), offsetText(nearest->utcOffset()),
                                    locale.toString(qlonglong(nearest->number)), locale.toString(int(nearest->millivolts)),
                                    locale.toString(record::sunAltitude(m_site, nearest->instant, nearest->utcOffset()), 'f', 2)) +
@@ -675,29 +675,29 @@ void JournalWindow::updateMessages()
     QStringList lines;
     if (const auto& problem = m_record->problem()) {
         if (problem->special)
-            lines << QString::fromUtf8("%1 n'est pas un fichier ordinaire (un tube, un périphérique) : le journal ne le lit pas.")
+            lines << sunlight_text::french("%1 n'est pas un fichier ordinaire (un tube, un périphérique) : le journal ne le lit pas.")
                          .arg(shownPath(problem->path));
         else
-            lines << QString::fromUtf8("Lecture impossible de %1 : %2. Le journal le relira dès qu'il le pourra.")
+            lines << sunlight_text::french("Lecture impossible de %1 : %2. Le journal le relira dès qu'il le pourra.")
                          .arg(shownPath(problem->path), QString::fromStdString(problem->reason));
     }
     if (m_reading)
-        lines << QString::fromUtf8("Lecture de %1 : %2 Mo sur %3 Mo…")
+        lines << sunlight_text::french("Lecture de %1 : %2 Mo sur %3 Mo…")
                      .arg(shownPath(m_record->dayFile().filename()), QLocale().toString(qulonglong((m_total - m_unread) >> 20)),
                           QLocale().toString(qulonglong(m_total >> 20)));
     QStringList empty;  // the first few named, the others counted: a day of thousands stays on screen
     for (const auto& run : m_record->runs())
         if (!m_reading && run->trace.points().empty()) empty << shownPath(run->file.path);
-    for (const QString& name : empty.mid(0, 3)) lines << QString::fromUtf8("%1 ne contient aucune ligne de mesure lisible.").arg(name);
+    for (const QString& name : empty.mid(0, 3)) lines << sunlight_text::french("%1 ne contient aucune ligne de mesure lisible.").arg(name);
     if (empty.size() > 3)
         lines << plural(std::size_t(empty.size() - 3), "et %1 autre série sans ligne lisible.", "et %1 autres séries sans ligne lisible.");
     if (!m_record->dateFromName())
-        lines << QString::fromUtf8("Le nom de %1 ne donne pas de date : les mesures sont placées au %2.")
+        lines << sunlight_text::french("Le nom de %1 ne donne pas de date : les mesures sont placées au %2.")
                      .arg(shownPath(m_record->dayFile().filename()), QDateTime(qDateOf(m_record->date()), QTime(0, 0)).toString("dd/MM/yyyy"));
     for (const std::string& problem : m_calibration.problems) lines << QString::fromStdString(problem);
     if (m_chart->irradiance() && !m_reading)
         if (const QString leftOut = sunlight_text::readingsLeftOut(m_sunlight->dayFigures()); !leftOut.isEmpty())
-            lines << leftOut + QString::fromUtf8(" Elles ne sont pas tracées en W/m².");
+            lines << leftOut + sunlight_text::french(" Elles ne sont pas tracées en W/m².");
     if (!m_exportNote.isEmpty()) lines << m_exportNote;
     m_message->setText(lines.join('\n'));
     m_message->setVisible(!lines.isEmpty());
@@ -707,7 +707,7 @@ void JournalWindow::updateMessages()
         malformed << plural(lineCount, "%1 ligne mal formée laissée de côté", "%1 lignes mal formées laissées de côté");
     if (const std::size_t rows = m_record->malformedCompanionRows())
         malformed << plural(rows, "%1 ligne du journal de série illisible", "%1 lignes du journal de série illisibles");
-    m_malformed->setText(malformed.join(QString::fromUtf8(" · ")));
+    m_malformed->setText(malformed.join(sunlight_text::french(" · ")));
 }
 
 void JournalWindow::say(const QString& text)
@@ -762,7 +762,7 @@ void JournalWindow::chooseImage()
     if (file.isEmpty()) return;
     const QString failure = exportImage(chosenPath(file));
     say(failure);
-    if (failure.isEmpty()) statusBar()->showMessage(QString::fromUtf8("Image enregistrée : %1").arg(file), 5000);
+    if (failure.isEmpty()) statusBar()->showMessage(sunlight_text::french("Image enregistrée : %1").arg(file), 5000);
 }
 
 void JournalWindow::chooseCsv(bool wholeDay)
@@ -774,7 +774,7 @@ void JournalWindow::chooseCsv(bool wholeDay)
     if (file.isEmpty()) return;
     const QString failure = exportCsv(chosenPath(file), wholeDay);
     say(failure);
-    if (failure.isEmpty()) statusBar()->showMessage(QString::fromUtf8("CSV enregistré : %1").arg(file), 5000);
+    if (failure.isEmpty()) statusBar()->showMessage(sunlight_text::french("CSV enregistré : %1").arg(file), 5000);
 }
 
 void JournalWindow::setElided(QLabel* label, const QString& text)

@@ -199,25 +199,23 @@ void MonthWindow::setMonth(year_month month)
     const record::MonthTotals totals = record::monthTotals(m_days);
     const record::SunlightFigures& f = totals.figures;
     // Each count with its own number: « 2 jours mesurés, 1 étalonné ».
-    QString text = QString::fromUtf8(totals.days == 1 ? "%1 jour mesuré, " : "%1 jours mesurés, ")
-                       .arg(locale.toString(qulonglong(totals.days))) +
-                   QString::fromUtf8(totals.calibratedDays == 1 ? "%1 étalonné" : "%1 étalonnés")
-                       .arg(locale.toString(qulonglong(totals.calibratedDays)));
+    QString text = sunlight_text::plural(totals.days, "%1 jour mesuré, ", "%1 jours mesurés, ") +
+                   sunlight_text::plural(totals.calibratedDays, "%1 étalonné", "%1 étalonnés");
     if (totals.calibratedDays > 0) {
-        text += QString::fromUtf8(" · irradiation %1 · ciel clair %2").arg(kiloWattHours(f.irradiation), kiloWattHours(f.clearSkyIrradiation));
-        if (f.ratio()) text += QString::fromUtf8(" · rapport %1").arg(locale.toString(*f.ratio(), 'f', 3));
-        text += QString::fromUtf8(" · ensoleillement %1").arg(hours(f.sunshineSeconds));
-        if (f.sunshineFraction()) text += QString::fromUtf8(" (%1)").arg(percent(*f.sunshineFraction()));
+        text += sunlight_text::french(" · irradiation %1 · ciel clair %2").arg(kiloWattHours(f.irradiation), kiloWattHours(f.clearSkyIrradiation));
+        if (f.ratio()) text += sunlight_text::french(" · rapport %1").arg(locale.toString(*f.ratio(), 'f', 3));
+        text += sunlight_text::french(" · ensoleillement %1").arg(hours(f.sunshineSeconds));
+        if (f.sunshineFraction()) text += sunlight_text::french(" (%1)").arg(percent(*f.sunshineFraction()));
         if (f.peak) {
             const year_month_day peakDay{std::chrono::floor<std::chrono::days>(f.peakTime)};
-            text += QString::fromUtf8(" · pic %1 W/m² le %2 à %3")
+            text += sunlight_text::french(" · pic %1 W/m² le %2 à %3")
                         .arg(locale.toString(*f.peak, 'f', 0))
                         .arg(unsigned(peakDay.day()))
                         .arg(clock(f.peakTime));
         }
     }
-    text += QString::fromUtf8(" · couverture %1 · %2").arg(percent(f.coverage()), flagCounts(f.flags));
-    m_totals->setText(QString::fromUtf8("<b>Mois :</b> ") + text.toHtmlEscaped());
+    text += sunlight_text::french(" · couverture %1 · %2").arg(percent(f.coverage()), flagCounts(f.flags));
+    m_totals->setText(sunlight_text::french("<b>Mois :</b> ") + text.toHtmlEscaped());
 }
 
 QString MonthWindow::exportCsv(const std::filesystem::path& path)

@@ -11,6 +11,8 @@
 #include <QTimeZone>
 #include <algorithm>
 
+#include "ui/summary_panel.h"
+
 using namespace std::chrono;
 
 namespace {
@@ -36,7 +38,7 @@ QColor sunColour() { return QColor(230, 140, 0); }
 QString runLabel(std::size_t number, const DayRun& run, local_days day, const QTimeZone& zone,
                  sys_seconds now)
 {
-    QString text = QString::fromUtf8("Série %1").arg(number);
+    QString text = sunlight_text::french("Série\u00A0%1").arg(number);
     const auto points = run.points();  // the day's readings; the whole run says whether it runs on
     const auto& all = run.trace.points();
     const auto localDay = [&](sys_seconds instant) {
@@ -47,20 +49,22 @@ QString runLabel(std::size_t number, const DayRun& run, local_days day, const QT
         const QDateTime local = QDateTime::fromSecsSinceEpoch(instant.time_since_epoch().count(), zone);
         const auto later = localDay(instant) - day;
         QString time = local.toString("HH:mm:ss");
-        if (later.count() > 0) time += QString::fromUtf8(" (+%1 j)").arg(later.count());
+        if (later.count() > 0) time += sunlight_text::french(" (+%1 j)").arg(later.count());
         return time;
     };
     if (!points.empty())
-        text += QString::fromUtf8(" : %1 – %2").arg(shown(points.front().instant), shown(points.back().instant));
+        text += sunlight_text::french(" : %1 – %2").arg(shown(points.front().instant), shown(points.back().instant));
     // A run past midnight is still written to the file of the day it began.
     const bool today = localDay(now) == day || (!all.empty() && localDay(all.back().instant) == localDay(now));
     switch (record::runEnd(run.events, run.file.keptNumber != 0, today, run.lastWritten, now)) {
-    case record::RunEnd::Stopped: return text + QString::fromUtf8(", arrêtée");
-    case record::RunEnd::Quit: return text + QString::fromUtf8(", quittée");
-    case record::RunEnd::Running: return text + QString::fromUtf8(", en cours");
+    case record::RunEnd::Stopped: return text + sunlight_text::french(", arrêtée");
+    case record::RunEnd::Quit: return text + sunlight_text::french(", quittée");
+    case record::RunEnd::Running: return text + sunlight_text::french(", en cours");
     case record::RunEnd::Interrupted: break;
     }
-    return text + QString::fromUtf8(", interrompue");
+    // An empty file's run never began: nothing was cut short.
+    if (all.empty()) return text + sunlight_text::french(", sans mesure");
+    return text + sunlight_text::french(", interrompue");
 }
 
 class RunList::Runs : public QAbstractTableModel {

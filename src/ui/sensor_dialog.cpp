@@ -18,6 +18,7 @@
 
 #include "platform/month_report.h"
 #include "ui/journal_export.h"
+#include "ui/summary_panel.h"
 
 using namespace std::chrono;
 
@@ -52,7 +53,7 @@ SensorDialog::SensorDialog(std::filesystem::path folder, QTimeZone zone, std::fu
     setObjectName("sensorDialog");
     setWindowTitle(QString::fromUtf8("Capteur"));
     auto* column = new QVBoxLayout(this);
-    column->addWidget(new QLabel(QString::fromUtf8("Historique de l'étalonnage (%1) :")
+    column->addWidget(new QLabel(sunlight_text::french("Historique de l'étalonnage (%1) :")
                                      .arg(shownPath(m_folder / kCalibrationFileName)), this));
     m_history = new QTableWidget(0, 6, this);
     m_history->setObjectName("history");
@@ -84,7 +85,7 @@ SensorDialog::SensorDialog(std::filesystem::path folder, QTimeZone zone, std::fu
     fromRow->addWidget(m_fromNow);
     fromRow->addWidget(fromDate);
     fromRow->addWidget(m_from, 1);
-    form->addRow(QString::fromUtf8("À partir de :"), fromRow);
+    form->addRow(sunlight_text::french("À partir de :"), fromRow);
     if (dayOnView) {
         // A row from now would leave the day on view, read before now, in millivolts.
         const year_month_day day{*dayOnView};
@@ -92,7 +93,7 @@ SensorDialog::SensorDialog(std::filesystem::path folder, QTimeZone zone, std::fu
         // The edit's own date and time, which the row reads on the zone's clock.
         m_from->setDate(QDate(int(day.year()), int(unsigned(day.month())), int(unsigned(day.day()))));
         m_from->setTime(QTime(0, 0));
-        auto* why = new QLabel(QString::fromUtf8("Proposé : le début du %1, la journée affichée, pour que ses mesures "
+        auto* why = new QLabel(sunlight_text::french("Proposé : le début du %1, la journée affichée, pour que ses mesures "
                                                  "passent en W/m². Choisissez « maintenant » si le capteur vient d'être "
                                                  "installé ou réglé : les mesures d'avant restent alors en mV.")
                                    .arg(frenchDate(*dayOnView)), this);
@@ -154,26 +155,26 @@ std::variant<record::CalibrationRow, QString> SensorDialog::formRow() const
     const QString name = m_name->text().trimmed();
     if (name.isEmpty()) return QString::fromUtf8("Donnez le nom du capteur.");
     if (name.contains(';') || name.contains('\n') || name.contains('\r'))
-        return QString::fromUtf8("Le nom du capteur ne peut contenir ni « ; » ni retour à la ligne.");
+        return sunlight_text::french("Le nom du capteur ne peut contenir ni « ; » ni retour à la ligne.");
     row.sensor = name.toStdString();
     const auto sensitivity = number(m_sensitivity->text());
     if (!sensitivity || *sensitivity <= 0)
-        return QString::fromUtf8("Sensibilité illisible : « %1 ». Écrivez un nombre positif de mV par W/m², "
+        return sunlight_text::french("Sensibilité illisible : « %1 ». Écrivez un nombre positif de mV par W/m², "
                                  "par exemple 0,2.").arg(m_sensitivity->text());
     row.sensitivity = *sensitivity;
     const QString offset = m_offset->text().trimmed();
     if (offset.compare(QString::fromUtf8("nuit"), Qt::CaseInsensitive) != 0) {
         const auto value = offset.isEmpty() ? std::optional<double>(0) : number(offset);
         if (!value)
-            return QString::fromUtf8("Décalage illisible : « %1 ». Écrivez des mV ou « nuit ».").arg(offset);
+            return sunlight_text::french("Décalage illisible : « %1 ». Écrivez des mV ou « nuit ».").arg(offset);
         row.offset = *value;
     }
     const auto coefficient = [](const QLineEdit* edit, double fallback) {
         return edit->text().trimmed().isEmpty() ? std::optional<double>(fallback) : number(edit->text());
     };
     const auto a = coefficient(m_a, 0.73), b = coefficient(m_b, 0.06);
-    if (!a) return QString::fromUtf8("Coefficient A illisible : « %1 ».").arg(m_a->text());
-    if (!b) return QString::fromUtf8("Coefficient B illisible : « %1 ».").arg(m_b->text());
+    if (!a) return sunlight_text::french("Coefficient A illisible : « %1 ».").arg(m_a->text());
+    if (!b) return sunlight_text::french("Coefficient B illisible : « %1 ».").arg(m_b->text());
     row.coefficients = {*a, *b};
     const qint64 at = m_fromNow->isChecked() ? qint64(m_now().time_since_epoch().count())
                                              : QDateTime(m_from->date(), m_from->time(), m_zone).toSecsSinceEpoch();

@@ -5,6 +5,7 @@
 #include <QGridLayout>
 #include <QLabel>
 #include <QLocale>
+#include <QRegularExpression>
 #include <QTime>
 #include <QVBoxLayout>
 #include <array>
@@ -15,43 +16,68 @@ using namespace std::chrono;
 
 namespace sunlight_text {
 
+QString french(const char* utf8)
+{
+    static const QRegularExpression beforeColon(" (?=:)"), beforeOthers("(?<!«) (?=[;!?])"), afterSign("(?<=«|n°) "),
+        beforeClosing(" »"), numberAndWord("(?<=\\d)(?<!%\\d) (?=[^\\W\\d_]|%(?!\\d)|°)"),
+        // A placeholder may be a name: only a unit after it says it is a number.
+        countAndUnit("(?<=%\\d) (?=(?:k?Wh/m²|W/m²|mV|h|min|j|%)(?![\\w²]))");
+    return QString::fromUtf8(utf8)
+        .replace(beforeColon, QString(QChar(0x00A0)))
+        .replace(beforeOthers, QString(QChar(0x202F)))
+        .replace(afterSign, QString(QChar(0x00A0)))
+        .replace(beforeClosing, QString::fromUtf8("\u00A0»"))
+        .replace(numberAndWord, QString(QChar(0x00A0)))
+        .replace(countAndUnit, QString(QChar(0x00A0)));
+}
+
 QString wattHours(double whPerM2)
 {
-    return QString::fromUtf8("%1 Wh/m²").arg(QLocale().toString(whPerM2, 'f', 0));
+    return french("%1 Wh/m²").arg(QLocale().toString(whPerM2, 'f', 0));
 }
 
 QString kiloWattHours(double whPerM2)
 {
-    return QString::fromUtf8("%1 kWh/m²").arg(QLocale().toString(whPerM2 / 1000, 'f', 3));
+    return french("%1 kWh/m²").arg(QLocale().toString(whPerM2 / 1000, 'f', 3));
 }
 
 QString duration(double seconds)
 {
     const long long minutesTotal = std::llround(seconds / 60);
-    return QString::fromUtf8("%1 h %2 min").arg(minutesTotal / 60).arg(minutesTotal % 60, 2, 10, QChar('0'));
+    return french("%1 h\u00A0%2 min").arg(minutesTotal / 60).arg(minutesTotal % 60, 2, 10, QChar('0'));
 }
 
-QString percent(double share) { return QString::fromUtf8("%1 %").arg(QLocale().toString(100 * share, 'f', 1)); }
+QString percent(double share) { return french("%1 %").arg(QLocale().toString(100 * share, 'f', 1)); }
 
 namespace {
 /// The four kinds of flag, in the order they are always said, with their counts.
 std::array<std::pair<std::size_t, QString>, 4> kinds(const record::FlagCounts& flags)
 {
-    return {{{flags.impossible, QString::fromUtf8("impossible")}, {flags.rare, QString::fromUtf8("rare")},
-             {flags.saturated, QString::fromUtf8("saturé")}, {flags.stuck, QString::fromUtf8("figé")}}};
+    return {{{flags.impossible, french("impossible")}, {flags.rare, french("rare")},
+             {flags.saturated, french("saturé")}, {flags.stuck, french("figé")}}};
+}
+}  // namespace
+
+namespace {
+/// A flag's name agreeing with the readings it counts (« mesures »): « 1 saturée », « 2 rares ».
+QString agreed(const QString& name, std::size_t count)
+{
+    const QString feminine = name.endsWith(QChar(0x00E9)) ? name + 'e' : name;
+    return count == 1 ? feminine : feminine + 's';
 }
 }  // namespace
 
 QString plural(std::size_t count, const char* one, const char* many)
 {
-    return QString::fromUtf8(count == 1 ? one : many).arg(QLocale().toString(qulonglong(count)));
+    // The count never apart from what it counts.
+    return french(count == 1 ? one : many).replace("%1 ", QString::fromUtf8("%1\u00A0")).arg(QLocale().toString(qulonglong(count)));
 }
 
 QString readingsLeftOut(const record::SunlightFigures& day)
 {
     QStringList said;
     if (day.calibrated == 0 && day.uncalibrated > 0)
-        said << QString::fromUtf8("Aucun étalonnage en vigueur : les mesures restent en mV (« Capteur… »).");
+        said << french("Aucun étalonnage en vigueur : les mesures restent en mV (« Capteur… »).");
     else if (day.uncalibrated > 0)
         said << plural(day.uncalibrated, "%1 mesure sans étalonnage en vigueur reste en mV.",
                        "%1 mesures sans étalonnage en vigueur restent en mV.");
@@ -60,7 +86,7 @@ QString readingsLeftOut(const record::SunlightFigures& day)
         if (day.flags.saturated) why << plural(day.flags.saturated, "%1 saturée (4095 mV)", "%1 saturées (4095 mV)");
         // A saturated reading is often « impossible » too: said once, as saturated.
         if (const std::size_t others = day.excluded - std::min(day.excluded, day.flags.saturated))
-            why << QString::fromUtf8("%1 « impossible »").arg(QLocale().toString(qulonglong(others)));
+            why << french("%1 « impossible »").arg(QLocale().toString(qulonglong(others)));
         said << plural(day.excluded, "%1 mesure écartée", "%1 mesures écartées") + " (" + why.join(", ") + ").";
     }
     return said.join(' ');
@@ -71,7 +97,7 @@ QString flagCounts(const record::FlagCounts& flags)
     const QLocale locale;
     QStringList said;
     for (const auto& [count, name] : kinds(flags)) said << name + ' ' + locale.toString(qulonglong(count));
-    return said.join(QString::fromUtf8(" · "));
+    return said.join(french(" · "));
 }
 
 QString raisedFlags(const record::FlagCounts& flags)
@@ -79,8 +105,8 @@ QString raisedFlags(const record::FlagCounts& flags)
     const QLocale locale;
     QStringList raised;
     for (const auto& [count, name] : kinds(flags))
-        if (count) raised << locale.toString(qulonglong(count)) + ' ' + name;
-    return raised.isEmpty() ? QString::fromUtf8("aucun") : raised.join(QString::fromUtf8(" · "));
+        if (count) raised << locale.toString(qulonglong(count)) + QChar(0x00A0) + agreed(name, count);
+    return raised.isEmpty() ? french("aucun") : raised.join(french(" · "));
 }
 
 QString clock(local_seconds local)
@@ -92,7 +118,7 @@ QString clock(local_seconds local)
 QString statusFigures(const record::SunlightFigures& figures)
 {
     if (figures.calibrated == 0 || !figures.peak) return {};
-    return QString::fromUtf8("%1 · pic %2 W/m² à %3 · ensoleillement %4")
+    return french("%1 · pic %2 W/m² à %3 · ensoleillement %4")
         .arg(kiloWattHours(figures.irradiation), QLocale().toString(*figures.peak, 'f', 0), clock(figures.peakTime),
              duration(figures.sunshineSeconds));
 }
@@ -185,7 +211,7 @@ void SummaryPanel::fill(int column, const record::SunlightFigures& f)
     set("clearSky", calibrated ? kiloWattHours(f.clearSkyIrradiation) : none);
     set("ratio", calibrated && f.ratio() ? locale.toString(*f.ratio(), 'f', 3) : none);
     set("coverage", percent(f.coverage()));
-    set("peak", f.peak ? QString::fromUtf8("%1 W/m²").arg(locale.toString(*f.peak, 'f', 0)) : none);
+    set("peak", f.peak ? french("%1 W/m²").arg(locale.toString(*f.peak, 'f', 0)) : none);
     set("peakTime", f.peak ? clock(f.peakTime) : none);
     set("sunshine", calibrated ? sunlight_text::duration(f.sunshineSeconds) : none);
     set("dayLength", sunlight_text::duration(double(f.daylight.count())));
@@ -195,6 +221,6 @@ void SummaryPanel::fill(int column, const record::SunlightFigures& f)
     set("saturated", locale.toString(qulonglong(f.flags.saturated)));
     set("stuck", locale.toString(qulonglong(f.flags.stuck)));
     set("excluded", locale.toString(qulonglong(f.excluded)));
-    set("meanMv", f.readings ? QString::fromUtf8("%1 mV").arg(locale.toString(f.meanMillivolts, 'f', 1)) : none);
-    set("peakMv", f.readings ? QString::fromUtf8("%1 mV").arg(locale.toString(f.peakMillivolts)) : none);
+    set("meanMv", f.readings ? french("%1 mV").arg(locale.toString(f.meanMillivolts, 'f', 1)) : none);
+    set("peakMv", f.readings ? french("%1 mV").arg(locale.toString(f.peakMillivolts)) : none);
 }

@@ -16,6 +16,10 @@ class QGridLayout;
 class QLabel;
 
 namespace sunlight_text {
+/// A text of the day view or the month set as French sets it: a non-breaking space before « : »,
+/// inside « » and after « n° », between a number (or its « %1 ») and the word or unit after it, and a narrow one
+/// before « ; ! ? ». For the program's own words, before any name or path is put in.
+QString french(const char* utf8);
 /// « 6 512 Wh/m² »
 QString wattHours(double whPerM2);
 /// « 6,512 kWh/m² »
