@@ -14,6 +14,7 @@ target_sources(velmorixon_platform PRIVATE
   src/platform/saved_file.cpp src/platform/saved_file.h)
 add_library(velmorixon_journal_ui STATIC
   src/ui/journal_chart.cpp src/ui/journal_chart.h
+  src/ui/image_size_dialog.cpp src/ui/image_size_dialog.h
   src/ui/journal_export.cpp src/ui/journal_export.h
   src/ui/journal_window.cpp src/ui/journal_window.h
   src/ui/month_window.cpp src/ui/month_window.h

@@ -362,11 +362,12 @@ std::pair<sys_seconds, sys_seconds> JournalChart::visibleRange() const
             sys_seconds(seconds(qint64(std::floor(range.upper))))};
 }
 
-void JournalChart::setExportDecorations(const QString& title)
+void JournalChart::setExportDecorations(const QString& title, int width)
 {
     if (title.isEmpty()) {
         if (m_title) {
             plotLayout()->remove(m_title);
+            axisRect()->insetLayout()->addElement(legend, Qt::AlignTop | Qt::AlignRight);
             plotLayout()->simplify();
             m_title = nullptr;
         }
@@ -374,9 +375,13 @@ void JournalChart::setExportDecorations(const QString& title)
         return;
     }
     if (!m_title) {
+        // The title over the axes, the legend in a row under them: whatever the day and the
+        // range, it hides no sun time, no flag and no reading.
         plotLayout()->insertRow(0);
         m_title = new QCPTextElement(this, title, QFont(font().family(), font().pointSize() + 3, QFont::Bold));
         plotLayout()->addElement(0, 0, m_title);
+        plotLayout()->addElement(2, 0, legend);
+        plotLayout()->setRowStretchFactor(2, 0.001);
     }
     m_title->setText(title);
     // The runs are named while no two drawn share a colour: a day of many runs would make a
@@ -389,7 +394,12 @@ void JournalChart::setExportDecorations(const QString& title)
     legend->clearItems();
     for (int i = 0; i < graphCount(); ++i)
         if (drawn(graph(i)) && (namesRuns || i < graphCount() - int(m_runGraphs.size()))) graph(i)->addToLegend();
+    // Four entries a row, fewer when they would not fit across.
+    for (int columns = 4; columns > 0; --columns) {
+        legend->setWrap(columns);
+        legend->setFillOrder(QCPLegend::foColumnsFirst, true);
+        if (legend->minimumOuterSizeHint().width() <= width) break;
+    }
+    legend->setBorderPen(Qt::NoPen);
     legend->setVisible(true);
-    legend->setBrush(QColor(255, 255, 255, 220));
-    axisRect()->insetLayout()->setInsetAlignment(0, Qt::AlignTop | Qt::AlignRight);
 }

@@ -71,8 +71,9 @@ public:
     /// The universal time range on the axis, whole seconds inside it.
     std::pair<std::chrono::sys_seconds, std::chrono::sys_seconds> visibleRange() const;
 
-    /// A title row (shown in exports) and a legend of the shown curves; empty: none.
-    void setExportDecorations(const QString& title);
+    /// A title row (shown in exports) and, in a row under the axes, a legend of the shown
+    /// curves in as many columns as fit `width` pixels; empty: none.
+    void setExportDecorations(const QString& title, int width = 0);
 
     static double axisOf(std::chrono::sys_seconds instant)
     {

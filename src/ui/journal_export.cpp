@@ -5,8 +5,10 @@
 #include <QBuffer>
 #include <QDate>
 #include <QFile>
+#include <QImage>
 #include <QLocale>
 #include <QPdfWriter>
+#include <algorithm>
 #include <utility>
 
 #include "platform/day_record.h"
@@ -14,6 +16,7 @@
 #include "platform/system_message.h"
 #include "record/journal_csv.h"
 #include "ui/journal_chart.h"
+#include "ui/summary_panel.h"
 
 using namespace std::chrono;
 
@@ -21,7 +24,7 @@ namespace {
 
 QString writeFailure(const std::filesystem::path& path, int error)
 {
-    return QString::fromUtf8("Écriture impossible dans %1 : %2.")
+    return sunlight_text::french("Écriture impossible dans %1 : %2.")
         .arg(shownPath(path), QString::fromStdString(frenchReason(error)));
 }
 
@@ -53,7 +56,7 @@ namespace {
 
 QString recordRefusal(const std::filesystem::path& target)
 {
-    return QString::fromUtf8("%1 est un fichier de mesures, le journal d'une série, l'historique du capteur "
+    return sunlight_text::french("%1 est un fichier de mesures, le journal d'une série, l'historique du capteur "
                              "ou un verrou : l'export ne le remplace pas. Choisissez un autre nom.")
         .arg(shownPath(target));
 }
@@ -70,31 +73,54 @@ QString refusalOverRecord(const DayRecord& record, const std::filesystem::path& 
     return record.wouldReplaceRecord(target) ? recordRefusal(target) : QString();
 }
 
+bool isPdf(const std::filesystem::path& path)
+{
+    return QString::fromStdString(path.extension().string()).compare(".pdf", Qt::CaseInsensitive) == 0;
+}
+
+namespace {
+
+/// The chart laid out at most 960 × 540 with its export decorations and drawn enlarged to fill
+/// `size`, text, lines and marks with it: it reads as the chart on screen does.
+void drawEnlarged(JournalChart& chart, QCPPainter& painter, QSize size, const QString& title)
+{
+    const double scale = std::max(1.0, std::min(size.width() / 960.0, size.height() / 540.0));
+    const QSize laidOut = (QSizeF(size) / scale).toSize();
+    chart.setExportDecorations(title, laidOut.width());
+    painter.setMode(QCPPainter::pmNonCosmetic);
+    painter.scale(size.width() / double(laidOut.width()), size.height() / double(laidOut.height()));
+    chart.toPainter(&painter, laidOut.width(), laidOut.height());
+    chart.setExportDecorations(QString());
+    chart.replot(QCustomPlot::rpQueuedReplot);
+}
+
+}  // namespace
+
 QString saveChart(JournalChart& chart, const std::filesystem::path& path, QSize size, const QString& title)
 {
-    chart.setExportDecorations(title);
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
-    if (QString::fromStdString(path.extension().string()).compare(".pdf", Qt::CaseInsensitive) == 0) {
-        // One pixel of the chart is one pixel of the screen's logical resolution, so text in
-        // points keeps the size it has on screen, relative to the chart.
-        const int dpi = chart.logicalDpiX();
+    if (isPdf(path)) {
+        // A page any printer takes; at 96 units an inch its 1 cm margins leave 1047 × 718 units,
+        // so the chart's text prints a little larger than its size in points.
         QPdfWriter pdf(&buffer);
         pdf.setCreator(QStringLiteral("velmorixon"));
         pdf.setTitle(title);
-        pdf.setResolution(dpi);
-        pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
-        pdf.setPageSize(QPageSize(QSizeF(size) * 72.0 / dpi, QPageSize::Point, QString(), QPageSize::ExactMatch));
+        pdf.setResolution(96);
+        pdf.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Landscape, QMarginsF(10, 10, 10, 10),
+                                      QPageLayout::Millimeter));
         QCPPainter painter(&pdf);
         painter.setMode(QCPPainter::pmVectorized);
-        painter.setMode(QCPPainter::pmNoCaching);
-        chart.toPainter(&painter, size.width(), size.height());
+        drawEnlarged(chart, painter, {pdf.width(), pdf.height()}, title);
     } else {
-        chart.toPixmap(size.width(), size.height()).save(&buffer, "PNG");
+        QImage picture(size, QImage::Format_RGB32);
+        picture.fill(Qt::white);
+        QCPPainter painter(&picture);
+        drawEnlarged(chart, painter, size, title);
+        painter.end();
+        picture.save(&buffer, "PNG");
     }
-    chart.setExportDecorations(QString());
-    chart.replot(QCustomPlot::rpQueuedReplot);
     if (const int error = saveWholeFile(path, bytes.toStdString())) return writeFailure(path, error);
     return {};
 }

@@ -36,9 +36,19 @@ std::filesystem::path chosenPath(const QString& path);
 QString refusalOverRecord(const std::filesystem::path& target);
 QString refusalOverRecord(const DayRecord& record, const std::filesystem::path& target);
 
-/// The chart drawn `size` large with `title` above it and a legend, into a PNG or (by its
-/// extension) a PDF whose text has the same proportions as on screen. The French message of a
-/// failure, or nothing.
+/// The sizes a PNG may be chosen at, in pixels: from the chart's smallest on screen to 8K.
+inline constexpr QSize kSmallestImage{480, 300};
+inline constexpr QSize kLargestImage{7680, 4320};
+
+/// True when `path` names a PDF (by its extension, in any case).
+bool isPdf(const std::filesystem::path& path);
+
+/// The chart with `title` above it and a legend under it (clear of everything drawn on the
+/// axes), saved as a PNG of exactly `size` pixels or (by its extension) as a PDF page of A4
+/// landscape for print, `size` not used. The PNG is the chart laid out at most 960 × 540 and
+/// enlarged, text, lines and marks with it, so that it reads as the screen's chart does; the
+/// PDF is drawn in vectors, its text at its size in points. The French message of a failure,
+/// or nothing.
 QString saveChart(JournalChart& chart, const std::filesystem::path& path, QSize size, const QString& title);
 
 /// The readings `first` to `end` of run number `run` (its points), for a CSV export.

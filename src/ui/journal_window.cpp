@@ -20,6 +20,7 @@
 #include "platform/month_report.h"
 #include "record/journal_csv.h"
 #include "ui/cursor_panel.h"
+#include "ui/image_size_dialog.h"
 #include "ui/journal_chart.h"
 #include "ui/journal_export.h"
 #include "ui/month_window.h"
@@ -760,9 +761,16 @@ void JournalWindow::chooseImage()
         this, QString::fromUtf8("Exporter l'image"), shownPath(proposedExport(m_setup.file, ExportKind::Image)),
         QString::fromUtf8("Image PNG (*.png);;Document PDF (*.pdf)"));
     if (file.isEmpty()) return;
-    const QString failure = exportImage(chosenPath(file));
+    QSize size;
+    if (!isPdf(chosenPath(file))) {
+        ImageSizeDialog sizes(m_chart->size(), this);
+        if (sizes.exec() != QDialog::Accepted) return;
+        size = sizes.chosen();
+    }
+    const QString failure = exportImage(chosenPath(file), size);
     say(failure);
-    if (failure.isEmpty()) statusBar()->showMessage(sunlight_text::french("Image enregistrée : %1").arg(file), 5000);
+    if (failure.isEmpty())
+        statusBar()->showMessage(sunlight_text::french(size.isValid() ? "Image enregistrée : %1" : "Image enregistrée (page A4 paysage) : %1").arg(file), 5000);
 }
 
 void JournalWindow::chooseCsv(bool wholeDay)

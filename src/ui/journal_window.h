@@ -73,7 +73,8 @@ public:
     void setSite(int index);
     void setRunShown(std::size_t run, bool shown);
 
-    /// The exports; each returns the French message of a failure or refusal, or nothing.
+    /// The exports; each returns the French message of a failure or refusal, or nothing. The
+    /// image is a PNG of `size` (none: the chart's on screen) or a PDF page (saveChart).
     QString exportImage(const std::filesystem::path& path, QSize size = {});
     QString exportCsv(const std::filesystem::path& path, bool wholeDay);
     /// « Journal des mesures — 7 décembre 2026 — Chelles », the exports' title.

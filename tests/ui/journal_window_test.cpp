@@ -15,16 +15,17 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QSpinBox>
 #include <QTableWidget>
 #include <QTest>
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstring>
 
 #include "acquisition/measurement_file.h"
 #include "acquisition/run_companion.h"
 #include "support/temp_dir.h"
+#include "ui/image_size_dialog.h"
 #include "ui/journal_chart.h"
 #include "ui/journal_export.h"
 #include "ui/journal_window.h"
@@ -253,7 +254,7 @@ TEST_F(JournalTest, ADayOfManyRunsKeepsTheWindowOnTheScreenTheNewestRunInSightAn
     EXPECT_TRUE(!view->chart()->runGraph(0)->visible() && view->findChild<QLabel*>("figures")->toolTip().startsWith(spaced("398~mesures")));
 }
 
-TEST_F(JournalView, ExportsTheDayOrTheRangeAsCsvAndTheChartAsPngOrPdfByItsExtension)
+TEST_F(JournalView, ExportsTheDayOrTheRangeAsCsvUnderTheNamesProposed)
 {
     const path csv = dir.path() / "jour.csv";
     showRange(*view, kMidnight + 9h + 10s, kMidnight + 9h + 11s);
@@ -271,10 +272,6 @@ TEST_F(JournalView, ExportsTheDayOrTheRangeAsCsvAndTheChartAsPngOrPdfByItsExtens
     EXPECT_TRUE(std::count(shown.begin(), shown.end(), '\n') == 7 && shown.find(";1000;") == std::string::npos) << shown;
     EXPECT_EQ(view->exportCsv(csv, true).isEmpty() ? TempDir::read(csv) : "", day);
     EXPECT_EQ(view->exportTitle(), spaced("Journal des mesures — 21~juin~2026 — Nîmes"));
-    for (const auto& [name, magic] : {std::pair{"jour.png", "\x89PNG"}, {"jour.pdf", "%PDF-"}, {"JOUR.PDF", "%PDF-"}}) {
-        EXPECT_EQ(view->exportImage(dir.path() / name, QSize(800, 450)), QString());
-        EXPECT_EQ(TempDir::read(dir.path() / name).substr(0, std::strlen(magic)), magic) << name;
-    }
     for (const path& file : {dayFile, folder / "data06-21-2026.val.1"})
         EXPECT_EQ(std::vector({proposedExport(file, ExportKind::Image), proposedExport(file, ExportKind::VisibleCsv), proposedExport(file, ExportKind::DayCsv)}),
                   std::vector({folder / "data06-21-2026.png", folder / "data06-21-2026-plage.csv", folder / "data06-21-2026-journee.csv"}));
@@ -294,9 +291,9 @@ TEST_F(JournalView, NoExportReplacesARecordAndAReplacedFileKeepsItsModeAndLink)
                                dangling, dir.path() / "data12-07-2026.val", dir.path() / "data12-07-2026.run.3",
                                folder / "capteur.csv", toSensor, folder / ".data06-21-2026.val.lock"}) {
         const std::string before = std::filesystem::exists(record) ? TempDir::read(record) : "";
-        const std::string refusal = record.string() + " est un fichier de mesures, le journal d'une série, l'historique du capteur ou un verrou : l'export ne le remplace pas. Choisissez un autre nom.";
+        const QString refusal = QString::fromStdString(record.string()) + spaced(" est un fichier de mesures, le journal d'une série, l'historique du capteur ou un verrou~: l'export ne le remplace pas. Choisissez un autre nom.");
         const QString said[] = {view->exportCsv(record, true), view->exportImage(record), month.exportCsv(record), month.findChild<QLabel*>("monthErrors")->text()};
-        for (const QString& text : said) EXPECT_EQ(text.toStdString(), refusal);
+        for (const QString& text : said) EXPECT_EQ(text, refusal);
         EXPECT_EQ(std::filesystem::exists(record) ? TempDir::read(record) : "", before) << record;
         EXPECT_FALSE(std::filesystem::exists(folder / "data06-30-2026.val"));
     }
@@ -312,10 +309,10 @@ TEST_F(JournalView, NoExportReplacesARecordAndAReplacedFileKeepsItsModeAndLink)
     EXPECT_EQ(std::filesystem::status(kept).permissions() & std::filesystem::perms::all,
               std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
     const path nowhere = dir.path() / "absent" / "x.csv";
-    EXPECT_EQ(view->exportCsv(nowhere, true).toStdString(), "Écriture impossible dans " + nowhere.string() + " : Aucun fichier ou dossier de ce type.");
+    EXPECT_EQ(view->exportCsv(nowhere, true), spaced("Écriture impossible dans %1~: Aucun fichier ou dossier de ce type.").arg(nowhere.c_str()));
     const path aFolder = dir.path() / "seul" / "dossier.csv";  // written aside, then refused at the rename
     std::filesystem::create_directories(aFolder);
-    EXPECT_EQ(view->exportCsv(aFolder, true).toStdString(), "Écriture impossible dans " + aFolder.string() + " : Est un dossier.");
+    EXPECT_EQ(view->exportCsv(aFolder, true), spaced("Écriture impossible dans %1~: Est un dossier.").arg(aFolder.c_str()));
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(aFolder.parent_path()), {}), 1) << "nothing left beside it";
 }
 
@@ -615,6 +612,52 @@ TEST_F(JournalTest, AnotherDayIsLaidOnTheChartAtItsLocalTimeOfDayAndNamedInTheLe
               (folder / "data06-19-2026.val").string() + " n'est pas comparé : Aucun fichier ou dossier de ce type.");
     view->clearComparedDays();
     EXPECT_TRUE(!days->isVisible() && view->chart()->graphCount() == graphs);
+}
+
+// An image of a chosen size, « Taille de l'image » proposing 1920 × 1080 and offering the window's
+// size, a size typed beyond 8K (7680 × 4320) or under the chart's smallest (480 × 300) held at the
+// bound. The PNG is exactly that size, the 960 × 540 picture enlarged; the PDF an A4 landscape page
+// (297 × 210 mm, 842 × 595 points). The legend is clear of the sun times' labels on a morning, the
+// whole day and an evening ending at sunset, at the right edge; the chart on screen stays as it was.
+TEST_F(JournalView, AnImageHasTheSizeChosenItsLegendClearOfTheSunTimesAndTheChartOnScreenStaysAsItWas)
+{
+    ImageSizeDialog dialog(QSize(631, 420));
+    JournalChart* chart = view->chart();
+    const QRect axes = chart->axisRect()->rect();
+    QRect legend;
+    std::vector<QRect> labels;  // where the legend and the labels are while the picture is drawn
+    QObject::connect(chart, &QCustomPlot::afterLayout, chart, [&] {
+        legend = chart->legend->visible() ? chart->legend->outerRect() : QRect();
+        labels.clear();
+        for (int i = 0; i < chart->itemCount(); ++i)
+            if (auto* label = qobject_cast<QCPItemText*>(chart->item(i)); label && label->visible())
+                labels.push_back(QRectF(label->topLeft->pixelPosition(), label->bottomRight->pixelPosition()).toRect());
+    });
+    const QString png = QString::fromStdString((dir.path() / "jour.png").string());
+    for (const auto& [from, to] : {std::pair<minutes, minutes>{4h, 12h}, {0h, 24h}, {14h, 21h + 30min}}) {
+        showRange(*view, kMidnight + from, kMidnight + to);
+        EXPECT_EQ(view->exportImage(chosenPath(png), dialog.chosen()), QString());
+        EXPECT_EQ(QImage(png).size(), QSize(1920, 1080));
+        EXPECT_TRUE(!legend.isEmpty() && !labels.empty());
+        for (const QRect& label : labels) EXPECT_FALSE(label.intersects(legend)) << (to - from).count() << " min from " << from.count();
+    }
+    // Both seen at 240 × 135: the same picture, text and lines the same share of it.
+    const QImage enlarged = QImage(png).scaled(240, 135, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    EXPECT_EQ(view->exportImage(chosenPath(png), QSize(960, 540)), QString());
+    const QImage laidOut = QImage(png).scaled(240, 135, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    int differ = 0;
+    for (int i = 0; i < 240 * 135; ++i) differ += std::abs(qGray(enlarged.pixel(i % 240, i / 240)) - qGray(laidOut.pixel(i % 240, i / 240))) > 32;
+    EXPECT_LT(differ, 240 * 135 / 100) << "pixels that differ";
+    EXPECT_EQ(view->exportImage(dir.path() / "JOUR.PDF", QSize(1920, 1080)), QString());
+    EXPECT_NE(TempDir::read(dir.path() / "JOUR.PDF").find("/MediaBox [0 0 842.000000 595.000000]"), std::string::npos);
+    chart->replot();
+    EXPECT_TRUE(chart->axisRect()->rect() == axes && !chart->legend->visible());
+    auto* sizes = dialog.findChild<QComboBox*>("sizes");
+    sizes->setCurrentIndex(sizes->findText(QString::fromUtf8("Taille de la fenêtre (631 × 420)")));
+    EXPECT_EQ(dialog.chosen(), QSize(631, 420));
+    dialog.findChild<QSpinBox*>("width")->setValue(9000);
+    dialog.findChild<QSpinBox*>("height")->setValue(100);
+    EXPECT_EQ(dialog.chosen(), QSize(7680, 300));
 }
 
 }  // namespace
