@@ -10,6 +10,7 @@
 #include <QAction>
 #include <QComboBox>
 #include <QDateTimeEdit>
+#include <QDockWidget>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -21,6 +22,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <set>
 
 #include "acquisition/measurement_file.h"
 #include "acquisition/run_companion.h"
@@ -553,6 +555,14 @@ TEST_F(SunlightWindow, TheMonthShowsItsDaysWithTheirRunsSitesFiguresAndTotalsAnd
     month->setMonth(2026y / June);
     emit table->cellDoubleClicked(0, 0);
     EXPECT_TRUE(view->windowTitle() == QString::fromUtf8("Journal des mesures — 3 juin 2026") && view->record().runs().size() == 1u);
+    // One day chosen is nothing to compare; both: the 3rd opened, the 21st laid beside it.
+    auto* compare = month->findChild<QPushButton*>("compareDays");
+    table->selectRow(1);
+    EXPECT_FALSE(compare->isEnabled());
+    table->selectAll();
+    compare->click();
+    EXPECT_EQ(view->windowTitle() + " " + view->findChild<QLabel*>("comparedDays")->text().section("</span> ", 1),
+              QString::fromUtf8("Journal des mesures — 3 juin 2026 21 juin 2026"));
 }
 
 // Two cursors on a calibrated morning (500 and 501 W/m² in turn, 10:30 saturated): a click
@@ -607,6 +617,59 @@ TEST_F(JournalTest, AnotherDayIsLaidOnTheChartAtItsLocalTimeOfDayAndNamedInTheLe
               (folder / "data06-19-2026.val").string() + " n'est pas comparé : Aucun fichier ou dossier de ce type.");
     view->clearComparedDays();
     EXPECT_TRUE(!days->isVisible() && view->chart()->graphCount() == graphs);
+}
+
+// A week of mornings on one chart: the 21st (500 and 501 W/m² in turn, 10:30 saturated), the 20th
+// at 550 W/m², the 19th rising from 500 W/m² by 10 W/m² a minute, the 15th to the 18th any
+// morning. Each day named in its colour in the legend and on the chart, and read at the cursors
+// in a row of its own, at 1000 px.
+TEST_F(SunlightWindow, AWeekOfMorningsIsLaidOnOneChartEachDayInItsColourAndReadByTheCursors)
+{
+    const auto morning = [](int millivolts, int perMinute) {
+        std::string out;
+        for (int i = 0; i <= 40; ++i) out += acquisition::dataLine(i + 2, millivolts + perMinute * i, hh_mm_ss<seconds>{10h + i * 1min});
+        return out;
+    };
+    TempDir::append(folder / "data06-21-2026.val", fourHours());
+    TempDir::append(folder / "data06-20-2026.val", morning(1100, 0));
+    TempDir::append(folder / "data06-19-2026.val", morning(1000, 20));
+    for (int d = 15; d <= 18; ++d) TempDir::append(folder / ("data06-" + std::to_string(d) + "-2026.val"), morning(600 + 100 * d, 3));
+    TempDir::append(folder / "capteur.csv", kHeader + "2026-06-01T00:00:00+02:00;essai;2;0;0,73;0,06\r\n");
+    auto view = open(folder / "data06-21-2026.val");
+    for (int d = 20; d >= 15; --d) EXPECT_EQ(view->compareDay(folder / ("data06-" + std::to_string(d) + "-2026.val")), QString());
+    const QString legend = view->findChild<QLabel*>("comparedDays")->text();
+    EXPECT_TRUE(legend.startsWith(QString::fromUtf8("21 juin 2026 (séries en couleurs) · "))) << legend.toStdString();
+    std::set<QString> colours;
+    for (int d = 20; d >= 15; --d) {
+        const QString date = QString::fromUtf8("%1 juin 2026").arg(d);
+        const QCPGraph* graph = view->chart()->runGraph(std::size_t(21 - d));  // after the 21st's one run
+        const QString named = QString::fromUtf8("<span style=\"color:%1\">■</span> %2").arg(graph->pen().color().name(), date);
+        EXPECT_TRUE(graph->name() == date && legend.contains(named)) << date.toStdString();
+        colours.insert(graph->pen().color().name());
+    }
+    EXPECT_EQ(colours.size(), 6u) << "a colour each";
+    showRange(*view, kMidnight + 9h + 50min, kMidnight + 11h);
+    QCustomPlot* chart = view->chart();
+    const auto pixel = [&](seconds local) { return QPoint(int(chart->xAxis->coordToPixel(JournalChart::axisOf(kMidnight + local))), 100); };
+    QTest::mouseClick(chart, Qt::LeftButton, {}, pixel(10h));
+    QTest::mouseClick(chart, Qt::RightButton, {}, pixel(10h + 40min));
+    // By hand: 41 readings each; 550 W/m² for 40 min, 366,67 Wh/m²; the ramp's mean 700, its
+    // sample deviation 10·√(41·42/12), its trapezoids 700 W/m² for 40 min; all in sunshine.
+    const QTableWidget* table = view->findChild<QTableWidget*>("dayStatistics");
+    std::string rows;
+    for (int r = 0; r < 3; ++r)
+        for (int c = 0; c < table->columnCount(); ++c) rows += table->item(r, c)->text().toStdString() + (c + 1 < table->columnCount() ? "|" : "\n");
+    EXPECT_EQ(rows, "21 juin 2026|10:00:00  500,0|10:40:00  500,0|0,0|41|500,0|501,0|500,50|0,51|333,68|40 min 00 s\n"
+                    "■ 20 juin 2026|10:00:00  550,0|10:40:00  550,0|0,0|41|550,0|550,0|550,00|0,00|366,67|40 min 00 s\n"
+                    "■ 19 juin 2026|10:00:00  500,0|10:40:00  900,0|+400,0|41|500,0|900,0|700,00|119,79|466,67|40 min 00 s\n");
+    // Every day's row in sight at 1000 px; every column too, or a scroll away beside the « Résumé ».
+    const auto lastCell = [table] { return table->visualRect(table->model()->index(6, 10)); };
+    const QRect shown = table->viewport()->rect();
+    EXPECT_TRUE(table->isVisible() && table->rowCount() == 7 && lastCell().bottom() <= shown.bottom() &&
+                (lastCell().right() <= shown.right() || table->horizontalScrollBar()->isVisible()));
+    view->findChild<QDockWidget*>("summaryDock")->close();
+    QApplication::sendPostedEvents();
+    EXPECT_TRUE(table->viewport()->rect().contains(lastCell())) << table->horizontalHeader()->length() << " " << table->viewport()->width();
 }
 
 }  // namespace
