@@ -62,7 +62,7 @@ double percentile(std::vector<double> values, double p)
 
 /// Seven full days at 1 s into `folder`, 15 to 21 June 2026 in Paris summer time at Chelles,
 /// each its weather: the clear-sky light of the simulator dimmed by its drifting clouds, by an
-/// overcast, or not at all; and capteur.csv calibrating them. Files already there are kept.
+/// overcast or a haze, or not at all; and capteur.csv calibrating them. Files already there are kept.
 void writeWeek(const std::filesystem::path& folder)
 {
     std::filesystem::create_directories(folder);
@@ -79,10 +79,10 @@ void writeWeek(const std::filesystem::path& folder)
             const local_seconds local = date + seconds(s);
             const double altitude = record::sunAltitude(site, sys_seconds{local.time_since_epoch()} - 2h, 120min);
             const double weather[] = {acquisition::SimulatedSunlight::cloudTransmission(local), 1.0, 0.35 + 0.1 * std::sin(double(s) / 900),
-                                      acquisition::SimulatedSunlight::cloudTransmission(local + 5h), 0.8, 1.0,
-                                      acquisition::SimulatedSunlight::cloudTransmission(local + 11h) * 0.9};
-            const double light = acquisition::SimulatedSunlight::clearSkyMillivolts(altitude) * weather[d - 15];
-            day += dataLine(s + 2, std::clamp(int(std::lround(250 + light + double((s * 7919) % 13) - 6)), 0, 4095), s);
+                                      s < 11 * 3600 ? 0.45 : 1.0, 0.8, 1.0, acquisition::SimulatedSunlight::cloudTransmission(local) * 0.9};
+            const double dark = acquisition::SimulatedSunlight::clearSkyMillivolts(-90);
+            const double light = (acquisition::SimulatedSunlight::clearSkyMillivolts(altitude) - dark) * weather[d - 15];
+            day += dataLine(s + 2, std::clamp(int(std::lround(dark + light + double((s * 7919) % 13) - 6)), 0, 4095), s);
         }
         std::ofstream(folder / name, std::ios::binary) << day;
     }
