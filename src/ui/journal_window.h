@@ -83,8 +83,8 @@ public:
     std::pair<std::chrono::sys_seconds, std::chrono::sys_seconds> visibleRange() const;
     /// The readout for the instant at horizontal pixel `x` of the plot (the mouse's).
     void pointAt(int x);
-    /// Cursor `which` (0: A, a click; 1: B, a right or Shift+click) on the reading of a shown run
-    /// nearest pixel `x`; it becomes the one the keys move.
+    /// Cursor `which` (0: A, a click; 1: B, a right or Shift+click) on the reading nearest pixel
+    /// `x` of a shown run or a compared day; it becomes the one the keys move.
     void placeCursor(int which, int x);
     /// The active cursor `steps` readings on along its run (Shift+← / Shift+→).
     void moveCursor(int steps);
