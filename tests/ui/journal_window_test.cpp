@@ -662,6 +662,9 @@ TEST_F(SunlightWindow, AWeekOfMorningsIsLaidOnOneChartEachDayInItsColourAndReadB
     EXPECT_EQ(rows, "21 juin 2026|10:00:00  500,0|10:40:00  500,0|0,0|41|500,0|501,0|500,50|0,51|333,68|40 min 00 s\n"
                     "■ 20 juin 2026|10:00:00  550,0|10:40:00  550,0|0,0|41|550,0|550,0|550,00|0,00|366,67|40 min 00 s\n"
                     "■ 19 juin 2026|10:00:00  500,0|10:40:00  900,0|+400,0|41|500,0|900,0|700,00|119,79|466,67|40 min 00 s\n");
+    // The 21st's run hidden, the cursor stands on the nearest reading of the days still drawn.
+    view->setRunShown(0, false);
+    EXPECT_TRUE(view->findChild<QLabel*>("cursorValues")->text().startsWith(QString::fromUtf8("A 10:00:00 · 1\u202f100 mV · 550,0 W/m²")));
     // Every day's row in sight at 1000 px; every column too, or a scroll away beside the « Résumé ».
     const auto lastCell = [table] { return table->visualRect(table->model()->index(6, 10)); };
     const QRect shown = table->viewport()->rect();
