@@ -12,6 +12,10 @@
 //   journal_view_bench --month FOLDER AAAA-MM   « Bilan du mois » on FOLDER (bilan_year writes
 //                                    one), its files first dropped from the page cache: to the
 //                                    window painted
+//   journal_view_bench --week FOLDER   seven full days at 1 s, 15 to 21 June 2026, each its
+//                                    weather, calibrated by a capteur.csv, written into FOLDER
+//                                    (kept): the 21st opened with the six others laid on its
+//                                    chart, to the first paint
 #include <QApplication>
 #include <QPixmap>
 #include <fcntl.h>
@@ -26,6 +30,8 @@
 #include <vector>
 #include <qcustomplot.h>
 
+#include "acquisition/simulated_sunlight.h"
+#include "record/day_sun.h"
 #include "resident_memory.h"
 #include "support/temp_dir.h"
 #include "ui/journal_chart.h"
@@ -53,6 +59,76 @@ double percentile(std::vector<double> values, double p)
 }
 
 }  // namespace
+
+/// Seven full days at 1 s into `folder`, 15 to 21 June 2026 in Paris summer time at Chelles,
+/// each its weather: the clear-sky light of the simulator dimmed by its drifting clouds, by an
+/// overcast or a haze, or not at all; and capteur.csv calibrating them. Files already there are kept.
+void writeWeek(const std::filesystem::path& folder)
+{
+    std::filesystem::create_directories(folder);
+    std::ofstream(folder / "capteur.csv", std::ios::binary)
+        << "depuis;capteur;sensibilite_mV_par_W_m2;decalage_mV;A;B\r\n2026-06-01T00:00:00+02:00;SP-110 + ampli x15;3,1;nuit;0,73;0,06\r\n";
+    const record::ObservingSite site = *record::siteNamed("Chelles");
+    for (int d = 15; d <= 21; ++d) {
+        char name[32];
+        std::snprintf(name, sizeof name, "data06-%02d-2026.val", d);
+        if (std::filesystem::exists(folder / name)) continue;
+        std::string day;
+        const local_days date{year{2026} / June / d};
+        for (long s = 0; s < 86'400; ++s) {
+            const local_seconds local = date + seconds(s);
+            const double altitude = record::sunAltitude(site, sys_seconds{local.time_since_epoch()} - 2h, 120min);
+            const double weather[] = {acquisition::SimulatedSunlight::cloudTransmission(local), 1.0, 0.35 + 0.1 * std::sin(double(s) / 900),
+                                      s < 11 * 3600 ? 0.45 : 1.0, 0.8, 1.0, acquisition::SimulatedSunlight::cloudTransmission(local) * 0.9};
+            const double dark = acquisition::SimulatedSunlight::clearSkyMillivolts(-90);
+            const double light = (acquisition::SimulatedSunlight::clearSkyMillivolts(altitude) - dark) * weather[d - 15];
+            day += dataLine(s + 2, std::clamp(int(std::lround(dark + light + double((s * 7919) % 13) - 6)), 0, 4095), s);
+        }
+        std::ofstream(folder / name, std::ios::binary) << day;
+    }
+}
+
+/// The 21st opened with the six other days laid on its chart, to the first paint, five times.
+void weekOnOneChart(const std::filesystem::path& folder)
+{
+    JournalSetup setup;
+    setup.zone = QTimeZone("Europe/Paris");
+    setup.today = local_days{year{2026} / June / 21};
+    setup.followIntervalMs = 3'600'000;
+    setup.file = folder / "data06-21-2026.val";
+    std::vector<double> wholes, opens, compares, cursors;
+    std::unique_ptr<JournalWindow> view;
+    for (int i = 0; i < 5; ++i) {
+        const auto t0 = steady_clock::now();
+        view = std::make_unique<JournalWindow>(setup);
+        view->resize(1000, 680);
+        const auto t1 = steady_clock::now();
+        for (int d = 20; d >= 15; --d) {
+            char name[32];
+            std::snprintf(name, sizeof name, "data06-%02d-2026.val", d);
+            view->compareDay(folder / name);
+        }
+        const auto t2 = steady_clock::now();
+        view->chart()->toPixmap(1000, 600);
+        wholes.push_back(ms(steady_clock::now() - t0));
+        opens.push_back(ms(t1 - t0));
+        compares.push_back(ms(t2 - t1));
+    }
+    // The cursors on the week: each day read at both and its statistics between them.
+    const int left = view->chart()->axisRect()->left(), width = view->chart()->axisRect()->width();
+    for (int i = 0; i < 48; ++i) {
+        const auto t0 = steady_clock::now();
+        view->placeCursor(i % 2, left + (i * 37) % width);
+        view->chart()->toPixmap(1000, 600);
+        cursors.push_back(ms(steady_clock::now() - t0));
+    }
+    std::printf("  seven full calibrated days on one chart (open, six compared, first paint; 5 times): median %.0f ms "
+                "(min %.0f, max %.0f); the day on view %.0f ms, the six others %.0f ms\n",
+                percentile(wholes, 0.5), percentile(wholes, 0), percentile(wholes, 1), percentile(opens, 0.5),
+                percentile(compares, 0.5));
+    std::printf("  a cursor placed on those seven days (%zu): median %.2f ms, p95 %.2f ms\n", cursors.size(),
+                percentile(cursors, 0.5), percentile(cursors, 0.95));
+}
 
 /// 23,000,000 lines numbered from 2, 256 a second from 00:00:00 (25 bytes or so each).
 int hugeDay(const std::filesystem::path& file, const std::filesystem::path& exportTo)
@@ -122,6 +198,12 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     if ((argc == 3 || argc == 4) && std::string(argv[1]) == "--huge") return hugeDay(argv[2], argc == 4 ? argv[3] : "");
     if (argc == 4 && std::string(argv[1]) == "--month") return monthWindow(argv[2], argv[3]);
+    if (argc == 3 && std::string(argv[1]) == "--week") {
+        writeWeek(argv[2]);
+        std::printf("journal_view_bench --week %s\n", argv[2]);
+        weekOnOneChart(argv[2]);
+        return 0;
+    }
     TempDir dir;
     const auto file = dir.path() / "data06-21-2026.val";
     {
@@ -217,5 +299,7 @@ int main(int argc, char** argv)
     std::printf("  memory above the empty view: %.1f MiB\n", double(dayKiB - emptyKiB) / 1024.0);
     std::printf("  a cursor placed, calibrated day (%zu): median %.2f ms, p95 %.2f ms, max %.2f ms\n", cursors.size(),
                 percentile(cursors, 0.5), percentile(cursors, 0.95), percentile(cursors, 1));
+    writeWeek(dir.path() / "week");
+    weekOnOneChart(dir.path() / "week");
     return 0;
 }

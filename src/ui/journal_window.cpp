@@ -104,7 +104,7 @@ std::vector<JournalChart::Run> chartRuns(const DayRecord& record, const record::
     std::vector<JournalChart::Run> out;
     for (std::size_t i = 0; i < runs.size(); ++i)
         out.push_back({runs[i]->points(), sunlight, i, runColour(i + 1),
-                       QString::fromUtf8("Série %1").arg(i + 1), shown[i]});
+                       QString::fromUtf8("Série\u00A0%1").arg(i + 1), shown[i]});
     return out;
 }
 
@@ -162,7 +162,7 @@ JournalWindow::JournalWindow(JournalSetup setup, QWidget* parent)
     m_progress = new QProgressBar(this);
     m_progress->setObjectName("readingProgress");
     m_progress->setMaximumWidth(160);
-    m_progress->setFormat(QString::fromUtf8("Lecture %p %"));
+    m_progress->setFormat(QString::fromUtf8("Lecture %p\u00A0%"));
     m_progress->hide();
     m_figures->setMinimumWidth(1);
     m_figures->installEventFilter(this);  // elided again when its width changes
@@ -347,17 +347,35 @@ void JournalWindow::showRuns(bool rebuilt)
     m_chart->replot(QCustomPlot::rpQueuedReplot);
 }
 
-std::vector<std::span<const TracePoint>> JournalWindow::runPoints() const
+std::vector<JournalWindow::ChartDay> JournalWindow::chartDays() const
 {
-    std::vector<std::span<const TracePoint>> out;
-    for (const DayRun* run : m_record->runs()) out.push_back(run->points());
+    static const std::vector<bool> everyRun;
+    const auto pointsOf = [](const DayRecord& record) {
+        std::vector<std::span<const TracePoint>> out;
+        for (const DayRun* run : record.runs()) out.push_back(run->points());
+        return out;
+    };
+    std::vector<ChartDay> out{{pointsOf(*m_record), m_sunlight.get(), &m_runShown, days(0)}};
+    for (const ComparedDay& day : m_compared) out.push_back({pointsOf(*day.record), day.sunlight.get(), &everyRun, day.apart});
     return out;
+}
+
+std::optional<JournalWindow::PlacedCursor> JournalWindow::nearestOnChart(const std::vector<ChartDay>& days, sys_seconds at)
+{
+    std::optional<PlacedCursor> best;
+    for (std::size_t d = 0; d < days.size(); ++d) {
+        const ChartDay& day = days[d];
+        const auto reading = record::nearestReading(day.runs, *day.sunlight, *day.shown, at - day.apart);
+        if (reading && (!best || abs(reading->point.instant + day.apart - at) < abs(best->onAxis() - at)))
+            best = PlacedCursor{d, day.apart, *reading};
+    }
+    return best;
 }
 
 void JournalWindow::placeCursor(int which, int x)
 {
     const sys_seconds at = JournalChart::instantOf(m_chart->xAxis->pixelToCoord(x));
-    m_cursors[std::size_t(which)] = record::nearestReading(runPoints(), *m_sunlight, m_runShown, at);
+    m_cursors[std::size_t(which)] = nearestOnChart(chartDays(), at);
     m_activeCursor = which;
     updateCursors();
 }
@@ -366,23 +384,44 @@ void JournalWindow::moveCursor(int steps)
 {
     auto& cursor = m_cursors[std::size_t(m_activeCursor)];
     if (!cursor) return placeCursor(m_activeCursor, int(m_chart->xAxis->coordToPixel(m_chart->xAxis->range().center())));
-    cursor = record::stepReading(runPoints(), *m_sunlight, *cursor, steps);
+    const ChartDay day = chartDays()[cursor->day];
+    cursor->reading = record::stepReading(day.runs, *day.sunlight, cursor->reading, steps);
     updateCursors();
 }
 
 void JournalWindow::updateCursors()
 {
-    const auto runs = runPoints();
+    const std::vector<ChartDay> days = chartDays();
     for (std::size_t i = 0; i < 2; ++i) {
-        // The record grew, a run was hidden or the calibration changed: the same instant read again.
+        // The record grew, a run was hidden, a day taken off or the calibration changed: the
+        // same place on the axis read again, on the same day while it is on the chart.
         auto& cursor = m_cursors[i];
-        if (cursor) cursor = record::nearestReading(runs, *m_sunlight, m_runShown, cursor->point.instant);
-        m_chart->setCursor(int(i), cursor ? std::optional(axisOf(cursor->point.instant)) : std::nullopt,
-                           cursor ? CursorPanel::cursorText(char('A' + i), *cursor) : QString());
+        if (cursor && cursor->day < days.size()) {
+            const ChartDay& day = days[cursor->day];
+            const auto again = record::nearestReading(day.runs, *day.sunlight, *day.shown, cursor->onAxis() - day.apart);
+            cursor = again ? std::optional(PlacedCursor{cursor->day, day.apart, *again}) : nearestOnChart(days, cursor->onAxis());
+        } else if (cursor) {
+            cursor = nearestOnChart(days, cursor->onAxis());
+        }
+        m_chart->setCursor(int(i), cursor ? std::optional(axisOf(cursor->onAxis())) : std::nullopt,
+                           cursor ? CursorPanel::cursorText(char('A' + i), cursor->reading) : QString());
     }
     const auto& [a, b] = m_cursors;
-    m_cursorPanel->setCursors(a, b, a && b ? record::rangeStatistics(runs, *m_sunlight, m_runShown, a->point.instant, b->point.instant)
-                                           : record::RangeStatistics{});
+    // Each day read at the cursors' places on the axis, moved back onto its own instants.
+    std::vector<CursorPanel::Day> read;
+    for (std::size_t d = 0; d < days.size(); ++d) {
+        const ChartDay& day = days[d];
+        const auto readAt = [&](const std::optional<PlacedCursor>& cursor) {
+            return cursor ? record::nearestReading(day.runs, *day.sunlight, *day.shown, cursor->onAxis() - day.apart) : std::nullopt;
+        };
+        read.push_back({d == 0 ? frenchDate(m_record->date()) : frenchDate(m_compared[d - 1].record->date()),
+                        d == 0 ? QColor() : comparedColour(d - 1), readAt(a), readAt(b),
+                        a && b ? record::rangeStatistics(day.runs, *day.sunlight, *day.shown, a->onAxis() - day.apart,
+                                                         b->onAxis() - day.apart)
+                               : record::RangeStatistics{}});
+    }
+    m_cursorPanel->setCursors(a ? std::optional(a->reading) : std::nullopt, b ? std::optional(b->reading) : std::nullopt, read,
+                              m_chart->irradiance());
     m_chart->replot(QCustomPlot::rpQueuedReplot);
 }
 
@@ -404,18 +443,18 @@ QString JournalWindow::compareDay(const std::filesystem::path& dayFile)
     if (day.record->runs().empty()) {
         const QString why = day.record->problem() ? QString::fromStdString(day.record->problem()->reason)
                                                   : QString::fromUtf8("aucune mesure");
-        m_days->setText(QString::fromUtf8("%1 n'est pas comparé : %2.").arg(shownPath(dayFile), why));
+        m_days->setText(sunlight_text::french("%1 n'est pas comparé : %2.").arg(shownPath(dayFile), why));
         m_days->show();
         return m_days->text();
     }
     // Whole days apart: the same local time of day on the axis (an hour off across a change of
     // summer time, as the clocks were).
-    const auto apart = m_record->date() - day.record->date();
+    day.apart = m_record->date() - day.record->date();
     std::vector<record::RunReadings> runs;
     for (const DayRun* run : day.record->runs()) {
         runs.push_back({run->points(), run->events});
         auto& moved = day.moved.emplace_back(run->points().begin(), run->points().end());
-        for (record::TracePoint& point : moved) point.instant += apart;
+        for (record::TracePoint& point : moved) point.instant += day.apart;
     }
     day.sunlight = std::make_unique<record::DaySunlight>(day.record->date(), runs, m_calibration.rows, m_site);
     m_compared.push_back(std::move(day));
@@ -478,6 +517,10 @@ MonthWindow* JournalWindow::showMonth()
     if (!m_month) {
         m_month = new MonthWindow(m_setup.file.parent_path(), m_setup.zone, day.year() / day.month(), this);
         m_month->openDay = [this](year_month_day date) { openDay(date); };
+        m_month->compareDays = [this](const std::vector<year_month_day>& dates) {
+            openDay(dates.front());
+            for (std::size_t d = 1; d < dates.size(); ++d) compareDay(dayFile(dates[d]));
+        };
     } else {
         m_month->setMonth(day.year() / day.month());
     }
@@ -486,7 +529,7 @@ MonthWindow* JournalWindow::showMonth()
     return m_month;
 }
 
-void JournalWindow::openDay(year_month_day date)
+std::filesystem::path JournalWindow::dayFile(year_month_day date) const
 {
     // The plain day file, else the first kept run of that day.
     const std::filesystem::path folder = m_setup.file.parent_path();
@@ -498,9 +541,14 @@ void JournalWindow::openDay(year_month_day date)
             if (entry.path().filename().string().starts_with(prefix)) file = std::min(file, entry.path());
         file = std::filesystem::exists(file, error) ? file : folder / acquisition::dataFileName(date);
     }
+    return file;
+}
+
+void JournalWindow::openDay(year_month_day date)
+{
     m_exportNote.clear();
     m_siteChosen = false;
-    openFile(file);
+    openFile(dayFile(date));
     raise();
     activateWindow();
 }
@@ -651,19 +699,20 @@ void JournalWindow::updateFigures()
 void JournalWindow::pointAt(int x)
 {
     const sys_seconds at = JournalChart::instantOf(m_chart->xAxis->pixelToCoord(x));
-    const auto reading = record::nearestReading(runPoints(), *m_sunlight, m_runShown, at);
-    const TracePoint* nearest = reading ? &reading->point : nullptr;
+    const std::vector<ChartDay> days = chartDays();
+    const auto placed = nearestOnChart(days, at);
+    const TracePoint* nearest = placed ? &placed->reading.point : nullptr;
     const QLocale locale;
     const auto localText = [&](sys_seconds instant) {
         return QDateTime::fromSecsSinceEpoch(instant.time_since_epoch().count(), m_setup.zone).toString("dd/MM/yyyy HH:mm:ss");
     };
     const double pixelsPerSecond = m_chart->axisRect()->width() / m_chart->xAxis->range().size();
-    if (nearest && double(abs(nearest->instant - at).count()) * pixelsPerSecond <= 8) {
+    if (nearest && double(abs(placed->onAxis() - at).count()) * pixelsPerSecond <= 8) {
         showReadout(sunlight_text::french("%1 (%2) · n° %3 · %4 mV · soleil %5°")
                               .arg(localText(nearest->instant), offsetText(nearest->utcOffset()),
                                    locale.toString(qlonglong(nearest->number)), locale.toString(int(nearest->millivolts)),
                                    locale.toString(record::sunAltitude(m_site, nearest->instant, nearest->utcOffset()), 'f', 2)) +
-                          irradianceText(m_sunlight->reading(reading->run, reading->index)));
+                          irradianceText(days[placed->day].sunlight->reading(placed->reading.run, placed->reading.index)));
         return;
     }
     const minutes offset = m_offsetAt ? m_offsetAt(at) : minutes(0);
@@ -746,13 +795,15 @@ QString JournalWindow::exportImage(const std::filesystem::path& path, QSize size
 
 void JournalWindow::chooseFile()
 {
-    const QString file = QFileDialog::getOpenFileName(
-        this, QString::fromUtf8("Ouvrir un fichier de mesures"), shownPath(m_setup.file.parent_path()),
+    // Several files chosen: the first opened, the others laid beside it.
+    const QStringList files = QFileDialog::getOpenFileNames(
+        this, QString::fromUtf8("Ouvrir un fichier de mesures (ou plusieurs jours à comparer)"), shownPath(m_setup.file.parent_path()),
         QString::fromUtf8("Fichiers de mesures (*.val *.val.*);;Tous les fichiers (*)"));
-    if (file.isEmpty()) return;
+    if (files.isEmpty()) return;
     m_exportNote.clear();
     m_siteChosen = false;
-    openFile(chosenPath(file));
+    openFile(chosenPath(files.front()));
+    for (const QString& file : files.mid(1)) compareDay(chosenPath(file));
 }
 
 void JournalWindow::chooseImage()

@@ -84,8 +84,8 @@ public:
     std::pair<std::chrono::sys_seconds, std::chrono::sys_seconds> visibleRange() const;
     /// The readout for the instant at horizontal pixel `x` of the plot (the mouse's).
     void pointAt(int x);
-    /// Cursor `which` (0: A, a click; 1: B, a right or Shift+click) on the reading of a shown run
-    /// nearest pixel `x`; it becomes the one the keys move.
+    /// Cursor `which` (0: A, a click; 1: B, a right or Shift+click) on the reading nearest pixel
+    /// `x` of a shown run or a compared day; it becomes the one the keys move.
     void placeCursor(int which, int x);
     /// The active cursor `steps` readings on along its run (Shift+← / Shift+→).
     void moveCursor(int steps);
@@ -123,6 +123,8 @@ private:
     void showRuns(bool rebuilt);
     void updateSunlight();
     void openDay(std::chrono::year_month_day date);
+    /// The data folder's file of `date`: the plain day file, else its first kept run.
+    std::filesystem::path dayFile(std::chrono::year_month_day date) const;
     void updateExtent();
     void setRange(double from, double to);
     void followNewest();
@@ -138,8 +140,27 @@ private:
     static void setElided(QLabel* label, const QString& text);
     /// The pointer's readout on the status bar; empty: none, the figures take the room.
     void showReadout(const QString& text);
-    /// The shown runs' points, in run order, as the record layer takes them.
-    std::vector<std::span<const record::TracePoint>> runPoints() const;
+    /// A day on the chart as the cursors read it: its runs' readings as read (on its own
+    /// instants), its sunlight terms, the runs shown (empty: all) and the whole days it is moved
+    /// by onto the day on view.
+    struct ChartDay {
+        std::vector<std::span<const record::TracePoint>> runs;
+        const record::DaySunlight* sunlight;
+        const std::vector<bool>* shown;
+        std::chrono::days apart;
+    };
+    /// The day on view, then each compared day.
+    std::vector<ChartDay> chartDays() const;
+    /// A cursor: the day it stands on (0: the day on view, d + 1: compared day d), how far that
+    /// day is moved, and its reading.
+    struct PlacedCursor {
+        std::size_t day = 0;
+        std::chrono::days apart{};
+        record::CursorReading reading;
+        std::chrono::sys_seconds onAxis() const { return reading.point.instant + apart; }
+    };
+    /// The reading of any day on the chart nearest `at` on the axis (the day on view's first in a tie).
+    static std::optional<PlacedCursor> nearestOnChart(const std::vector<ChartDay>& days, std::chrono::sys_seconds at);
     /// The cursors again on the record as it is now: lines, panel and statistics.
     void updateCursors();
     /// The value axis zoomed about pixel `y` by the wheel's `angle` (eighths of a degree).
@@ -172,7 +193,7 @@ private:
     QLabel* m_message = nullptr;
     QLabel* m_figures = nullptr;
     CursorPanel* m_cursorPanel = nullptr;
-    std::array<std::optional<record::CursorReading>, 2> m_cursors;
+    std::array<std::optional<PlacedCursor>, 2> m_cursors;
     int m_activeCursor = 0;
     QPoint m_pressedAt;  ///< where the last button went down on the chart: a click or a drag
     QLabel* m_malformed = nullptr;
@@ -186,6 +207,7 @@ private:
         std::unique_ptr<DayRecord> record;
         std::unique_ptr<record::DaySunlight> sunlight;
         std::vector<std::vector<record::TracePoint>> moved;
+        std::chrono::days apart{};  ///< from it to the day on view
     };
     std::vector<ComparedDay> m_compared;
     QLabel* m_days = nullptr;  ///< the days' legend, shown while other days are on the chart

@@ -56,6 +56,10 @@ MonthWindow::MonthWindow(std::filesystem::path folder, QTimeZone zone, year_mont
     tools->addWidget(m_picker);
     QPushButton* next = button("nextMonth", "Mois suivant ▶");
     tools->addStretch(1);
+    m_compare = button("compareDays", "Comparer ces jours");
+    m_compare->setToolTip(QString::fromUtf8("Ouvrir le premier des jours choisis (Ctrl+clic, Maj+clic) dans le journal, "
+                                            "les autres posés sur le même graphique"));
+    m_compare->setEnabled(false);
     QPushButton* csv = button("exportMonthCsv", "CSV…");
     column->addLayout(tools);
     connect(previous, &QPushButton::clicked, this, [this] { setMonth(m_month - months(1)); });
@@ -90,10 +94,15 @@ MonthWindow::MonthWindow(std::filesystem::path folder, QTimeZone zone, year_mont
     m_table->verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_table->setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_table->verticalHeader()->hide();
     m_table->setToolTip(QString::fromUtf8("Double-cliquez sur un jour pour l'ouvrir dans le journal"));
     connect(m_table, &QTableWidget::cellDoubleClicked, this, [this](int row, int) {
         if (openDay && row >= 0 && row < int(m_days.size())) openDay(m_days[std::size_t(row)].date);
+    });
+    connect(m_table, &QTableWidget::itemSelectionChanged, this, [this] { m_compare->setEnabled(chosenDays().size() > 1); });
+    connect(m_compare, &QPushButton::clicked, this, [this] {
+        if (const auto chosen = chosenDays(); compareDays && chosen.size() > 1) compareDays(chosen);
     });
     m_chart = new QCustomPlot(split);
     m_chart->setObjectName("monthChart");
@@ -218,14 +227,25 @@ void MonthWindow::setMonth(year_month month)
     m_totals->setText(sunlight_text::french("<b>Mois :</b> ") + text.toHtmlEscaped());
 }
 
+std::vector<year_month_day> MonthWindow::chosenDays() const
+{
+    std::vector<bool> chosen(m_days.size());
+    for (const QModelIndex& cell : m_table->selectionModel()->selectedIndexes())
+        if (cell.row() >= 0 && cell.row() < int(chosen.size())) chosen[std::size_t(cell.row())] = true;
+    std::vector<year_month_day> out;
+    for (std::size_t row = 0; row < chosen.size(); ++row)
+        if (chosen[row]) out.push_back(m_days[row].date);
+    return out;
+}
+
 QString MonthWindow::exportCsv(const std::filesystem::path& path)
 {
     QString failure = refusalOverRecord(path);
     if (failure.isEmpty())
         if (const int error = saveWholeFile(path, std::string(record::kUtf8ByteOrderMark) + record::monthCsv(m_days)))
-            failure = QString::fromUtf8("Écriture impossible dans %1 : %2.")
+            failure = sunlight_text::french("Écriture impossible dans %1 : %2.")
                           .arg(shownPath(path), QString::fromStdString(frenchReason(error)));
-    m_errors->setText(failure.isEmpty() ? QString::fromUtf8("CSV enregistré : %1").arg(shownPath(path)) : failure);
+    m_errors->setText(failure.isEmpty() ? sunlight_text::french("CSV enregistré : %1").arg(shownPath(path)) : failure);
     m_errors->setVisible(true);
     return failure;
 }

@@ -3,7 +3,8 @@
 #pragma once
 // « Bilan du mois »: one row per day of a month that has a measurement file in the data folder
 // (record::DaySummary), a bar chart of each day's irradiation over its clear-sky bar, the
-// month's totals and the table as CSV. A double-click on a row asks for that day in the day view.
+// month's totals and the table as CSV. A double-click on a row asks for that day in the day view;
+// several rows chosen, « Comparer ces jours » asks for them on one chart.
 #include <QTimeZone>
 #include <QWidget>
 #include <chrono>
@@ -17,6 +18,7 @@ class QCustomPlot;
 class QCPBars;
 class QDateEdit;
 class QLabel;
+class QPushButton;
 class QTableWidget;
 
 class MonthWindow : public QWidget {
@@ -36,6 +38,11 @@ public:
 
     /// Called with the day of a double-clicked row.
     std::function<void(std::chrono::year_month_day)> openDay;
+    /// Called by « Comparer ces jours » with the chosen rows' days in date order (two or more):
+    /// the first is opened, the others laid beside it.
+    std::function<void(const std::vector<std::chrono::year_month_day>&)> compareDays;
+    /// The chosen rows' days, in date order.
+    std::vector<std::chrono::year_month_day> chosenDays() const;
 
 private:
     void chooseCsv();
@@ -50,4 +57,5 @@ private:
     QCPBars *m_clearSkyBars, *m_irradiationBars;
     QLabel* m_totals;
     QLabel* m_errors;
+    QPushButton* m_compare;
 };

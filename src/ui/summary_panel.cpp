@@ -18,10 +18,12 @@ namespace sunlight_text {
 
 QString french(const char* utf8)
 {
+    // Letters are any alphabet's: « 2 écartées » as « 2 mesures ».
+    constexpr auto unicode = QRegularExpression::UseUnicodePropertiesOption;
     static const QRegularExpression beforeColon(" (?=:)"), beforeOthers("(?<!«) (?=[;!?])"), afterSign("(?<=«|n°) "),
-        beforeClosing(" »"), numberAndWord("(?<=\\d)(?<!%\\d) (?=[^\\W\\d_]|%(?!\\d)|°)"),
+        beforeClosing(" »"), numberAndWord("(?<=\\d)(?<!%\\d) (?=[^\\W\\d_]|%(?!\\d)|°)", unicode),
         // A placeholder may be a name: only a unit after it says it is a number.
-        countAndUnit("(?<=%\\d) (?=(?:k?Wh/m²|W/m²|mV|h|min|j|%)(?![\\w²]))");
+        countAndUnit("(?<=%\\d) (?=(?:k?Wh/m²|W/m²|mV|h|min|s|j|%)(?![\\w²]))", unicode);
     return QString::fromUtf8(utf8)
         .replace(beforeColon, QString(QChar(0x00A0)))
         .replace(beforeOthers, QString(QChar(0x202F)))

@@ -10,6 +10,7 @@
 #include <QAction>
 #include <QComboBox>
 #include <QDateTimeEdit>
+#include <QDockWidget>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -21,6 +22,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
+#include <set>
 
 #include "acquisition/measurement_file.h"
 #include "acquisition/run_companion.h"
@@ -302,7 +305,7 @@ TEST_F(JournalView, NoExportReplacesARecordAndAReplacedFileKeepsItsModeAndLink)
     ::chmod(kept.c_str(), 0600);
     std::filesystem::create_symlink(kept.filename(), toKept);
     EXPECT_EQ(month.exportCsv(toKept), QString());
-    EXPECT_EQ(month.findChild<QLabel*>("monthErrors")->text().toStdString(), "CSV enregistré : " + toKept.string());
+    EXPECT_EQ(month.findChild<QLabel*>("monthErrors")->text(), spaced("CSV enregistré~: %1").arg(toKept.c_str()));
     EXPECT_TRUE(TempDir::read(kept).starts_with("\xEF\xBB\xBF" "date;site;")) << "the month's UTF-8 marked for a spreadsheet";
     EXPECT_EQ(view->exportCsv(toKept, true), QString());
     EXPECT_TRUE(std::filesystem::is_symlink(toKept) && TempDir::read(kept).starts_with("date_heure"));
@@ -558,6 +561,14 @@ TEST_F(SunlightWindow, TheMonthShowsItsDaysWithTheirRunsSitesFiguresAndTotalsAnd
     month->setMonth(2026y / June);
     emit table->cellDoubleClicked(0, 0);
     EXPECT_TRUE(view->windowTitle() == spaced("Journal des mesures — 3~juin~2026") && view->record().runs().size() == 1u);
+    // One day chosen is nothing to compare; both: the 3rd opened, the 21st laid beside it.
+    auto* compare = month->findChild<QPushButton*>("compareDays");
+    table->selectRow(1);
+    EXPECT_FALSE(compare->isEnabled());
+    table->selectAll();
+    compare->click();
+    EXPECT_EQ(view->windowTitle() + " " + view->findChild<QLabel*>("comparedDays")->text().section("</span> ", 1),
+              spaced("Journal des mesures — 3~juin~2026 21~juin~2026"));
 }
 
 // Two cursors on a calibrated morning (500 and 501 W/m² in turn, 10:30 saturated): a click
@@ -573,15 +584,16 @@ TEST_F(SunlightWindow, TwoCursorsMeasureBetweenThemAndASaturatedReadingStaysAtTh
     QTest::mouseClick(chart, Qt::LeftButton, {}, pixel(10h));
     QTest::mouseClick(chart, Qt::RightButton, {}, pixel(10h + 40min));
     const auto text = [&](const char* name) { return view->findChild<QLabel*>(name)->text().toStdString(); };
-    EXPECT_EQ(text("cursorValues"), "A 10:00:00 · 1\u202f000 mV · 500,0 W/m²\nB 10:40:00 · 1\u202f000 mV · 500,0 W/m²\nB − A : Δt 40 min 00 s · 0 mV · 0,0 W/m²");
+    EXPECT_EQ(text("cursorValues"), spaced("A 10:00:00 · 1^000~mV · 500,0~W/m²\nB 10:40:00 · 1^000~mV · 500,0~W/m²\nB − A~: Δt 40~min~00~s · 0~mV · 0,0~W/m²").toStdString());
     // 41 readings, 20 of each value and 4095 mV: mean 44 135 / 41; in W/m² the saturated one left
     // out: mean 500,5, deviation √(40 · 0,25 / 39); 38 one-minute trapezoids of 500,5 and 10:29 to
     // 10:31 at 501. Sunshine throughout: the sun under 47° (NOAA), Carpentras's threshold under 480 W/m².
-    EXPECT_EQ(text("rangeStatistics"), "Entre A et B\u00A0: 41\u00A0mesures · min 1\u202f000 mV · max 4\u202f095 mV · moyenne 1\u202f076,5 mV · écart type 483,2 mV · "
-                                       "min 500,0 W/m² · max 501,0 W/m² · moyenne 500,50 W/m² · écart type 0,51 W/m² · énergie 333,68 Wh/m² · ensoleillement 40 min 00 s · 1\u00A0écartée");
+    EXPECT_EQ(text("rangeStatistics"), spaced("Entre A et B~: 41~mesures · min 1^000~mV · max 4^095~mV · moyenne 1^076,5~mV · écart type 483,2~mV · "
+                                              "min 500,0~W/m² · max 501,0~W/m² · moyenne 500,50~W/m² · écart type 0,51~W/m² · énergie 333,68~Wh/m² · "
+                                              "ensoleillement 40~min~00~s · 1~écartée").toStdString());
     QTest::keyClick(chart, Qt::Key_A);
     QTest::keyClick(chart, Qt::Key_Right, Qt::ShiftModifier);
-    EXPECT_TRUE(text("cursorValues").starts_with("A 10:01:00 · 1\u202f002 mV · 501,0 W/m²\nB 10:40:00")) << text("cursorValues");
+    EXPECT_TRUE(text("cursorValues").starts_with(spaced("A 10:01:00 · 1^002~mV · 501,0~W/m²\nB 10:40:00").toStdString())) << text("cursorValues");
     // Ctrl+wheel zooms the values about the pointer; the saturated mark stays at the new top.
     QWheelEvent wheel(QPointF(pixel(12h).x(), chart->yAxis->coordToPixel(600)), {}, {}, {0, 240}, Qt::NoButton, Qt::ControlModifier, Qt::NoScrollPhase, false);
     QApplication::sendEvent(chart, &wheel);
@@ -608,8 +620,8 @@ TEST_F(JournalTest, AnotherDayIsLaidOnTheChartAtItsLocalTimeOfDayAndNamedInTheLe
     const QLabel* days = view->findChild<QLabel*>("comparedDays");
     EXPECT_TRUE(days->isVisible() && days->text().contains(spaced("21~juin~2026 (séries en couleurs) · ")) &&
                 days->text().endsWith(spaced("■</span> 20~juin~2026"))) << days->text().toStdString();
-    EXPECT_EQ(view->compareDay(folder / "data06-19-2026.val").toStdString(),
-              (folder / "data06-19-2026.val").string() + " n'est pas comparé : Aucun fichier ou dossier de ce type.");
+    EXPECT_EQ(view->compareDay(folder / "data06-19-2026.val"),
+              spaced("%1 n'est pas comparé~: Aucun fichier ou dossier de ce type.").arg((folder / "data06-19-2026.val").c_str()));
     view->clearComparedDays();
     EXPECT_TRUE(!days->isVisible() && view->chart()->graphCount() == graphs);
 }
@@ -658,6 +670,62 @@ TEST_F(JournalView, AnImageHasTheSizeChosenItsLegendClearOfTheSunTimesAndTheChar
     dialog.findChild<QSpinBox*>("width")->setValue(9000);
     dialog.findChild<QSpinBox*>("height")->setValue(100);
     EXPECT_EQ(dialog.chosen(), QSize(7680, 300));
+}
+
+// A week of mornings on one chart: the 21st (500 and 501 W/m² in turn, 10:30 saturated), the 20th
+// at 550 W/m², the 19th rising from 500 W/m² by 10 W/m² a minute, the 15th to the 18th any
+// morning. Each day named in its colour in the legend and on the chart, and read at the cursors
+// in a row of its own, at 1000 px.
+TEST_F(SunlightWindow, AWeekOfMorningsIsLaidOnOneChartEachDayInItsColourAndReadByTheCursors)
+{
+    const auto morning = [](int millivolts, int perMinute) {
+        std::string out;
+        for (int i = 0; i <= 40; ++i) out += acquisition::dataLine(i + 2, millivolts + perMinute * i, hh_mm_ss<seconds>{10h + i * 1min});
+        return out;
+    };
+    TempDir::append(folder / "data06-21-2026.val", fourHours());
+    TempDir::append(folder / "data06-20-2026.val", morning(1100, 0));
+    TempDir::append(folder / "data06-19-2026.val", morning(1000, 20));
+    for (int d = 15; d <= 18; ++d) TempDir::append(folder / ("data06-" + std::to_string(d) + "-2026.val"), morning(600 + 100 * d, 3));
+    TempDir::append(folder / "capteur.csv", kHeader + "2026-06-01T00:00:00+02:00;essai;2;0;0,73;0,06\r\n");
+    auto view = open(folder / "data06-21-2026.val");
+    for (int d = 20; d >= 15; --d) EXPECT_EQ(view->compareDay(folder / ("data06-" + std::to_string(d) + "-2026.val")), QString());
+    const QString legend = view->findChild<QLabel*>("comparedDays")->text();
+    EXPECT_TRUE(legend.startsWith(spaced("21~juin~2026 (séries en couleurs) · "))) << legend.toStdString();
+    std::set<QString> colours;
+    for (int d = 20; d >= 15; --d) {
+        const QString date = spaced("%1~juin~2026").arg(d);
+        const QCPGraph* graph = view->chart()->runGraph(std::size_t(21 - d));  // after the 21st's one run
+        const QString named = QString::fromUtf8("<span style=\"color:%1\">■</span> %2").arg(graph->pen().color().name(), date);
+        EXPECT_TRUE(graph->name() == date && legend.contains(named)) << date.toStdString();
+        colours.insert(graph->pen().color().name());
+    }
+    EXPECT_EQ(colours.size(), 6u) << "a colour each";
+    showRange(*view, kMidnight + 9h + 50min, kMidnight + 11h);
+    QCustomPlot* chart = view->chart();
+    const auto pixel = [&](seconds local) { return QPoint(int(chart->xAxis->coordToPixel(JournalChart::axisOf(kMidnight + local))), 100); };
+    QTest::mouseClick(chart, Qt::LeftButton, {}, pixel(10h));
+    QTest::mouseClick(chart, Qt::RightButton, {}, pixel(10h + 40min));
+    // By hand: 41 readings each; 550 W/m² for 40 min, 366,67 Wh/m²; the ramp's mean 700, its
+    // sample deviation 10·√(41·42/12), its trapezoids 700 W/m² for 40 min; all in sunshine.
+    const QTableWidget* table = view->findChild<QTableWidget*>("dayStatistics");
+    std::string rows;
+    for (int r = 0; r < 3; ++r)
+        for (int c = 0; c < table->columnCount(); ++c) rows += table->item(r, c)->text().toStdString() + (c + 1 < table->columnCount() ? "|" : "\n");
+    EXPECT_EQ(rows, spaced("21~juin~2026|10:00:00  500,0|10:40:00  500,0|0,0|41|500,0|501,0|500,50|0,51|333,68|40~min~00~s\n"
+                           "■ 20~juin~2026|10:00:00  550,0|10:40:00  550,0|0,0|41|550,0|550,0|550,00|0,00|366,67|40~min~00~s\n"
+                           "■ 19~juin~2026|10:00:00  500,0|10:40:00  900,0|+400,0|41|500,0|900,0|700,00|119,79|466,67|40~min~00~s\n").toStdString());
+    // The 21st's run hidden, the cursor stands on the nearest reading of the days still drawn.
+    view->setRunShown(0, false);
+    EXPECT_TRUE(view->findChild<QLabel*>("cursorValues")->text().startsWith(spaced("A 10:00:00 · 1^100~mV · 550,0~W/m²")));
+    // Every day's row in sight at 1000 px; every column too, or a scroll away beside the « Résumé ».
+    const auto lastCell = [table] { return table->visualRect(table->model()->index(6, 10)); };
+    const QRect shown = table->viewport()->rect();
+    EXPECT_TRUE(table->isVisible() && table->rowCount() == 7 && lastCell().bottom() <= shown.bottom() &&
+                (lastCell().right() <= shown.right() || table->horizontalScrollBar()->isVisible()));
+    view->findChild<QDockWidget*>("summaryDock")->close();
+    QApplication::sendPostedEvents();
+    EXPECT_TRUE(table->viewport()->rect().contains(lastCell())) << table->horizontalHeader()->length() << " " << table->viewport()->width();
 }
 
 }  // namespace
