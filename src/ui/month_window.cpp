@@ -127,6 +127,7 @@ MonthWindow::MonthWindow(std::filesystem::path folder, QTimeZone zone, year_mont
     m_chart->plotLayout()->setRowStretchFactor(0, 0.001);
     m_chart->legend->setFillOrder(QCPLayoutGrid::foColumnsFirst);
     m_chart->legend->setMargins(QMargins(4, 2, 4, 2));
+    m_chart->legend->setBorderPen(Qt::NoPen);  // the row is the window's width: a frame would run off it
     split->addWidget(m_table);
     split->addWidget(m_chart);
     split->setStretchFactor(0, 3);
