@@ -123,7 +123,24 @@ JournalChart::JournalChart(QWidget* parent) : QCustomPlot(parent)
     // reduced again for the pixel columns it really has, before they are drawn.
     connect(this, &QCustomPlot::afterLayout, this, [this] {
         if (axisRect()->width() != m_reducedWidth) reduceToScreen();
+        keepCursorLabelsWhole();
     });
+}
+
+void JournalChart::keepCursorLabelsWhole()
+{
+    // A's label stands left of its line and B's right, each turned to the other side where it
+    // would run off the chart and the other side has room.
+    const QRect area = axisRect()->rect();
+    for (int which = 0; which < 2; ++which) {
+        QCPItemText* label = m_cursorLabels[which];
+        if (!label || !label->visible()) continue;
+        const double x = xAxis->coordToPixel(label->position->coords().x());
+        const int width = QFontMetrics(label->font()).horizontalAdvance(label->text()) + label->padding().left() + label->padding().right();
+        const bool leftFits = x - width >= area.left(), rightFits = x + width <= area.right();
+        const bool left = which == 0 ? leftFits || !rightFits : !rightFits && leftFits;
+        label->setPositionAlignment(Qt::AlignBottom | (left ? Qt::AlignRight : Qt::AlignLeft));
+    }
 }
 
 void JournalChart::setClock(const QTimeZone& zone, record::UtcOffsetAt offsetAt)
@@ -190,7 +207,6 @@ void JournalChart::setCursor(int which, std::optional<double> x, const QString& 
         m_cursorLines[which]->setPen(QPen(colour, 1.5));
         m_cursorLabels[which] = new QCPItemText(this);
         m_cursorLabels[which]->position->setTypeY(QCPItemPosition::ptAxisRectRatio);
-        m_cursorLabels[which]->setPositionAlignment(Qt::AlignBottom | (which == 0 ? Qt::AlignRight : Qt::AlignLeft));
         m_cursorLabels[which]->setColor(colour);
         m_cursorLabels[which]->setBrush(QColor(255, 255, 255, 220));
         m_cursorLabels[which]->setClipToAxisRect(true);

@@ -64,6 +64,7 @@ public:
     /// top; none: taken away.
     void setCursor(int which, std::optional<double> x, const QString& label);
     QCPItemStraightLine* cursorLine(int which) const { return m_cursorLines[which]; }
+    QCPItemText* cursorLabel(int which) const { return m_cursorLabels[which]; }
 
     /// Where a saturated reading is drawn in W/m²: at the top of the value axis.
     double saturatedLevel() const;
@@ -109,6 +110,7 @@ private:
     QCPTextElement* m_title = nullptr;
     std::array<QCPItemStraightLine*, 2> m_cursorLines{};
     std::array<QCPItemText*, 2> m_cursorLabels{};
+    void keepCursorLabelsWhole();
     double m_saturatedDrawnAt = qQNaN();  ///< the level the saturated readings on screen are at
     int m_reducedWidth = -1;  ///< the axis rect's width the runs were last reduced for
 };

@@ -583,6 +583,11 @@ TEST_F(SunlightWindow, TwoCursorsMeasureBetweenThemAndASaturatedReadingStaysAtTh
     const auto pixel = [&](seconds local) { return QPoint(int(chart->xAxis->coordToPixel(JournalChart::axisOf(kMidnight + local))), 100); };
     QTest::mouseClick(chart, Qt::LeftButton, {}, pixel(10h));
     QTest::mouseClick(chart, Qt::RightButton, {}, pixel(10h + 40min));
+    chart->replot();
+    for (const int which : {0, 1}) {  // each label whole beside its line, A's 100 px from the left edge
+        const QCPItemText* label = view->chart()->cursorLabel(which);
+        EXPECT_TRUE(chart->axisRect()->rect().contains(QRectF(label->topLeft->pixelPosition(), label->bottomRight->pixelPosition()).toRect())) << which;
+    }
     const auto text = [&](const char* name) { return view->findChild<QLabel*>(name)->text().toStdString(); };
     EXPECT_EQ(text("cursorValues"), spaced("A 10:00:00 · 1^000~mV · 500,0~W/m²\nB 10:40:00 · 1^000~mV · 500,0~W/m²\nB − A~: Δt 40~min~00~s · 0~mV · 0,0~W/m²").toStdString());
     // 41 readings, 20 of each value and 4095 mV: mean 44 135 / 41; in W/m² the saturated one left
