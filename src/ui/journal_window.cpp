@@ -92,7 +92,7 @@ QString irradianceText(const std::optional<record::SunlitReading>& reading)
 QColor comparedColour(std::size_t d)
 {
     static const QColor kColours[] = {QColor(90, 90, 90), QColor(0, 130, 90), QColor(150, 60, 160), QColor(170, 110, 0),
-                                      QColor(0, 110, 150), QColor(160, 40, 40), QColor(80, 120, 0)};
+                                      QColor(0, 0, 0), QColor(160, 40, 40), QColor(80, 120, 0)};
     return kColours[d % std::size(kColours)];
 }
 
