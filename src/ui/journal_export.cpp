@@ -114,7 +114,12 @@ QString saveChart(JournalChart& chart, const std::filesystem::path& path, QSize 
         painter.setMode(QCPPainter::pmVectorized);
         drawEnlarged(chart, painter, {pdf.width(), pdf.height()}, title);
     } else {
+        // Refused rather than saved empty: a picture the memory cannot hold.
         QImage picture(size, QImage::Format_RGB32);
+        if (picture.isNull())
+            return sunlight_text::french("Image de %1 × %2 pixels impossible : la mémoire ne la tient pas. Choisissez une taille plus petite.")
+                .arg(size.width())
+                .arg(size.height());
         picture.fill(Qt::white);
         QCPPainter painter(&picture);
         drawEnlarged(chart, painter, size, title);

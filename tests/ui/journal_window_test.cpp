@@ -665,6 +665,9 @@ TEST_F(JournalView, AnImageHasTheSizeChosenItsLegendClearOfTheSunTimesAndTheChar
     int differ = 0;
     for (int i = 0; i < 240 * 135; ++i) differ += std::abs(qGray(enlarged.pixel(i % 240, i / 240)) - qGray(laidOut.pixel(i % 240, i / 240))) > 32;
     EXPECT_LT(differ, 240 * 135 / 100) << "pixels that differ";
+    EXPECT_EQ(view->exportImage(chosenPath(png), QSize(2000000000, 2000000000)),
+              spaced("Image de 2000000000 × 2000000000 pixels impossible~: la mémoire ne la tient pas. Choisissez une taille plus petite."));
+    EXPECT_EQ(QImage(png).size(), QSize(960, 540)) << "the picture there kept";
     EXPECT_EQ(view->exportImage(dir.path() / "JOUR.PDF", QSize(1920, 1080)), QString());
     EXPECT_NE(TempDir::read(dir.path() / "JOUR.PDF").find("/MediaBox [0 0 842.000000 595.000000]"), std::string::npos);
     chart->replot();
