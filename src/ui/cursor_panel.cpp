@@ -41,7 +41,7 @@ QString elapsed(seconds t)
 QString statisticsText(const record::ValueStatistics& s, const char* unit, int decimals)
 {
     const QString u = QString::fromUtf8(unit);
-    return QString::fromUtf8("min %1\u00A0%5 · max %2\u00A0%5 · moyenne %3\u00A0%5 · écart type %4\u00A0%5")
+    return QString::fromUtf8("min %1\u00A0%5 · max %2\u00A0%5 · moyenne %3\u00A0%5 · écart\u00A0type %4\u00A0%5")
         .arg(number(s.minimum, decimals), number(s.maximum, decimals), number(s.mean, decimals + 1),
              number(s.deviation, decimals + 1), u);
 }
@@ -101,7 +101,8 @@ void CursorPanel::setCursors(const std::optional<record::CursorReading>& a, cons
     m_days->setVisible(compared && (a || b));
     if (!a && !b) {
         m_cursors->setText(sunlight_text::french("Clic : curseur A · clic droit ou Maj+clic : curseur B · touches A, B puis "
-                                             "Maj+←/→ : mesure par mesure · Ctrl+molette ou molette sur l'axe : échelle verticale"));
+                                                 "Maj+←/→ : mesure par mesure · Échap : sans curseurs · Ctrl+molette ou "
+                                                 "molette sur l'axe : échelle verticale"));
         m_statistics->hide();
         return;
     }

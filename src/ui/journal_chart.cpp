@@ -75,7 +75,9 @@ JournalChart::JournalChart(QWidget* parent) : QCustomPlot(parent)
     setObjectName("plot");
     setAutoAddPlottableToLegend(false);  // the exports' legend is made when they are drawn
     setFocusPolicy(Qt::StrongFocus);
-    setMinimumSize(480, 300);
+    // Low enough that at 1000 × 680 the chart gives way to the cursors' table of seven days
+    // beside the « Résumé », rather than the window growing past the screen.
+    setMinimumSize(480, 220);
     auto ticker = QSharedPointer<LocalTimeTicker>::create();
     ticker->axis = xAxis;
     xAxis->setTicker(ticker);
@@ -129,17 +131,30 @@ JournalChart::JournalChart(QWidget* parent) : QCustomPlot(parent)
 
 void JournalChart::keepCursorLabelsWhole()
 {
-    // A's label stands left of its line and B's right, each turned to the other side where it
-    // would run off the chart and the other side has room.
+    // The left line's label stands left of it and the right line's right, each turned to the
+    // other side where it would run off the chart and that side has room; one that would still
+    // cover the other is lifted a line. A line off the chart takes its label away.
     const QRect area = axisRect()->rect();
+    std::array<std::optional<double>, 2> x;
+    for (int which = 0; which < 2; ++which)
+        if (m_cursorLines[which] && m_cursorLines[which]->visible()) x[which] = xAxis->coordToPixel(m_cursorLabels[which]->position->coords().x());
+    std::array<QRectF, 2> placed;
     for (int which = 0; which < 2; ++which) {
+        if (!x[which]) continue;
         QCPItemText* label = m_cursorLabels[which];
-        if (!label || !label->visible()) continue;
-        const double x = xAxis->coordToPixel(label->position->coords().x());
-        const int width = QFontMetrics(label->font()).horizontalAdvance(label->text()) + label->padding().left() + label->padding().right();
-        const bool leftFits = x - width >= area.left(), rightFits = x + width <= area.right();
-        const bool left = which == 0 ? leftFits || !rightFits : !rightFits && leftFits;
+        label->setVisible(*x[which] >= area.left() && *x[which] <= area.right());
+        const QFontMetrics metrics(label->font());
+        const QMargins padding = label->padding();
+        const double width = metrics.horizontalAdvance(label->text()) + padding.left() + padding.right();
+        const double height = metrics.height() + padding.top() + padding.bottom();
+        const bool leftFits = *x[which] - width >= area.left(), rightFits = *x[which] + width <= area.right();
+        const auto& other = x[1 - which];
+        const bool prefersLeft = other ? *x[which] < *other || (*x[which] == *other && which == 0) : which == 0;
+        const bool left = prefersLeft ? leftFits || !rightFits : !rightFits && leftFits;
         label->setPositionAlignment(Qt::AlignBottom | (left ? Qt::AlignRight : Qt::AlignLeft));
+        placed[which] = QRectF(left ? *x[which] - width : *x[which], area.bottom() - height, width, height);
+        const bool covers = which == 1 && placed[0].isValid() && placed[0].intersects(placed[1]);
+        label->position->setCoords(label->position->coords().x(), 0.99 - (covers ? height / area.height() : 0));
     }
 }
 

@@ -91,8 +91,9 @@ QString irradianceText(const std::optional<record::SunlitReading>& reading)
 /// The colour of the `d`th day laid beside the day on view: darker than the runs' own.
 QColor comparedColour(std::size_t d)
 {
-    static const QColor kColours[] = {QColor(90, 90, 90), QColor(0, 130, 90), QColor(150, 60, 160), QColor(170, 110, 0),
-                                      QColor(0, 0, 0), QColor(160, 40, 40), QColor(80, 120, 0)};
+    // None near a run's own, the sun's orange or the clear sky's grey.
+    static const QColor kColours[] = {QColor(200, 60, 130), QColor(0, 130, 90), QColor(150, 60, 160), QColor(0, 170, 190),
+                                      QColor(0, 0, 0), QColor(160, 40, 40), QColor(110, 110, 0)};
     return kColours[d % std::size(kColours)];
 }
 
@@ -230,9 +231,6 @@ void JournalWindow::buildTools()
         for (const QString& file : files) compareDay(chosenPath(file));
     })->setToolTip(QString::fromUtf8("Poser d'autres jours sur le graphique, à leur heure locale"));
     add("uncompare", "Sans comparaison", [this] { clearComparedDays(); });
-    add("exportImage", "Image…", [this] { chooseImage(); })->setToolTip(QString::fromUtf8("Exporter l'image (PNG ou PDF)"));
-    add("exportVisibleCsv", "CSV de la plage…", [this] { chooseCsv(false); });
-    add("exportDayCsv", "CSV de la journée…", [this] { chooseCsv(true); });
 
     addToolBarBreak();
     QToolBar* sunlight = addToolBar(QString::fromUtf8("Ensoleillement"));
@@ -253,6 +251,11 @@ void JournalWindow::buildTools()
     QAction* summary = findChild<QDockWidget*>("summaryDock")->toggleViewAction();
     summary->setText(QString::fromUtf8("Résumé"));
     sunlight->addAction(summary);
+    // The exports on this row, which has room for them at 1000 px: never behind the overflow.
+    sunlight->addSeparator();
+    add("exportImage", "Image…", [this] { chooseImage(); })->setToolTip(QString::fromUtf8("Exporter l'image (PNG ou PDF)"));
+    add("exportVisibleCsv", "CSV de la plage…", [this] { chooseCsv(false); });
+    add("exportDayCsv", "CSV de la journée…", [this] { chooseCsv(true); });
 }
 
 void JournalWindow::openFile(const std::filesystem::path& file)
@@ -269,6 +272,7 @@ void JournalWindow::openFile(const std::filesystem::path& file)
     m_compared.clear();
     m_days->hide();
     m_cursors = {};
+    showReadout({});
     m_chart->setRuns({});
     m_runList->setRuns(0, {});
     updateExtent();
@@ -439,6 +443,13 @@ QString JournalWindow::compareDay(const std::filesystem::path& dayFile)
     const auto named = record::dateFromFileName(dayFile.filename().string());
     day.record = std::make_unique<DayRecord>(dayFile, zoneOffsets(m_setup.zone, named ? local_days(*named) : m_setup.today),
                                              m_setup.today);
+    const auto onChart = [&](const ComparedDay& other) { return other.record->date() == day.record->date(); };
+    if (day.record->date() == m_record->date() || std::any_of(m_compared.begin(), m_compared.end(), onChart)) {
+        m_days->setText(sunlight_text::french("%1 n'est pas comparé : le %2 est déjà sur le graphique.")
+                            .arg(shownPath(dayFile), frenchDate(day.record->date())));
+        m_days->show();
+        return m_days->text();
+    }
     day.record->refresh();
     if (day.record->runs().empty()) {
         const QString why = day.record->problem() ? QString::fromStdString(day.record->problem()->reason)
@@ -472,7 +483,7 @@ void JournalWindow::showComparedDays()
 {
     QStringList legend{QString::fromUtf8("%1 (séries en couleurs)").arg(frenchDate(m_record->date()))};
     for (std::size_t d = 0; d < m_compared.size(); ++d)
-        legend << QString::fromUtf8("<span style=\"color:%1\">■</span> %2")
+        legend << QString::fromUtf8("<span style=\"color:%1\">■</span>\u00A0%2")
                       .arg(comparedColour(d).name(), frenchDate(m_compared[d].record->date()));
     m_days->setText(legend.join(QString::fromUtf8(" · ")));
     m_days->setVisible(!m_compared.empty());
@@ -698,6 +709,8 @@ void JournalWindow::updateFigures()
 
 void JournalWindow::pointAt(int x)
 {
+    // Over an axis the pointer is on no time of the chart: the readout stays.
+    if (x < m_chart->axisRect()->left() || x > m_chart->axisRect()->right()) return;
     const sys_seconds at = JournalChart::instantOf(m_chart->xAxis->pixelToCoord(x));
     const std::vector<ChartDay> days = chartDays();
     const auto placed = nearestOnChart(days, at);
@@ -868,6 +881,11 @@ bool JournalWindow::eventFilter(QObject* watched, QEvent* event)
         const auto* key = static_cast<QKeyEvent*>(event);
         if (key->modifiers() & Qt::ShiftModifier && (key->key() == Qt::Key_Left || key->key() == Qt::Key_Right)) {
             moveCursor(key->key() == Qt::Key_Left ? -1 : 1);
+            return true;
+        }
+        if (key->key() == Qt::Key_Escape) {  // the cursors taken off
+            m_cursors = {};
+            updateCursors();
             return true;
         }
         if (key->key() == Qt::Key_A || key->key() == Qt::Key_B) {

@@ -123,7 +123,8 @@ SensorDialog::SensorDialog(std::filesystem::path folder, QTimeZone zone, std::fu
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
     QPushButton* add = buttons->addButton(QString::fromUtf8("Ajouter"), QDialogButtonBox::ActionRole);
     add->setObjectName("add");
-    add->setAutoDefault(false);
+    add->setDefault(true);  // Entrée adds the row typed; only « Fermer » closes
+    buttons->button(QDialogButtonBox::Close)->setAutoDefault(false);
     connect(add, &QPushButton::clicked, this, [this] { m_error->setText(addRow()); });
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     column->addWidget(buttons);

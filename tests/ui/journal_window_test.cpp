@@ -19,6 +19,7 @@
 #include <QSpinBox>
 #include <QTableWidget>
 #include <QTest>
+#include <QToolBar>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -186,6 +187,7 @@ TEST_F(JournalView, FiguresAndTheCursorReadTheVisibleRangeFollowingZoom)
     showRange(*view, kMidnight + 14h - 20s, kMidnight + 14h + 40s);  // the pointer on 14:00:10
     view->pointAt(int(view->chart()->xAxis->coordToPixel(JournalChart::axisOf(kMidnight + 14h + 10s))));
     // Whole at 1000 px, in the panel under the chart, and still there when the pointer leaves.
+    view->pointAt(2);  // then over the value axis, on no time of the chart
     QEvent leave(QEvent::Leave);  // offscreen, moving the pointer away makes none
     QApplication::sendEvent(view->chart(), &leave);
     const QLabel* label = view->findChild<QLabel*>("cursorReadout");
@@ -194,6 +196,11 @@ TEST_F(JournalView, FiguresAndTheCursorReadTheVisibleRangeFollowingZoom)
                 readout.endsWith(QString::fromUtf8("° · sans étalonnage (mV)"))) << readout.toStdString();
     EXPECT_TRUE(label->isVisible() && label->height() >= label->heightForWidth(label->width()) &&
                 label->mapTo(view.get(), QPoint(label->width(), label->height())).x() <= view->width());
+    const auto bars = view->findChildren<QToolBar*>();
+    for (const char* name : {"exportImage", "exportVisibleCsv", "exportDayCsv", "month", "compare"}) {  // none behind an overflow
+        QAction* action = view->findChild<QAction*>(name);
+        EXPECT_TRUE(std::any_of(bars.begin(), bars.end(), [&](QToolBar* bar) { return bar->widgetForAction(action) && bar->widgetForAction(action)->isVisible(); })) << name;
+    }
 }
 
 TEST_F(JournalView, FollowingKeepsTheNewestReadingOnScreenAsLinesArriveUntilAPan)
@@ -474,7 +481,9 @@ TEST_F(SunlightWindow, TheSensorDialogAppendsEachRowInTurnOrRefusesItAndNamesAMa
                 dialog.findChild<QRadioButton*>("fromDate")->setChecked(true);
                 dialog.findChild<QDateTimeEdit*>(name)->setDateTime(QDateTime::fromString(text, "dd/MM/yyyy HH:mm:ss"));
             }
-        const QString said = dialog.addRow();
+        dialog.show();  // Entrée in the form, as a user ends a row
+        QTest::keyClick(dialog.findChild<QLineEdit*>("sensitivity"), Qt::Key_Return);
+        const QString said = dialog.findChild<QLabel*>("sensorError")->text();
         const bool added = std::string(row.result).ends_with("\r\n");
         if (added) {
             file += row.result;
@@ -567,7 +576,7 @@ TEST_F(SunlightWindow, TheMonthShowsItsDaysWithTheirRunsSitesFiguresAndTotalsAnd
     EXPECT_FALSE(compare->isEnabled());
     table->selectAll();
     compare->click();
-    EXPECT_EQ(view->windowTitle() + " " + view->findChild<QLabel*>("comparedDays")->text().section("</span> ", 1),
+    EXPECT_EQ(view->windowTitle() + " " + view->findChild<QLabel*>("comparedDays")->text().section(QString::fromUtf8("</span>\u00A0"), 1),
               spaced("Journal des mesures — 3~juin~2026 21~juin~2026"));
 }
 
@@ -583,18 +592,25 @@ TEST_F(SunlightWindow, TwoCursorsMeasureBetweenThemAndASaturatedReadingStaysAtTh
     const auto pixel = [&](seconds local) { return QPoint(int(chart->xAxis->coordToPixel(JournalChart::axisOf(kMidnight + local))), 100); };
     QTest::mouseClick(chart, Qt::LeftButton, {}, pixel(10h));
     QTest::mouseClick(chart, Qt::RightButton, {}, pixel(10h + 40min));
-    chart->replot();
-    for (const int which : {0, 1}) {  // each label whole beside its line, A's 100 px from the left edge
-        const QCPItemText* label = view->chart()->cursorLabel(which);
-        EXPECT_TRUE(chart->axisRect()->rect().contains(QRectF(label->topLeft->pixelPosition(), label->bottomRight->pixelPosition()).toRect())) << which;
-    }
+    const auto labelsWhole = [&] {  // each beside its line, inside the chart, neither over the other
+        chart->replot();
+        const auto rect = [&](int which) {
+            const QCPItemText* label = view->chart()->cursorLabel(which);
+            return QRectF(label->topLeft->pixelPosition(), label->bottomRight->pixelPosition()).toRect();
+        };
+        return chart->axisRect()->rect().contains(rect(0)) && chart->axisRect()->rect().contains(rect(1)) && !rect(0).intersects(rect(1));
+    };
+    EXPECT_TRUE(labelsWhole()) << "A 100 px from the left edge";
+    QTest::mouseClick(chart, Qt::LeftButton, {}, pixel(10h + 45min));
+    EXPECT_TRUE(labelsWhole()) << "A just right of B";
+    QTest::mouseClick(chart, Qt::LeftButton, {}, pixel(10h));
     const auto text = [&](const char* name) { return view->findChild<QLabel*>(name)->text().toStdString(); };
     EXPECT_EQ(text("cursorValues"), spaced("A 10:00:00 · 1^000~mV · 500,0~W/m²\nB 10:40:00 · 1^000~mV · 500,0~W/m²\nB − A~: Δt 40~min~00~s · 0~mV · 0,0~W/m²").toStdString());
     // 41 readings, 20 of each value and 4095 mV: mean 44 135 / 41; in W/m² the saturated one left
     // out: mean 500,5, deviation √(40 · 0,25 / 39); 38 one-minute trapezoids of 500,5 and 10:29 to
     // 10:31 at 501. Sunshine throughout: the sun under 47° (NOAA), Carpentras's threshold under 480 W/m².
-    EXPECT_EQ(text("rangeStatistics"), spaced("Entre A et B~: 41~mesures · min 1^000~mV · max 4^095~mV · moyenne 1^076,5~mV · écart type 483,2~mV · "
-                                              "min 500,0~W/m² · max 501,0~W/m² · moyenne 500,50~W/m² · écart type 0,51~W/m² · énergie 333,68~Wh/m² · "
+    EXPECT_EQ(text("rangeStatistics"), spaced("Entre A et B~: 41~mesures · min 1^000~mV · max 4^095~mV · moyenne 1^076,5~mV · écart~type 483,2~mV · "
+                                              "min 500,0~W/m² · max 501,0~W/m² · moyenne 500,50~W/m² · écart~type 0,51~W/m² · énergie 333,68~Wh/m² · "
                                               "ensoleillement 40~min~00~s · 1~écartée").toStdString());
     QTest::keyClick(chart, Qt::Key_A);
     QTest::keyClick(chart, Qt::Key_Right, Qt::ShiftModifier);
@@ -610,6 +626,8 @@ TEST_F(SunlightWindow, TwoCursorsMeasureBetweenThemAndASaturatedReadingStaysAtTh
     EXPECT_TRUE(text("flagCounts").find("saturé 1") != std::string::npos);
     view->setFittedY(true);
     EXPECT_NEAR(chart->yAxis->range().upper, 501 * 1.08, 1e-6);
+    QTest::keyClick(chart, Qt::Key_Escape);
+    EXPECT_TRUE(text("cursorValues").starts_with("Clic") && !view->chart()->cursorLine(0)->visible()) << "the cursors taken off";
 }
 
 // Another day laid on the chart at its local time of day, in its colour, named in the days'
@@ -624,9 +642,12 @@ TEST_F(JournalTest, AnotherDayIsLaidOnTheChartAtItsLocalTimeOfDayAndNamedInTheLe
     EXPECT_EQ(JournalChart::instantOf(view->chart()->runGraph(2)->data()->begin()->key), kMidnight + 10h) << "20 June's 10:00 on the 21st's axis";
     const QLabel* days = view->findChild<QLabel*>("comparedDays");
     EXPECT_TRUE(days->isVisible() && days->text().contains(spaced("21~juin~2026 (séries en couleurs) · ")) &&
-                days->text().endsWith(spaced("■</span> 20~juin~2026"))) << days->text().toStdString();
+                days->text().endsWith(spaced("■</span>~20~juin~2026"))) << days->text().toStdString();
     EXPECT_EQ(view->compareDay(folder / "data06-19-2026.val"),
               spaced("%1 n'est pas comparé~: Aucun fichier ou dossier de ce type.").arg((folder / "data06-19-2026.val").c_str()));
+    for (const path& twice : {dayFile, folder / "data06-20-2026.val"})  // a day once on the chart
+        EXPECT_EQ(view->compareDay(twice), spaced("%1 n'est pas comparé~: le %2 est déjà sur le graphique.")
+                                                .arg(twice.c_str(), spaced(twice == dayFile ? "21~juin~2026" : "20~juin~2026")));
     view->clearComparedDays();
     EXPECT_TRUE(!days->isVisible() && view->chart()->graphCount() == graphs);
 }
@@ -704,7 +725,7 @@ TEST_F(SunlightWindow, AWeekOfMorningsIsLaidOnOneChartEachDayInItsColourAndReadB
     for (int d = 20; d >= 15; --d) {
         const QString date = spaced("%1~juin~2026").arg(d);
         const QCPGraph* graph = view->chart()->runGraph(std::size_t(21 - d));  // after the 21st's one run
-        const QString named = QString::fromUtf8("<span style=\"color:%1\">■</span> %2").arg(graph->pen().color().name(), date);
+        const QString named = spaced("<span style=\"color:%1\">■</span>~%2").arg(graph->pen().color().name(), date);
         EXPECT_TRUE(graph->name() == date && legend.contains(named)) << date.toStdString();
         colours.insert(graph->pen().color().name());
     }
