@@ -201,6 +201,8 @@ TEST_F(JournalView, FiguresAndTheCursorReadTheVisibleRangeFollowingZoom)
         QAction* action = view->findChild<QAction*>(name);
         EXPECT_TRUE(std::any_of(bars.begin(), bars.end(), [&](QToolBar* bar) { return bar->widgetForAction(action) && bar->widgetForAction(action)->isVisible(); })) << name;
     }
+    view->openFile(folder / "data06-21-2026.val.1");
+    EXPECT_TRUE(label->isHidden()) << "no reading of the day before";
 }
 
 TEST_F(JournalView, FollowingKeepsTheNewestReadingOnScreenAsLinesArriveUntilAPan)
@@ -601,9 +603,12 @@ TEST_F(SunlightWindow, TwoCursorsMeasureBetweenThemAndASaturatedReadingStaysAtTh
         return chart->axisRect()->rect().contains(rect(0)) && chart->axisRect()->rect().contains(rect(1)) && !rect(0).intersects(rect(1));
     };
     EXPECT_TRUE(labelsWhole()) << "A 100 px from the left edge";
-    QTest::mouseClick(chart, Qt::LeftButton, {}, pixel(10h + 45min));
-    EXPECT_TRUE(labelsWhole()) << "A just right of B";
+    QTest::mouseClick(chart, Qt::RightButton, {}, pixel(10h + 20min));
+    QTest::mouseClick(chart, Qt::LeftButton, {}, pixel(10h + 25min));
+    EXPECT_TRUE(labelsWhole() && view->chart()->cursorLabel(0)->position->coords().y() == view->chart()->cursorLabel(1)->position->coords().y())
+        << "A just right of B: its label on its right, B's on its left, none lifted";
     QTest::mouseClick(chart, Qt::LeftButton, {}, pixel(10h));
+    QTest::mouseClick(chart, Qt::RightButton, {}, pixel(10h + 40min));
     const auto text = [&](const char* name) { return view->findChild<QLabel*>(name)->text().toStdString(); };
     EXPECT_EQ(text("cursorValues"), spaced("A 10:00:00 · 1^000~mV · 500,0~W/m²\nB 10:40:00 · 1^000~mV · 500,0~W/m²\nB − A~: Δt 40~min~00~s · 0~mV · 0,0~W/m²").toStdString());
     // 41 readings, 20 of each value and 4095 mV: mean 44 135 / 41; in W/m² the saturated one left
