@@ -631,6 +631,9 @@ TEST_F(SunlightWindow, TwoCursorsMeasureBetweenThemAndASaturatedReadingStaysAtTh
     EXPECT_TRUE(text("flagCounts").find("saturé 1") != std::string::npos);
     view->setFittedY(true);
     EXPECT_NEAR(chart->yAxis->range().upper, 501 * 1.08, 1e-6);
+    showRange(*view, kMidnight + 12h, kMidnight + 13h);  // both lines off the chart: no piece of their labels left
+    chart->replot();
+    EXPECT_FALSE(view->chart()->cursorLabel(0)->visible() || view->chart()->cursorLabel(1)->visible());
     QTest::keyClick(chart, Qt::Key_Escape);
     EXPECT_TRUE(text("cursorValues").starts_with("Clic") && !view->chart()->cursorLine(0)->visible()) << "the cursors taken off";
 }
