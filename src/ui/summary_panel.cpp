@@ -71,8 +71,8 @@ QString agreed(const QString& name, std::size_t count)
 
 QString plural(std::size_t count, const char* one, const char* many)
 {
-    // The count never apart from what it counts.
-    return french(count == 1 ? one : many).replace("%1 ", QString::fromUtf8("%1\u00A0")).arg(QLocale().toString(qulonglong(count)));
+    // The count never apart from what it counts; in French 0 and 1 are singular (« 0 jour mesuré »).
+    return french(count < 2 ? one : many).replace("%1 ", QString::fromUtf8("%1\u00A0")).arg(QLocale().toString(qulonglong(count)));
 }
 
 QString readingsLeftOut(const record::SunlightFigures& day)

@@ -568,6 +568,7 @@ TEST_F(SunlightWindow, TheMonthShowsItsDaysWithTheirRunsSitesFiguresAndTotalsAnd
     emit table->cellDoubleClicked(0, 0);
     EXPECT_EQ(view->windowTitle(), spaced("Journal des mesures — 1er~juillet~2026"));
     month->findChild<QPushButton*>("nextMonth")->click();  // nothing in August: the folder read is named
+    EXPECT_TRUE(month->findChild<QLabel*>("monthTotals")->text().contains(spaced("0~jour mesuré, 0~étalonné")));
     EXPECT_TRUE(month->findChild<QLabel*>("monthErrors")->text().startsWith(QString::fromStdString("Aucune mesure en août\u00A02026 dans «\u00A0" + folder.string() + "\u00A0»")));
     month->setMonth(2026y / June);
     emit table->cellDoubleClicked(0, 0);
