@@ -18,7 +18,7 @@ namespace {
 using namespace std::chrono;
 
 constexpr int kDayLines = 86400;
-const local_days kDay{2026y / October / 25};  // the day summer time ends: a repeated hour
+const local_days kSummerEnd{2026y / October / 25};  // the day summer time ends: a repeated hour
 
 const std::string& dayFile()
 {
@@ -26,7 +26,7 @@ const std::string& dayFile()
         std::string out;
         out.reserve(kDayLines * 24);
         // one line a second from 00:00:00 local, on the wall clock (02:00-03:00 twice)
-        sys_seconds t = sys_days{kDay.time_since_epoch()} - 2h;
+        sys_seconds t = sys_days{kSummerEnd.time_since_epoch()} - 2h;
         for (int i = 0; i < kDayLines; ++i, t += 1s) {
             const local_seconds local{t.time_since_epoch() + parisOffset(t)};
             out += acquisition::dataLine(i + 2, (i * 7) % 4096,
@@ -50,7 +50,7 @@ void BM_ReadAndPlaceFullDay(benchmark::State& state)
 {
     const std::string& bytes = dayFile();
     for (auto _ : state) {
-        record::RunTrace trace{kDay, parisOffset};
+        record::RunTrace trace{kSummerEnd, parisOffset};
         trace.feed(bytes);
         benchmark::DoNotOptimize(trace.points().data());
     }
@@ -62,7 +62,7 @@ BENCHMARK(BM_ReadAndPlaceFullDay)->Unit(benchmark::kMillisecond);
 void BM_FollowOneAppendedLine(benchmark::State& state)
 {
     const std::string& bytes = dayFile();
-    record::RunTrace trace{kDay, parisOffset};
+    record::RunTrace trace{kSummerEnd, parisOffset};
     std::size_t at = 0;
     for (auto _ : state) {
         const std::size_t end = bytes.find('\n', at) + 1;
@@ -70,7 +70,7 @@ void BM_FollowOneAppendedLine(benchmark::State& state)
         at = end == bytes.size() ? 0 : end;
         if (at == 0) {
             state.PauseTiming();
-            trace = record::RunTrace{kDay, parisOffset};
+            trace = record::RunTrace{kSummerEnd, parisOffset};
             state.ResumeTiming();
         }
     }
@@ -80,7 +80,7 @@ BENCHMARK(BM_FollowOneAppendedLine);
 void BM_SunCurveOfADay(benchmark::State& state)
 {
     const record::ObservingSite chelles = record::observingSites().at(7);
-    const sys_seconds from = sys_days{kDay.time_since_epoch()} - 2h;
+    const sys_seconds from = sys_days{kSummerEnd.time_since_epoch()} - 2h;
     for (auto _ : state)
         benchmark::DoNotOptimize(record::sunCurve(chelles, from, from + 25h, 60s, parisOffset));
 }
@@ -88,7 +88,7 @@ BENCHMARK(BM_SunCurveOfADay)->Unit(benchmark::kMicrosecond);
 
 void BM_CsvOfAFullDay(benchmark::State& state)
 {
-    record::RunTrace trace{kDay, parisOffset};
+    record::RunTrace trace{kSummerEnd, parisOffset};
     trace.feed(dayFile());
     const record::ObservingSite chelles = record::observingSites().at(7);
     for (auto _ : state)

@@ -14,6 +14,7 @@
 #include <atomic>
 #include <optional>
 #include <set>
+#include <sstream>
 #include <span>
 #include <cerrno>
 #include <cstdio>
@@ -113,12 +114,12 @@ MonthReport reportMonth(const std::filesystem::path& folder, year_month month,
         entries.push_back(it->path().filename());
     if (listing) {
         report.status = 1;
-        report.errors = "velmorixon : le dossier " + quoted(folder) + " ne se lit pas : " +
+        report.errors = "le dossier " + quoted(folder) + " ne se lit pas : " +
                         frenchReason(listing) + ".\n";
         return report;
     }
     const record::CalibrationHistory calibration = readCalibrationFile(folder);
-    for (const std::string& problem : calibration.problems) report.errors += "velmorixon : " + problem + "\n";
+    for (const std::string& problem : calibration.problems) report.errors += problem + "\n";
     const record::ObservingSite site = *record::siteNamed("Chelles");  // the main window's at start-up
     const local_days first{month / 1}, last{month / std::chrono::last};
 
@@ -155,7 +156,7 @@ MonthReport reportMonth(const std::filesystem::path& folder, year_month month,
             day.lookOnlyAt(past);
             day.refresh();
             if (const auto& problem = day.problem())
-                problems[i] = "velmorixon : lecture impossible de " + quoted(problem->path) + " : " +
+                problems[i] = "lecture impossible de " + quoted(problem->path) + " : " +
                               problem->reason + " ; le bilan du jour est fait sans lui.\n";
             std::vector<record::RunReadings> runs;
             for (const DayRun* run : day.runs()) runs.push_back({run->points(), run->events});
@@ -212,7 +213,9 @@ int printMonthReport(const CommandLine& options)
     const MonthReport report = reportMonth(folder, month, systemZoneOffsets(month));
     const std::string csv = report.status == 0 ? record::monthCsv(report.days) : std::string();
     std::fwrite(csv.data(), 1, csv.size(), stdout);
-    std::fputs(report.errors.c_str(), stderr);
+    // Each line named as the program's on standard error; the month's window shows them bare.
+    std::istringstream said(report.errors);
+    for (std::string line; std::getline(said, line);) std::fprintf(stderr, "velmorixon : %s\n", line.c_str());
     if (report.status == 0 && report.days.empty())
         std::fputs(("velmorixon : " + record::emptyMonthMessage(folder, month) + "\n").c_str(), stderr);
     return report.status;

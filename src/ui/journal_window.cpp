@@ -760,7 +760,7 @@ void JournalWindow::updateMessages()
     for (const std::string& problem : m_calibration.problems) lines << QString::fromStdString(problem);
     if (m_chart->irradiance() && !m_reading)
         if (const QString leftOut = sunlight_text::readingsLeftOut(m_sunlight->dayFigures()); !leftOut.isEmpty())
-            lines << leftOut + sunlight_text::french(" Elles ne sont pas tracées en W/m².");
+            lines << leftOut + sunlight_text::french(" Elles ne comptent pas dans les figures en W/m².");
     if (!m_exportNote.isEmpty()) lines << m_exportNote;
     m_message->setText(lines.join('\n'));
     m_message->setVisible(!lines.isEmpty());

@@ -115,8 +115,8 @@ TEST_F(DayRecordTest, FilesThatCannotBeReadAreSaidByEveryReaderNeverFatalAndCost
         EXPECT_EQ(record.problem() && record.problem()->special, row.special);
         EXPECT_EQ(record.malformedLines(), row.malformed);
         for (const auto& run : record.runs()) EXPECT_TRUE(run->trace.points().empty());
-        EXPECT_EQ(said, (row.calibration.empty() ? "" : "velmorixon : Lecture impossible de « " + sensor.string() + " » : " + row.calibration + " ; mesures en millivolts.\n") +
-                            (row.reason.empty() || row.what == std::string("missing") ? "" : "velmorixon : lecture impossible de « " + file.string() + " » : " + row.reason + " ; le bilan du jour est fait sans lui.\n"));
+        EXPECT_EQ(said, (row.calibration.empty() ? "" : "Lecture impossible de « " + sensor.string() + " » : " + row.calibration + " ; mesures en millivolts.\n") +
+                            (row.reason.empty() || row.what == std::string("missing") ? "" : "lecture impossible de « " + file.string() + " » : " + row.reason + " ; le bilan du jour est fait sans lui.\n"));
         EXPECT_EQ(refused, row.calibration.empty() ? "" : "Écriture impossible dans « " + sensor.string() + " » : " + row.calibration + ".");
     }
 }
@@ -147,9 +147,9 @@ TEST(MonthReport, ReadsEachDayOfTheMonthUnderTheCalibrationInForceAndAddingARowK
 
     const MonthReport report = reportMonth(dir.path(), 2026y / June, {});
     EXPECT_EQ(report.status, 0);
-    EXPECT_EQ(report.errors, "velmorixon : " + (dir.path() / kCalibrationFileName).string() +
+    EXPECT_EQ(report.errors, (dir.path() / kCalibrationFileName).string() +
                                  ", ligne 3 : date « 2026-06-25 » illisible (attendu AAAA-MM-JJTHH:MM:SS+HH:MM) ; "
-                                 "ligne ignorée.\nvelmorixon : lecture impossible de « " + (dir.path() / "data06-15-2026.val").string() +
+                                 "ligne ignorée.\nlecture impossible de « " + (dir.path() / "data06-15-2026.val").string() +
                                  " » : Boucle de liens symboliques (trop de niveaux de liens) ; le bilan du jour est fait sans lui.\n");
     EXPECT_EQ(readCalibrationFile(dir.path()).rows.size(), 2u);
     ASSERT_EQ(report.days.size(), 3u);

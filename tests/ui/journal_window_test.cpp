@@ -400,7 +400,7 @@ TEST_F(SunlightWindow, ACalibratedAfternoonIsInWattsPerSquareMetreAndTheMorningS
     EXPECT_NEAR(QLocale().toDouble(view->summary().value("day", "clearSky").section(QChar(0x00A0), 0, 0)), 1.814, 0.005);
     // 10:00 to 11:59: 120 readings without a row in force, of which one saturated.
     EXPECT_TRUE(view->findChild<QLabel*>("journalMessage")->text().contains(spaced(
-        "119~mesures sans étalonnage en vigueur restent en mV. 1~mesure écartée (1~saturée (4095~mV)). Elles ne sont pas tracées en W/m².")));
+        "119~mesures sans étalonnage en vigueur restent en mV. 1~mesure écartée (1~saturée (4095~mV)). Elles ne comptent pas dans les figures en W/m².")));
     // A day whose every reading is left out under the calibration has one in force.
     TempDir::append(folder / "data06-22-2026.val", " 2, 4095,12:00:00\r\n 3, 4000,12:01:00\r\n 4, 4095,12:02:00\r\n");
     EXPECT_EQ(open(folder / "data06-22-2026.val")->findChild<QLabel*>("summaryNote")->text(),
