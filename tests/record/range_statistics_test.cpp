@@ -50,6 +50,7 @@ TEST_P(RangeOfTheDay, GivesItsCountExtremesMeanDeviationEnergyAndSunshine)
     EXPECT_NEAR(s.energy, row.energy, 1e-5);
     EXPECT_NEAR(s.sunshineSeconds, row.sunshine, 1e-9);
     EXPECT_EQ(s.excluded, row.excluded);
+    EXPECT_EQ(rangeStatistics(runs, sunlight, {false}, kTenLocal + row.from, kTenLocal + row.to).millivolts.count, 0u) << "the run hidden";
     // A cursor stands on the nearest reading, in W/m² unless saturated, and steps along its run to its ends.
     const auto a = nearestReading(runs, sunlight, {}, kTenLocal + row.from);
     EXPECT_EQ(a->irradiance, row.atFrom);
