@@ -261,8 +261,7 @@ void JournalWindow::buildTools()
 void JournalWindow::openFile(const std::filesystem::path& file)
 {
     m_setup.file = file;
-    const auto named = record::dateFromFileName(file.filename().string());
-    m_offsetAt = zoneOffsets(m_setup.zone, named ? local_days(*named) : m_setup.today);
+    m_offsetAt = offsetsFor(file);
     m_chart->setClock(m_setup.zone, m_offsetAt);
     m_record = std::make_unique<DayRecord>(file, m_offsetAt, m_setup.today);
     m_calibration = readCalibrationFile(file.parent_path());
@@ -326,16 +325,8 @@ void JournalWindow::showRuns(bool rebuilt)
 {
     const auto& runs = m_record->runs();
     m_runShown.resize(runs.size(), true);
-    updateSunlight();
-    std::vector<JournalChart::Run> drawn = ::chartRuns(*m_record, m_sunlight.get(), m_runShown);
-    for (std::size_t d = 0; d < m_compared.size(); ++d)
-        for (std::size_t r = 0; r < m_compared[d].moved.size(); ++r)
-            drawn.push_back({m_compared[d].moved[r], m_compared[d].sunlight.get(), r, comparedColour(d),
-                             frenchDate(m_compared[d].record->date()), true});
-    m_chart->setRuns(drawn);
-    if (rebuilt) m_runList->setRuns(runs.size(), m_runShown);
-    else m_runList->labelsChanged();
-    // The newest run's record names the site, unless the user chose one.
+    // The newest run's record names the site, unless the user chose one: the readings of runs
+    // naming none are then worked out there.
     if (!m_siteChosen) {
         for (auto run = runs.rbegin(); run != runs.rend(); ++run) {
             if ((*run)->events.empty()) continue;
@@ -344,11 +335,24 @@ void JournalWindow::showRuns(bool rebuilt)
         }
         m_siteBox->setCurrentIndex(m_site.index);
     }
+    updateSunlight();
+    if (rebuilt) m_runList->setRuns(runs.size(), m_runShown);
+    else m_runList->labelsChanged();
     const double before = m_extentTo;
     updateExtent();
     if (rebuilt || m_extentTo != before) m_chart->drawSun(m_site, m_extentFrom, m_extentTo);
-    updateCursors();
-    m_chart->replot(QCustomPlot::rpQueuedReplot);
+    drawRuns();
+}
+
+void JournalWindow::drawRuns()
+{
+    std::vector<JournalChart::Run> drawn = ::chartRuns(*m_record, m_sunlight.get(), m_runShown);
+    for (std::size_t d = 0; d < m_compared.size(); ++d)
+        for (std::size_t r = 0; r < m_compared[d].moved.size(); ++r)
+            drawn.push_back({m_compared[d].moved[r], m_compared[d].sunlight.get(), r, comparedColour(d),
+                             frenchDate(m_compared[d].record->date()), true});
+    m_chart->setRuns(drawn);
+    updateCursors();  // which replots
 }
 
 std::vector<JournalWindow::ChartDay> JournalWindow::chartDays() const
@@ -440,9 +444,7 @@ void JournalWindow::zoomValues(int angle, double y)
 QString JournalWindow::compareDay(const std::filesystem::path& dayFile)
 {
     ComparedDay day;
-    const auto named = record::dateFromFileName(dayFile.filename().string());
-    day.record = std::make_unique<DayRecord>(dayFile, zoneOffsets(m_setup.zone, named ? local_days(*named) : m_setup.today),
-                                             m_setup.today);
+    day.record = std::make_unique<DayRecord>(dayFile, offsetsFor(dayFile), m_setup.today);
     const auto onChart = [&](const ComparedDay& other) { return other.record->date() == day.record->date(); };
     if (day.record->date() == m_record->date() || std::any_of(m_compared.begin(), m_compared.end(), onChart)) {
         m_days->setText(sunlight_text::french("%1 n'est pas comparé : le %2 est déjà sur le graphique.")
@@ -461,13 +463,11 @@ QString JournalWindow::compareDay(const std::filesystem::path& dayFile)
     // Whole days apart: the same local time of day on the axis (an hour off across a change of
     // summer time, as the clocks were).
     day.apart = m_record->date() - day.record->date();
-    std::vector<record::RunReadings> runs;
     for (const DayRun* run : day.record->runs()) {
-        runs.push_back({run->points(), run->events});
         auto& moved = day.moved.emplace_back(run->points().begin(), run->points().end());
         for (record::TracePoint& point : moved) point.instant += day.apart;
     }
-    day.sunlight = std::make_unique<record::DaySunlight>(day.record->date(), runs, m_calibration.rows, m_site);
+    day.sunlight = sunlightOf(*day.record);
     m_compared.push_back(std::move(day));
     showComparedDays();
     return {};
@@ -487,14 +487,29 @@ void JournalWindow::showComparedDays()
                       .arg(comparedColour(d).name(), frenchDate(m_compared[d].record->date()));
     m_days->setText(legend.join(QString::fromUtf8(" · ")));
     m_days->setVisible(!m_compared.empty());
-    showRuns(false);
+    drawRuns();
 }
 
-void JournalWindow::updateSunlight()
+record::UtcOffsetAt JournalWindow::offsetsFor(const std::filesystem::path& dayFile) const
+{
+    // The zone's offsets around the date the file's name gives, else today's.
+    const auto named = record::dateFromFileName(dayFile.filename().string());
+    return zoneOffsets(m_setup.zone, named ? local_days(*named) : m_setup.today);
+}
+
+std::unique_ptr<record::DaySunlight> JournalWindow::sunlightOf(const DayRecord& day) const
 {
     std::vector<record::RunReadings> runs;
-    for (const DayRun* run : m_record->runs()) runs.push_back({run->points(), run->events});
-    m_sunlight = std::make_unique<record::DaySunlight>(m_record->date(), runs, m_calibration.rows, m_site);
+    for (const DayRun* run : day.runs()) runs.push_back({run->points(), run->events});
+    return std::make_unique<record::DaySunlight>(day.date(), runs, m_calibration.rows, m_site);
+}
+
+void JournalWindow::updateSunlight() { m_sunlight = sunlightOf(*m_record); }
+
+void JournalWindow::updateEverySunlight()
+{
+    updateSunlight();
+    for (ComparedDay& day : m_compared) day.sunlight = sunlightOf(*day.record);
 }
 
 void JournalWindow::setIrradianceShown(bool irradiance)
@@ -509,7 +524,8 @@ void JournalWindow::setIrradianceShown(bool irradiance)
 void JournalWindow::reloadCalibration()
 {
     m_calibration = readCalibrationFile(m_setup.file.parent_path());
-    showRuns(false);
+    updateEverySunlight();
+    drawRuns();
     if (!m_unitChosen) setIrradianceShown(m_sunlight->dayFigures().calibrated > 0);
     updateFigures();
     updateMessages();
@@ -663,9 +679,8 @@ void JournalWindow::setSite(int index)
     m_site = sites[std::size_t(index)];
     m_siteBox->setCurrentIndex(index);
     m_chart->drawSun(m_site, m_extentFrom, m_extentTo);
-    updateSunlight();  // the site of readings whose run names none
-    m_chart->setRuns(::chartRuns(*m_record, m_sunlight.get(), m_runShown));
-    updateCursors();
+    updateEverySunlight();  // the site of readings whose run names none, compared days' too
+    drawRuns();
     updateFigures();
 }
 
@@ -674,7 +689,7 @@ void JournalWindow::setRunShown(std::size_t run, bool shown)
     if (run >= m_runShown.size()) return;
     m_runShown[run] = shown;
     m_runList->setShown(run, shown);
-    showRuns(false);
+    drawRuns();
     if (m_fitY->isChecked()) fitY();
     updateFigures();
 }

@@ -121,7 +121,16 @@ private:
     void buildTools();
     void readStep();
     void showRuns(bool rebuilt);
+    /// The day's runs and the compared days on the chart as they are now, the cursors read again.
+    void drawRuns();
+    /// The offsets of the zone around the date `dayFile` is named for.
+    record::UtcOffsetAt offsetsFor(const std::filesystem::path& dayFile) const;
+    /// A day's readings in sunlight terms under the calibration and the site chosen.
+    std::unique_ptr<record::DaySunlight> sunlightOf(const DayRecord& day) const;
+    /// The day on view's sunlight again (its record changed).
     void updateSunlight();
+    /// Every day's on the chart again (the site or the calibration changed).
+    void updateEverySunlight();
     void openDay(std::chrono::year_month_day date);
     /// The data folder's file of `date`: the plain day file, else its first kept run.
     std::filesystem::path dayFile(std::chrono::year_month_day date) const;

@@ -649,6 +649,8 @@ TEST_F(JournalTest, AnotherDayIsLaidOnTheChartAtItsLocalTimeOfDayAndNamedInTheLe
     EXPECT_EQ(view->compareDay(folder / "data06-20-2026.val"), QString());
     ASSERT_EQ(view->chart()->graphCount() >= 3 ? view->chart()->runGraph(2)->data()->size() : 0, 30);
     EXPECT_EQ(JournalChart::instantOf(view->chart()->runGraph(2)->data()->begin()->key), kMidnight + 10h) << "20 June's 10:00 on the 21st's axis";
+    view->setSite(0);  // another site: the other day stays, worked out there too
+    EXPECT_EQ(view->chart()->graphCount() >= 3 ? view->chart()->runGraph(2)->data()->size() : 0, 30);
     const QLabel* days = view->findChild<QLabel*>("comparedDays");
     EXPECT_TRUE(days->isVisible() && days->text().contains(spaced("21~juin~2026 (séries en couleurs) · ")) &&
                 days->text().endsWith(spaced("■</span>~20~juin~2026"))) << days->text().toStdString();
