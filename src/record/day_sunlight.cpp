@@ -329,7 +329,6 @@ SunlightFigures DaySunlight::compute(sys_seconds from, sys_seconds to, const std
                 f.peakMillivoltsTime = local;
             }
             Kept r{p.instant, stretch.calibrated, (state & kSunshine) != 0, 0, 0};
-            f.uncalibrated += !r.calibrated;
             if (r.calibrated) {
                 r.irradiance = stretch.irradiance(mv);
                 r.clearSky = m_curves[stretch.curve].at(&SunTerms::clearSky, p.instant);

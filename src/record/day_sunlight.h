@@ -43,7 +43,6 @@ struct FlagCounts {
 struct SunlightFigures {
     std::size_t readings = 0;     ///< in the range
     std::size_t calibrated = 0;   ///< of which kept, with a calibration in force
-    std::size_t uncalibrated = 0; ///< of which kept, with no calibration in force (left in mV)
     std::size_t excluded = 0;     ///< flagged « impossible » or « saturé », left out
     FlagCounts flags;
     double irradiation = 0;       ///< Wh/m²
@@ -57,6 +56,8 @@ struct SunlightFigures {
     int peakMillivolts = 0;
     std::chrono::local_seconds peakMillivoltsTime{};
 
+    /// Kept, with no calibration in force (left in mV).
+    std::size_t uncalibrated() const { return readings - excluded - calibrated; }
     std::optional<double> ratio() const;     ///< irradiation / clear sky, when the latter > 0
     double coverage() const;                 ///< covered / daylight, 0..1; 0 without daylight
     std::optional<double> sunshineFraction() const;  ///< sunshine / daylight

@@ -78,10 +78,10 @@ QString plural(std::size_t count, const char* one, const char* many)
 QString readingsLeftOut(const record::SunlightFigures& day)
 {
     QStringList said;
-    if (day.calibrated == 0 && day.uncalibrated > 0)
+    if (day.calibrated == 0 && day.uncalibrated() > 0)
         said << french("Aucun étalonnage en vigueur : les mesures restent en mV (« Capteur… »).");
-    else if (day.uncalibrated > 0)
-        said << plural(day.uncalibrated, "%1 mesure sans étalonnage en vigueur reste en mV.",
+    else if (day.uncalibrated() > 0)
+        said << plural(day.uncalibrated(), "%1 mesure sans étalonnage en vigueur reste en mV.",
                        "%1 mesures sans étalonnage en vigueur restent en mV.");
     if (day.excluded > 0) {
         QStringList why;
