@@ -84,16 +84,18 @@ bool namesRecord(const std::filesystem::path& target)
 
 bool mayHoldReadingsOf(const std::filesystem::path& file, std::chrono::local_days day, const record::UtcOffsetAt& zone)
 {
+    // A reading of the day is written from its start on: a file last written before cannot
+    // hold one, and its companion is not even read. Else an end row before the day says none.
+    struct stat status {};
+    const std::chrono::sys_seconds midnight{day.time_since_epoch()};
+    const std::chrono::sys_seconds dayStart = midnight - (zone ? zone(midnight) : std::chrono::minutes{0});
+    if (::stat(file.c_str(), &status) != 0 || modified(status) < dayStart) return false;
     std::string bytes;
     readRegularFile(acquisition::companionPath(file), kLargestCompanion, bytes);
     const auto events = acquisition::readCompanion(bytes).events;
     using Kind = acquisition::RunEvent::Kind;
-    if (!events.empty() && (events.back().kind == Kind::Stop || events.back().kind == Kind::Quit))
-        return std::chrono::floor<std::chrono::days>(events.back().local) >= day;
-    struct stat status {};
-    const std::chrono::sys_seconds midnight{day.time_since_epoch()};
-    const std::chrono::sys_seconds dayStart = midnight - (zone ? zone(midnight) : std::chrono::minutes{0});
-    return ::stat(file.c_str(), &status) == 0 && modified(status) >= dayStart;
+    return events.empty() || (events.back().kind != Kind::Stop && events.back().kind != Kind::Quit) ||
+           std::chrono::floor<std::chrono::days>(events.back().local) >= day;
 }
 
 DayRun::DayRun(record::RunFile runFile, std::chrono::local_days runFileDate, std::chrono::local_days onView,
@@ -157,22 +159,26 @@ DayRecord::Change DayRecord::refresh(std::uintmax_t budget)
     std::vector<record::RunFile> own = record::dayRuns(m_dayFile, entries);
     // Its own reason when it cannot be read (missing, a loop of links, ...) is said below.
     if (!m_dateFromName) own.assign(1, {m_dayFile, 0});
-    // First the runs of earlier days' files that may go on into this day, looked for once: a
-    // file that did not reach the day when it was opened never will.
+    // First the runs of earlier days' files that may go on into this day, looked for at the
+    // first refresh that lists the folder: a file that did not reach the day then never will,
+    // and one that did always does.
     if (!m_earlier) {
         m_earlier.emplace();
         for (const auto& entry : m_dateFromName ? entries : std::vector<std::filesystem::path>{})
             if (const auto date = record::dateFromFileName(entry.filename().string())) m_earlier->insert(*date);
     }
+    if (!m_earlierChecked && !listing) {
+        std::set<std::chrono::year_month_day> earlier;
+        for (const auto& entry : entries)
+            if (const auto date = record::dateFromFileName(entry.filename().string());
+                date && std::chrono::local_days{*date} < m_date && m_earlier->contains(*date) && !earlier.contains(*date) &&
+                mayHoldReadingsOf(entry, m_date, m_zone))
+                earlier.insert(*date);
+        *m_earlier = std::move(earlier);
+        m_earlierChecked = true;
+    }
     std::vector<record::RunFile> files;
-    std::set<std::chrono::year_month_day> earlier;
-    for (const auto& entry : entries)
-        if (const auto date = record::dateFromFileName(entry.filename().string());
-            date && std::chrono::local_days{*date} < m_date && m_earlier->contains(*date) && !earlier.contains(*date) &&
-            mayHoldReadingsOf(entry, m_date, m_zone))
-            earlier.insert(*date);
-    *m_earlier = earlier;
-    for (const auto date : earlier)
+    for (const auto date : *m_earlier)
         for (const record::RunFile& file : record::dayRuns(folder / acquisition::dataFileName(date), entries))
             files.push_back(file);
     if (own.empty() && files.empty()) noteProblem(m_dayFile, ENOENT);

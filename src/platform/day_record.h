@@ -118,5 +118,6 @@ private:
     std::vector<DayRun*> m_onDay;
     /// The earlier days whose files may still lend runs: all of them until the first refresh.
     std::optional<std::set<std::chrono::year_month_day>> m_earlier;
+    bool m_earlierChecked = false;  ///< m_earlier narrowed to the days that reach this one
     std::optional<RecordProblem> m_problem;
 };
