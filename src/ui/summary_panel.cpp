@@ -3,6 +3,7 @@
 #include "ui/summary_panel.h"
 
 #include <QGridLayout>
+#include <QHash>
 #include <QLabel>
 #include <QLocale>
 #include <QRegularExpression>
@@ -18,19 +19,22 @@ namespace sunlight_text {
 
 QString french(const char* utf8)
 {
+    // Set once per literal: the texts are made again at each pan step and pointer move.
+    static QHash<const char*, QString> set;
+    if (const auto done = set.constFind(utf8); done != set.constEnd()) return *done;
     // Letters are any alphabet's: « 2 écartées » as « 2 mesures ».
     constexpr auto unicode = QRegularExpression::UseUnicodePropertiesOption;
     static const QRegularExpression beforeColon(" (?=:)"), beforeOthers("(?<!«) (?=[;!?])"), afterSign("(?<=«|n°) "),
         beforeClosing(" »"), numberAndWord("(?<=\\d)(?<!%\\d) (?=[^\\W\\d_]|%(?!\\d)|°)", unicode),
         // A placeholder may be a name: only a unit after it says it is a number.
         countAndUnit("(?<=%\\d) (?=(?:k?Wh/m²|W/m²|mV|h|min|s|j|%)(?![\\w²]))", unicode);
-    return QString::fromUtf8(utf8)
+    return *set.insert(utf8, QString::fromUtf8(utf8)
         .replace(beforeColon, QString(QChar(0x00A0)))
         .replace(beforeOthers, QString(QChar(0x202F)))
         .replace(afterSign, QString(QChar(0x00A0)))
         .replace(beforeClosing, QString::fromUtf8("\u00A0»"))
         .replace(numberAndWord, QString(QChar(0x00A0)))
-        .replace(countAndUnit, QString(QChar(0x00A0)));
+        .replace(countAndUnit, QString(QChar(0x00A0))));
 }
 
 QString wattHours(double whPerM2)

@@ -18,7 +18,8 @@ class QLabel;
 namespace sunlight_text {
 /// A text of the day view or the month set as French sets it: a non-breaking space before « : »,
 /// inside « » and after « n° », between a number (or its « %1 ») and the word or unit after it, and a narrow one
-/// before « ; ! ? ». For the program's own words, before any name or path is put in.
+/// before « ; ! ? ». For the program's own words, before any name or path is put in: `utf8` is
+/// a literal, whose text is set once and kept by its address.
 QString french(const char* utf8);
 /// « 6 512 Wh/m² »
 QString wattHours(double whPerM2);
