@@ -30,14 +30,18 @@ QString writeFailure(const std::filesystem::path& path, int error)
 
 }  // namespace
 
+QDate qDateOf(local_days day)
+{
+    const year_month_day date{day};
+    return QDate(int(date.year()), int(unsigned(date.month())), int(unsigned(date.day())));
+}
+
 QString frenchDate(local_days day)
 {
     // « 1er juin 2026 », « 21 juin 2026 »: never broken across two lines.
-    const year_month_day date{day};
-    const QString month = QLocale(QLocale::French, QLocale::France)
-                              .toString(QDate(int(date.year()), int(unsigned(date.month())), 1), "MMMM yyyy").replace(QChar(' '), QChar(0x00A0));
-    const unsigned number = unsigned(date.day());
-    return QString::number(number) + (number == 1 ? QString::fromUtf8("er") : QString()) + QChar(0x00A0) + month;
+    const QDate date = qDateOf(day);
+    const QString month = QLocale(QLocale::French, QLocale::France).toString(date, "MMMM yyyy").replace(QChar(' '), QChar(0x00A0));
+    return QString::number(date.day()) + (date.day() == 1 ? QString::fromUtf8("er") : QString()) + QChar(0x00A0) + month;
 }
 
 std::filesystem::path proposedExport(const std::filesystem::path& dayFile, ExportKind kind)

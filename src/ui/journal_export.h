@@ -3,6 +3,7 @@
 #pragma once
 // The day view's exports: the chart as PNG or PDF with a title and a legend, the readings as
 // CSV, the names proposed, and the files an export may never replace.
+#include <QDate>
 #include <QSize>
 #include <QString>
 #include <chrono>
@@ -19,6 +20,8 @@ class JournalChart;
 
 /// « 7 décembre 2026 »: a day as a French reader writes it.
 QString frenchDate(std::chrono::local_days day);
+/// The same day as Qt counts it.
+QDate qDateOf(std::chrono::local_days day);
 
 /// What each export proposes beside the day's file: "data12-07-2026.png",
 /// "data12-07-2026-plage.csv", "data12-07-2026-journee.csv".

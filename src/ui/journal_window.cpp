@@ -32,16 +32,6 @@ using namespace std::chrono;
 using record::TracePoint;
 using sunlight_text::plural;
 
-namespace {
-
-QDate qDateOf(local_days day)
-{
-    const year_month_day ymd{day};
-    return QDate(int(ymd.year()), int(unsigned(ymd.month())), int(unsigned(ymd.day())));
-}
-
-}  // namespace
-
 record::UtcOffsetAt zoneOffsets(const QTimeZone& zone, local_days around)
 {
     const qint64 centre = duration_cast<seconds>(around.time_since_epoch()).count();

@@ -172,7 +172,7 @@ void MonthWindow::setMonth(year_month month)
         const record::SunlightFigures& f = day.figures;
         const bool calibrated = f.calibrated > 0;
         const QString cells[] = {
-            QDate(int(day.date.year()), int(unsigned(day.date.month())), int(unsigned(day.date.day()))).toString("dd/MM"),
+            qDateOf(local_days{day.date}).toString("dd/MM"),
             QString::fromStdString(day.site), locale.toString(qulonglong(day.runs)), percent(f.coverage()),
             calibrated ? locale.toString(f.irradiation / 1000, 'f', 3) : none,
             calibrated ? locale.toString(f.clearSkyIrradiation / 1000, 'f', 3) : none,

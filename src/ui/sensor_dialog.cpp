@@ -88,10 +88,9 @@ SensorDialog::SensorDialog(std::filesystem::path folder, QTimeZone zone, std::fu
     form->addRow(sunlight_text::french("À partir de :"), fromRow);
     if (dayOnView) {
         // A row from now would leave the day on view, read before now, in millivolts.
-        const year_month_day day{*dayOnView};
         fromDate->setChecked(true);
         // The edit's own date and time, which the row reads on the zone's clock.
-        m_from->setDate(QDate(int(day.year()), int(unsigned(day.month())), int(unsigned(day.day()))));
+        m_from->setDate(qDateOf(*dayOnView));
         m_from->setTime(QTime(0, 0));
         auto* why = new QLabel(sunlight_text::french("Proposé : le début du %1, la journée affichée, pour que ses mesures "
                                                  "passent en W/m². Choisissez « maintenant » si le capteur vient d'être "
