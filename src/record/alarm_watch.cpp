@@ -10,7 +10,7 @@ namespace {
 
 using namespace std::chrono;
 
-std::string clock(local_seconds at) { return acquisition::clockTime(hh_mm_ss<seconds>{at - floor<days>(at)}); }
+std::string clock(local_seconds at) { return acquisition::clockTime(acquisition::timeOfDay(at)); }
 
 local_seconds local(sys_seconds instant, minutes offset) { return local_seconds{instant.time_since_epoch() + offset}; }
 
@@ -41,7 +41,7 @@ std::vector<AlarmChange> AlarmWatch::reading(sys_seconds instant, minutes utcOff
     const bool saturated = m_saturatedSince && at - *m_saturatedSince >= minutes{1};
     set(changes, AlarmKind::Saturated, at, m_saturatedSince.value_or(at),
         saturated ? "capteur saturé (" + std::to_string(kFullScale) + " mV)" : "");
-    m_stuck.add(m_readings++, instant, millivolts, sunAltitude(site, instant, utcOffset));
+    m_stuck.add(instant, millivolts, sunAltitude(site, instant, utcOffset));
     set(changes, AlarmKind::Stuck, at, local(m_stuck.since(), utcOffset),
         m_stuck.stuck() ? "mesure figée (" + std::to_string(millivolts) + " mV) alors que le soleil bouge" : "");
     return changes;

@@ -52,7 +52,6 @@ private:
     std::optional<Raised> m_raised[4];
     std::optional<std::chrono::local_seconds> m_saturatedSince;
     StuckStretch m_stuck;
-    std::size_t m_readings = 0;
 };
 
 }  // namespace record

@@ -238,10 +238,10 @@ DaySunlight::DaySunlight(local_days day, std::span<const RunReadings> runs,
                 if (isSunshine(g, sun.altitude, factor, sun.sunshine)) state |= kSunshine;
             }
             const bool wasStuck = stuck.stuck();
-            const std::size_t from = stuck.first();
-            if (!stuck.add(i, p.instant, int(p.millivolts), sun.altitude) && wasStuck) markStuck(from, i);
+            const std::size_t from = i - stuck.count();
+            if (!stuck.add(p.instant, int(p.millivolts), sun.altitude) && wasStuck) markStuck(from, i);
         }
-        if (stuck.stuck()) markStuck(stuck.first(), run.points.size());
+        if (stuck.stuck()) markStuck(run.points.size() - stuck.count(), run.points.size());
         run.stretches = std::move(stretches);
         if (!run.points.empty()) {
             m_first = std::min(m_first, run.points.front().instant);

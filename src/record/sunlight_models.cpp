@@ -58,7 +58,7 @@ std::uint8_t irradianceFlag(double irradiance, double altitudeDegrees, int dayOf
     return irradianceFlagOnScale(irradiance, bsrnScale(altitudeDegrees, dayOfYear));
 }
 
-bool StuckStretch::add(std::size_t index, std::chrono::sys_seconds instant, int millivolts, double altitudeDegrees)
+bool StuckStretch::add(std::chrono::sys_seconds instant, int millivolts, double altitudeDegrees)
 {
     constexpr double kLowestSun = 10;  // degrees
     const bool high = altitudeDegrees > kLowestSun;
@@ -70,7 +70,6 @@ bool StuckStretch::add(std::size_t index, std::chrono::sys_seconds instant, int 
         return true;
     }
     m_count = high ? 1 : 0;
-    m_first = index;
     m_since = m_last = instant;
     m_millivolts = millivolts;
     m_lowest = m_highest = altitudeDegrees;

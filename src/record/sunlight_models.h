@@ -50,18 +50,17 @@ constexpr int kFullScale = 4095;
 /// stays still while the sun moves).
 class StuckStretch {
 public:
-    /// The next reading, number `index` of its run. True when it continues the stretch; else the
-    /// stretch ended before it and a new one begins with it (with none while the sun is low).
-    bool add(std::size_t index, std::chrono::sys_seconds instant, int millivolts, double altitudeDegrees);
+    /// The next reading of the run. True when it continues the stretch; else the stretch ended
+    /// before it and a new one begins with it (with none while the sun is low).
+    bool add(std::chrono::sys_seconds instant, int millivolts, double altitudeDegrees);
     /// The stretch so far is « figé ».
     bool stuck() const;
-    /// The index of the stretch's first reading, its instant and reading.
-    std::size_t first() const { return m_first; }
+    /// The readings of the stretch, the last ones added, and the instant of its first.
+    std::size_t count() const { return m_count; }
     std::chrono::sys_seconds since() const { return m_since; }
-    int millivolts() const { return m_millivolts; }
 
 private:
-    std::size_t m_count = 0, m_first = 0;
+    std::size_t m_count = 0;
     std::chrono::sys_seconds m_since{}, m_last{};
     int m_millivolts = 0;
     double m_lowest = 0, m_highest = 0;
