@@ -14,7 +14,6 @@ using namespace std::chrono;
 constexpr double kNightAltitude = -6;   ///< « nuit »: the sun this far below the horizon
 
 constexpr std::uint8_t kSunshine = 16;  ///< beside the QualityFlag bits of a reading's state
-constexpr std::uint8_t kFlagBits = kImpossible | kRare | kSaturated | kStuck;
 
 /// The companion row in force for reading number `number`: the last one numbered at or below it.
 const acquisition::RunEvent* companionRow(std::span<const acquisition::RunEvent> rows, std::int64_t number)
@@ -263,7 +262,7 @@ SunlitReading DaySunlight::reading(std::size_t run, std::size_t index) const
     out.calibrated = stretch.calibrated;
     if (stretch.calibrated) out.irradiance = stretch.irradiance(int(p.millivolts));
     out.sunshine = (r.state[index] & kSunshine) != 0;
-    out.flags = r.state[index] & kFlagBits;
+    out.flags = r.state[index] & kQualityFlags;
     return out;
 }
 

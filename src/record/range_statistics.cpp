@@ -16,7 +16,7 @@ bool isShown(const std::vector<bool>& shown, std::size_t run) { return run >= sh
 CursorReading readingAt(std::span<const std::span<const TracePoint>> runs, const DaySunlight& sunlight,
                         std::size_t run, std::size_t index)
 {
-    CursorReading out{run, index, runs[run][index], sunlight.flags(run)[index], std::nullopt};
+    CursorReading out{run, index, runs[run][index], std::uint8_t(sunlight.flags(run)[index] & kQualityFlags), std::nullopt};
     const double g = sunlight.irradiance(run, index);
     if (!std::isnan(g) && !(out.flags & (kImpossible | kSaturated))) out.irradiance = g;
     return out;

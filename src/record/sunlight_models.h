@@ -40,6 +40,8 @@ enum QualityFlag : std::uint8_t {
     kStuck = 8,       ///< « figé »: the same reading for 10 minutes or more with h > 10°, while h
                       ///< changes by 2° or more
 };
+/// Every QualityFlag bit.
+constexpr std::uint8_t kQualityFlags = kImpossible | kRare | kSaturated | kStuck;
 
 /// The converter's full scale, mV: « saturé ».
 constexpr int kFullScale = 4095;
