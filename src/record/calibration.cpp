@@ -13,7 +13,6 @@ namespace record {
 namespace {
 
 constexpr std::string_view kHeader = "depuis;capteur;sensibilite_mV_par_W_m2;decalage_mV;A;B";
-constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 constexpr std::size_t kFields = 6;
 
 /// A decimal number written with a comma (or a point).
@@ -109,7 +108,7 @@ CalibrationHistory parseCalibration(std::string_view bytes, std::string_view fil
     constexpr std::size_t kNamed = 3;  // rows named one by one; the others are counted
     std::size_t unread = 0;
     CalibrationHistory history;
-    if (bytes.substr(0, kByteOrderMark.size()) == kByteOrderMark) bytes.remove_prefix(kByteOrderMark.size());
+    if (bytes.substr(0, kUtf8ByteOrderMark.size()) == kUtf8ByteOrderMark) bytes.remove_prefix(kUtf8ByteOrderMark.size());
     for (std::size_t number = 1; !bytes.empty(); ++number) {
         const auto end = bytes.find('\n');
         std::string_view line = bytes.substr(0, end);

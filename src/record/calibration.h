@@ -38,11 +38,17 @@ struct CalibrationRow {
 inline constexpr int kFirstYear = 1990;
 inline constexpr int kLastYear = 2099;
 
+/// The UTF-8 byte-order mark: skipped at the start of capteur.csv; written at the start of the
+/// month's CSV saved from the window, so that a spreadsheet opened by a double-click reads
+/// « Nîmes » as UTF-8 rather than guessing Windows-1252 (`--bilan` writes without it: its
+/// standard output goes to scripts).
+inline constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";
+
 /// The values a row may hold, each range inclusive: what a sensor, its amplifier and the
 /// converter's 0–4095 mV can give.
 inline constexpr double kLeastSensitivity = 0.001;  ///< mV per W/m²
 inline constexpr double kMostSensitivity = 1000;
-inline constexpr double kMostOffset = 4095;         ///< mV, from 0
+inline constexpr double kMostOffset = kFullScale;   ///< mV, from 0
 inline constexpr double kMostCoefficient = 10;      ///< |A| and |B|
 
 /// Why `row` holds a value outside the ranges above, in French with the range accepted; empty

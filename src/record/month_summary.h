@@ -50,11 +50,6 @@ MonthTotals monthTotals(std::span<const DaySummary> days);
 /// « Aucune mesure en juin 2026 dans « /srv/obs » : … », with French non-breaking spaces.
 std::string emptyMonthMessage(const std::filesystem::path& folder, std::chrono::year_month month);
 
-/// What the month's CSV saved from the window starts with, so that a spreadsheet opened by a
-/// double-click reads « Nîmes » as UTF-8 rather than guessing Windows-1252. `--bilan` writes
-/// without it: its standard output goes to scripts.
-inline constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";
-
 std::string monthCsvHeader();
 std::string monthCsvLine(const DaySummary& day);
 std::string monthCsv(std::span<const DaySummary> days);
