@@ -13,6 +13,8 @@
 #include <QVBoxLayout>
 #include <qcustomplot.h>
 
+#include <algorithm>
+
 #include "platform/month_report.h"
 #include "platform/saved_file.h"
 #include "platform/system_message.h"
@@ -230,12 +232,9 @@ void MonthWindow::setMonth(year_month month)
 
 std::vector<year_month_day> MonthWindow::chosenDays() const
 {
-    std::vector<bool> chosen(m_days.size());
-    for (const QModelIndex& cell : m_table->selectionModel()->selectedIndexes())
-        if (cell.row() >= 0 && cell.row() < int(chosen.size())) chosen[std::size_t(cell.row())] = true;
     std::vector<year_month_day> out;
-    for (std::size_t row = 0; row < chosen.size(); ++row)
-        if (chosen[row]) out.push_back(m_days[row].date);
+    for (const QModelIndex& row : m_table->selectionModel()->selectedRows()) out.push_back(m_days.at(std::size_t(row.row())).date);
+    std::sort(out.begin(), out.end());  // in the month's order, whatever the order they were chosen in
     return out;
 }
 
