@@ -42,27 +42,6 @@ CommandLine usageError(const QString& reason)
     return result;
 }
 
-// An unknown option as the user typed it: "--x" stays "--x" and "-x" stays "-x"; a value
-// given with "=" is left out.
-QString typedOption(const QStringList& arguments, const QString& name)
-{
-    for (const QString& argument : arguments.mid(1)) {
-        if (argument == QLatin1String("--"))
-            break;
-        const QString option = argument.section(QLatin1Char('='), 0, 0);
-        const qsizetype dashes = option.startsWith(QLatin1String("--")) ? 2 : option.startsWith('-') ? 1 : 0;
-        if (dashes > 0 && QStringView(option).sliced(dashes) == name)
-            return option;
-    }
-    return (name.size() == 1 ? "-" : "--") + name;
-}
-
-// An argument's bytes for a message: UTF-8 text as it reads, other bytes as replacement marks.
-QString shown(const QString& bytes)
-{
-    return QString::fromUtf8(bytes.toLatin1());
-}
-
 /// --bilan [DOSSIER] [--mois AAAA-MM], alone.
 CommandLine monthReport(const QCommandLineParser& parser, const QStringList& positional,
                         const QCommandLineOption& month)
@@ -83,7 +62,7 @@ CommandLine monthReport(const QCommandLineParser& parser, const QStringList& pos
         const int m = text.mid(5).toInt(&monthRead);
         if (values.size() > 1 || text.size() != 7 || text[4] != '-' || !yearRead || !monthRead || m < 1 || m > 12 ||
             !text[0].isDigit() || !text[5].isDigit())
-            return usageError(QString("mois « %1 » illisible : attendu AAAA-MM, par exemple 2026-06").arg(shown(text)));
+            return usageError(QString("mois « %1 » illisible : attendu AAAA-MM, par exemple 2026-06").arg(shownArgument(text)));
         if (y < record::kFirstYear || y > record::kLastYear)
             return usageError(QString("mois « %1 » hors des années que l'instrument peut avoir mesurées (%2 à %3)")
                                   .arg(text).arg(record::kFirstYear).arg(record::kLastYear));
@@ -94,12 +73,41 @@ CommandLine monthReport(const QCommandLineParser& parser, const QStringList& pos
 
 }  // namespace
 
+QStringList latin1Arguments(const std::vector<std::string>& bytes)
+{
+    QStringList arguments;
+    for (const std::string& argument : bytes)
+        arguments << QString::fromLatin1(argument.data(), static_cast<qsizetype>(argument.size()));
+    return arguments;
+}
+
+QString shownArgument(const QString& bytes) { return QString::fromUtf8(bytes.toLatin1()); }
+
+QString typedOption(const QStringList& arguments, const QString& name)
+{
+    for (const QString& argument : arguments.mid(1)) {
+        if (argument == QLatin1String("--"))
+            break;
+        const QString option = argument.section(QLatin1Char('='), 0, 0);
+        const qsizetype dashes = option.startsWith(QLatin1String("--")) ? 2 : option.startsWith('-') ? 1 : 0;
+        if (dashes > 0 && QStringView(option).sliced(dashes) == name)
+            return shownArgument(option);
+    }
+    return (name.size() == 1 ? "-" : "--") + shownArgument(name);
+}
+
+QString repeatedOption(const QStringList& given)
+{
+    for (const QString& name : given)
+        if (given.count(name) > 1)
+            return QString("l'option « %1%2 » est donnée plusieurs fois").arg(name.size() == 1 ? "-" : "--", name);
+    return {};
+}
+
 CommandLine parseCommandLine(const std::vector<std::string>& bytes, const QString& version)
 {
-    // One QChar per byte (Latin-1 both ways): no byte is lost on its way through the parser.
     QStringList arguments;
-    for (const std::string& argument : bytes) {
-        const QString text = QString::fromLatin1(argument.data(), static_cast<qsizetype>(argument.size()));
+    for (const QString& text : latin1Arguments(bytes)) {
         if (arguments.size() > 0 && (text.startsWith(QLatin1String("--journal=")) ||
                                      text.startsWith(QLatin1String("-journal=")))) {
             arguments << text.section(QLatin1Char('='), 0, 0) << text.section(QLatin1Char('='), 1);
@@ -122,7 +130,7 @@ CommandLine parseCommandLine(const std::vector<std::string>& bytes, const QStrin
     if (!parser.parse(arguments)) {
         const QStringList unknown = parser.unknownOptionNames();
         if (!unknown.isEmpty())
-            return usageError(QString("option inconnue « %1 »").arg(shown(typedOption(arguments, unknown.first()))));
+            return usageError(QString("option inconnue « %1 »").arg(typedOption(arguments, unknown.first())));
         // The options that take a value: --port and --mois.
         if (parser.errorText().contains("mois")) return usageError("l'option « --mois » attend un mois AAAA-MM");
         return usageError("l'option « --port » attend un nom de périphérique");
@@ -130,11 +138,8 @@ CommandLine parseCommandLine(const std::vector<std::string>& bytes, const QStrin
     const QStringList positional = parser.positionalArguments();
     if (!positional.isEmpty() && !((parser.isSet(journal) || parser.isSet(bilan)) && positional.size() == 1))
         return usageError(
-            QString("argument inattendu « %1 »").arg(shown(positional.first())));
-    const QStringList given = parser.optionNames();
-    for (const QString& name : given)
-        if (given.count(name) > 1)
-            return usageError(QString("l'option « %1%2 » est donnée plusieurs fois").arg(name.size() == 1 ? "-" : "--", name));
+            QString("argument inattendu « %1 »").arg(shownArgument(positional.first())));
+    if (const QString repeated = repeatedOption(parser.optionNames()); !repeated.isEmpty()) return usageError(repeated);
 
     CommandLine result;
     if (parser.isSet(help)) {

@@ -37,5 +37,16 @@ struct CommandLine {
 /// reason and the usage on standard error and exit code 2. Never exits by itself.
 CommandLine parseCommandLine(const std::vector<std::string>& arguments, const QString& version);
 
+/// For both programs' parsers. The arguments one QChar per byte (Latin-1 both ways): no byte is
+/// lost on its way through the parser.
+QStringList latin1Arguments(const std::vector<std::string>& bytes);
+/// An argument's bytes for a message: UTF-8 text as it reads, other bytes as replacement marks.
+QString shownArgument(const QString& bytes);
+/// The unknown option `name` as the user typed it among `arguments` ("-x" stays "-x"; a value
+/// given with "=" left out), shown.
+QString typedOption(const QStringList& arguments, const QString& name);
+/// « l'option « --port » est donnée plusieurs fois » for the first option given twice; empty when none is.
+QString repeatedOption(const QStringList& given);
+
 /// Prints `exit`'s texts on standard output and standard error; gives its exit code.
 int answer(const CommandLineExit& exit);

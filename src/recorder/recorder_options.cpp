@@ -42,12 +42,6 @@ RecorderOptions usageError(const QString& reason)
     return result;
 }
 
-// An argument's bytes for a message: UTF-8 text as it reads, other bytes as replacement marks.
-QString shown(const QString& bytes)
-{
-    return QString::fromUtf8(bytes.toLatin1());
-}
-
 std::string helpText()
 {
     std::string text = std::string(kUsage) + kHelp;
@@ -61,10 +55,8 @@ std::string helpText()
 
 RecorderOptions parseRecorderOptions(const std::vector<std::string>& bytes, const QString& version)
 {
-    // One QChar per byte (Latin-1 both ways): a device or a folder keeps its bytes.
-    QStringList arguments;
-    for (const std::string& argument : bytes)
-        arguments << QString::fromLatin1(argument.data(), static_cast<qsizetype>(argument.size()));
+    // A device or a folder keeps its bytes.
+    const QStringList arguments = latin1Arguments(bytes);
     QCommandLineParser parser;
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     const QCommandLineOption port("port", {}, "PÉRIPHÉRIQUE");
@@ -80,18 +72,15 @@ RecorderOptions parseRecorderOptions(const std::vector<std::string>& bytes, cons
     if (!parser.parse(arguments)) {
         const QStringList unknown = parser.unknownOptionNames();
         if (!unknown.isEmpty())
-            return usageError(QString("option inconnue « %1%2 »").arg(unknown.first().size() == 1 ? "-" : "--", shown(unknown.first())));
+            return usageError(QString("option inconnue « %1 »").arg(typedOption(arguments, unknown.first())));
         for (const QString name : {"port", "periode", "site", "dossier", "alarme"})
             if (parser.errorText().contains("'--" + name + "'"))
                 return usageError(QString("l'option « --%1 » attend une valeur").arg(name));
         return usageError(parser.errorText());
     }
     if (!parser.positionalArguments().isEmpty())
-        return usageError(QString("argument inattendu « %1 »").arg(shown(parser.positionalArguments().first())));
-    const QStringList given = parser.optionNames();
-    for (const QString& name : given)
-        if (given.count(name) > 1)
-            return usageError(QString("l'option « %1%2 » est donnée plusieurs fois").arg(name.size() == 1 ? "-" : "--", name));
+        return usageError(QString("argument inattendu « %1 »").arg(shownArgument(parser.positionalArguments().first())));
+    if (const QString repeated = repeatedOption(parser.optionNames()); !repeated.isEmpty()) return usageError(repeated);
 
     RecorderOptions result;
     if (parser.isSet(help) || parser.isSet(showVersion)) {
@@ -117,7 +106,7 @@ RecorderOptions parseRecorderOptions(const std::vector<std::string>& bytes, cons
     const QString seconds = parser.value(period);
     result.periodSeconds = parser.isSet(period) ? seconds.toInt(&whole) : 1;
     if (parser.isSet(period) && (!whole || result.periodSeconds < 1 || result.periodSeconds > 60))
-        return usageError(QString("période « %1 » refusée : un nombre entier de secondes de 1 à 60 est attendu").arg(shown(seconds)));
+        return usageError(QString("période « %1 » refusée : un nombre entier de secondes de 1 à 60 est attendu").arg(shownArgument(seconds)));
 
     const std::vector<record::ObservingSite> sites = record::observingSites();
     const QString siteText = parser.isSet(site) ? parser.value(site) : QString("Chelles");
@@ -129,6 +118,6 @@ RecorderOptions parseRecorderOptions(const std::vector<std::string>& bytes, cons
         result.site = *named;
     else
         return usageError(QString("site « %1 » inconnu : donnez son nom ou son numéro de 1 à %2 (voir --help)")
-                              .arg(shown(siteText)).arg(sites.size()));
+                              .arg(shownArgument(siteText)).arg(sites.size()));
     return result;
 }
