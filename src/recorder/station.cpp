@@ -99,7 +99,7 @@ void Station::tick()
     if (!m_cycle->running()) {
         reopenPort();
     } else if (auto tick = m_cycle->beginTick(); tick && readConverter()) {
-        tellAlarms(m_alarms.reading(now(), m_clock.utcOffset(), m_reading, m_settings.site));
+        tellAlarms(m_alarms.reading(now(), m_clock.utcOffset(), m_cycle->reading(), m_settings.site));
         // The reading belongs to the day of its local time, which its line gives.
         if (dateOf(m_clock) != m_day->date) {
             moveTo(dateOf(m_clock));
@@ -114,7 +114,7 @@ void Station::tick()
 bool Station::readConverter()
 {
     try {
-        m_reading = m_cycle->read();
+        m_cycle->read();
     } catch (const std::system_error& e) {
         m_cycle->stop();  // the next run starts its own file, as a stop in the window does
         m_portRetry = m_clock.steadyNow() + kPortRetry;
@@ -157,6 +157,13 @@ milliseconds Station::untilNextTick() const
     return std::max(ceil<milliseconds>(m_portRetry - m_clock.steadyNow()), milliseconds{0});
 }
 
+std::size_t Station::waitingLines() const
+{
+    std::size_t waiting = m_day->file.pendingLines();
+    for (const auto& day : m_earlierDays) waiting += day->file.pendingLines();
+    return waiting;
+}
+
 void Station::tellFiles()
 {
     m_cycle->retryWaitingLines();
@@ -165,9 +172,7 @@ void Station::tellFiles()
     const auto& lines = m_day->file.lastFailure();
     tell(m_log, m_fileTrouble, lines ? writeImpossible(*lines) + " Les mesures attendent et seront écrites dès que possible." : "",
          "Écriture de nouveau possible dans " + file + " : les mesures en attente y sont écrites.");
-    std::size_t waiting = m_day->file.pendingLines();
-    for (const auto& day : m_earlierDays) waiting += day->file.pendingLines();
-    tellAlarms(m_alarms.linesWaiting(now(), m_clock.utcOffset(), waiting, lines ? failureReason(*lines) : std::string()));
+    tellAlarms(m_alarms.linesWaiting(now(), m_clock.utcOffset(), waitingLines(), lines ? failureReason(*lines) : std::string()));
     const auto& rows = m_day->companion.lastFailure();
     tell(m_log, m_companionTrouble, rows ? companionWaits(*rows) : "",
          "Écriture de nouveau possible dans " + m_day->companion.path().string() + " : le journal de la série est à jour.");
@@ -178,9 +183,7 @@ std::size_t Station::stop(const std::string& why)
     m_cycle->stop();
     tellFiles();
     tellAlarms(m_alarms.runEnded(now(), m_clock.utcOffset()));
-    std::size_t lost = m_day->file.pendingLines();
-    for (const auto& day : m_earlierDays)
-        lost += day->file.pendingLines();
+    const std::size_t lost = waitingLines();
     m_log("Enregistrement arrêté par " + why + ".");
     if (lost == 1)
         m_log("1 mesure n'a pas pu être écrite : elle est perdue.");

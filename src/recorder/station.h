@@ -76,6 +76,8 @@ private:
     bool readConverter();
     void reopenPort();
     void tellFiles();
+    /// The lines of every day's file still waiting to be written.
+    std::size_t waitingLines() const;
     void tellAlarms(const std::vector<record::AlarmChange>& changes);
     std::chrono::sys_seconds now() const;
 
@@ -92,7 +94,6 @@ private:
     std::string m_companionTrouble;  // the companion's
     record::AlarmWatch m_alarms;
     Log m_alarm;
-    int m_reading = 0;  // the last reading, mV
 };
 
 }  // namespace recorder

@@ -1,7 +1,6 @@
 // velmorixon [--port DEVICE | --simulate] [--help] [--version] | --journal [FILE]
 // The instrument. The day view is velmorixon-journal (journal_main.cpp), started from here.
 #include <QApplication>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
