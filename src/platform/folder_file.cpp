@@ -14,13 +14,13 @@ namespace {
 
 ReadRefusal refused(int error) { return {error, frenchReason(error), false}; }
 
+}  // namespace
+
 ReadRefusal notRegular(const struct stat& status)
 {
     if (S_ISDIR(status.st_mode)) return refused(EISDIR);
     return {0, "n'est pas un fichier ordinaire (un tube, un périphérique ou une socket)", true};
 }
-
-}  // namespace
 
 OpenedFile openRegularFile(const std::filesystem::path& path)
 {

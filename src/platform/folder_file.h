@@ -29,6 +29,8 @@ struct OpenedFile {
 };
 
 OpenedFile openRegularFile(const std::filesystem::path& path);
+/// Why a file of this status, not a regular one, is never read.
+ReadRefusal notRegular(const struct stat& status);
 
 /// The whole of a regular file of at most `maxBytes`; a larger one is refused with the bound.
 /// Returns the refusal, its reason empty when the bytes were read.

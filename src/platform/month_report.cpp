@@ -65,7 +65,7 @@ std::string addCalibrationRow(const std::filesystem::path& folder, const record:
     // write (read-only on purpose) keeps its bytes, whoever runs the program.
     struct stat status {};
     if (::stat(path.c_str(), &status) == 0) {
-        if (!S_ISREG(status.st_mode)) return failed(openRegularFile(path).refusal.reason);
+        if (!S_ISREG(status.st_mode)) return failed(notRegular(status).reason);
         if ((status.st_mode & 0222) == 0)
             return failed("le fichier est en lecture seule ; rendez-le modifiable (chmod u+w) pour y ajouter une ligne");
     } else if (errno != ENOENT) {
@@ -75,7 +75,7 @@ std::string addCalibrationRow(const std::filesystem::path& folder, const record:
     // a link, the file keeps its owner and permissions.
     const platform_io::Descriptor fd(::open(path.c_str(), O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC | O_NONBLOCK | O_NOCTTY, 0666));
     if (fd.get() < 0 || ::fstat(fd.get(), &status) != 0) return failed(frenchReason(errno));
-    if (!S_ISREG(status.st_mode)) return failed(openRegularFile(path).refusal.reason);
+    if (!S_ISREG(status.st_mode)) return failed(notRegular(status).reason);
     // Another instance adding a row holds it a few milliseconds: never waited for.
     if (::flock(fd.get(), LOCK_EX | LOCK_NB) != 0)
         return failed(errno == EWOULDBLOCK ? "un autre programme y ajoute une ligne ; réessayez dans un instant"
