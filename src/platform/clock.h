@@ -11,6 +11,11 @@ public:
     virtual std::chrono::steady_clock::time_point steadyNow() const = 0;
     /// Local civil time minus universal time, now (it changes with summer time).
     virtual std::chrono::minutes utcOffset() const = 0;
+    /// Universal time now, to the second: the local time less its offset.
+    std::chrono::sys_seconds utcNow() const
+    {
+        return std::chrono::sys_seconds{std::chrono::floor<std::chrono::seconds>(localNow()).time_since_epoch() - utcOffset()};
+    }
 };
 
 /// The system clocks.

@@ -99,7 +99,7 @@ void Station::tick()
     if (!m_cycle->running()) {
         reopenPort();
     } else if (auto tick = m_cycle->beginTick(); tick && readConverter()) {
-        tellAlarms(m_alarms.reading(now(), m_clock.utcOffset(), m_cycle->reading(), m_settings.site));
+        tellAlarms(m_alarms.reading(m_clock.utcNow(), m_clock.utcOffset(), m_cycle->reading(), m_settings.site));
         // The reading belongs to the day of its local time, which its line gives.
         if (dateOf(m_clock) != m_day->date) {
             moveTo(dateOf(m_clock));
@@ -121,7 +121,7 @@ bool Station::readConverter()
         if (!std::exchange(m_portLost, true))
             m_log("Lecture arrêtée : port parallèle " + m_settings.port + " inaccessible : " + frenchReason(e.code()) +
                   ". Nouvel essai toutes les " + std::to_string(kPortRetry.count()) + " s.");
-        tellAlarms(m_alarms.portFailed(now(), m_clock.utcOffset(), frenchReason(e.code())));
+        tellAlarms(m_alarms.portFailed(m_clock.utcNow(), m_clock.utcOffset(), frenchReason(e.code())));
         return false;
     }
     if (std::exchange(m_portLost, false))
@@ -172,7 +172,7 @@ void Station::tellFiles()
     const auto& lines = m_day->file.lastFailure();
     tell(m_log, m_fileTrouble, lines ? writeImpossible(*lines) + " Les mesures attendent et seront écrites dès que possible." : "",
          "Écriture de nouveau possible dans " + file + " : les mesures en attente y sont écrites.");
-    tellAlarms(m_alarms.linesWaiting(now(), m_clock.utcOffset(), waitingLines(), lines ? failureReason(*lines) : std::string()));
+    tellAlarms(m_alarms.linesWaiting(m_clock.utcNow(), m_clock.utcOffset(), waitingLines(), lines ? failureReason(*lines) : std::string()));
     const auto& rows = m_day->companion.lastFailure();
     tell(m_log, m_companionTrouble, rows ? companionWaits(*rows) : "",
          "Écriture de nouveau possible dans " + m_day->companion.path().string() + " : le journal de la série est à jour.");
@@ -182,7 +182,7 @@ std::size_t Station::stop(const std::string& why)
 {
     m_cycle->stop();
     tellFiles();
-    tellAlarms(m_alarms.runEnded(now(), m_clock.utcOffset()));
+    tellAlarms(m_alarms.runEnded(m_clock.utcNow(), m_clock.utcOffset()));
     const std::size_t lost = waitingLines();
     m_log("Enregistrement arrêté par " + why + ".");
     if (lost == 1)
@@ -190,11 +190,6 @@ std::size_t Station::stop(const std::string& why)
     else if (lost > 1)
         m_log(std::to_string(lost) + " mesures n'ont pas pu être écrites : elles sont perdues.");
     return lost;
-}
-
-sys_seconds Station::now() const
-{
-    return sys_seconds{floor<seconds>(m_clock.localNow()).time_since_epoch() - m_clock.utcOffset()};
 }
 
 void Station::tellAlarms(const std::vector<record::AlarmChange>& changes)

@@ -79,7 +79,6 @@ private:
     /// The lines of every day's file still waiting to be written.
     std::size_t waitingLines() const;
     void tellAlarms(const std::vector<record::AlarmChange>& changes);
-    std::chrono::sys_seconds now() const;
 
     StationSettings m_settings;
     const Clock& m_clock;

@@ -441,9 +441,7 @@ void Velmorixon::startAcquisition()
 
 void Velmorixon::sayAlarms(const std::function<std::vector<record::AlarmChange>(sys_seconds, minutes)>& watched)
 {
-    const minutes offset = m_platform.clock->utcOffset();
-    const sys_seconds now{floor<seconds>(m_platform.clock->localNow()).time_since_epoch() - offset};
-    for (const record::AlarmChange& change : watched(now, offset))
+    for (const record::AlarmChange& change : watched(m_platform.clock->utcNow(), m_platform.clock->utcOffset()))
         if (m_platform.notify) m_platform.notify(change.text);
 }
 
