@@ -8,6 +8,7 @@
 class QWidget;
 
 /// Says `text` through the desktop's notification service (freedesktop, over the session's
-/// D-Bus), or, where there is none, as a tray icon's message. Sent without waiting for an
-/// answer: a slow or stuck service never holds the window. Returns false when neither exists.
+/// D-Bus), or, where there is none, as a tray icon's message. Nothing is waited for, not even
+/// whether the service exists: a slow or stuck bus never holds the window; its error answer
+/// turns the line to the tray. Returns false when there is neither a session bus nor a tray.
 bool notifyDesktop(const QString& text, QWidget* owner);
